@@ -1,0 +1,128 @@
+#pragma once
+// The data environment DtEn: one connection (cn) and named recordsets that are reused for any
+// statement text. Statements are T-SQL text as the forms build them; the backend behind the
+// connection adapts them to its engine in one place.
+#include "ResultTable.h"
+#include "ConnectionString.h"
+#include <QDateTime>
+#include <QString>
+#include <map>
+#include <memory>
+
+namespace vela {
+
+// One database engine. Implementations: SqliteBackend (embedded default); others later.
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual QString name() const = 0;
+    // Runs one statement (already traced, not yet adapted) and replaces `out` with its rows;
+    // statements without rows leave `out` with no columns. Throws VelaError on failure with the
+    // engine's own description.
+    virtual void execute(const QString &tsql, ResultTable &out) = 0;
+    virtual qint32 hasPermission(qint32 userId, qint32 formPermissionId) = 0;
+    virtual qint32 insertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
+                                    const QString &description, qint32 userId,
+                                    const QDateTime &eventDate, const QString &farsiEventDate,
+                                    qint32 eventTime) = 0;
+    // The engine's raw handle where one exists (sqlite3* for SQLite), for fast paths.
+    virtual void *nativeHandle() { return nullptr; }
+
+    // Picks the backend by Provider=. Throws VelaError naming an unknown provider or a missing
+    // database file. Nothing is opened until the first statement.
+    static std::unique_ptr<Backend> create(const ConnectionString &cs);
+};
+
+// The connection cn: keeps its connection string; opens its backend when the first statement
+// runs.
+class Connection {
+public:
+    void setConnectionString(const QString &text);
+    const QString &connectionString() const { return m_text; }
+    bool isOpen() const { return bool(m_backend); }
+    void open();  // throws VelaError
+    void close();
+    Backend &backend(); // opens when needed
+
+private:
+    QString m_text;
+    std::unique_ptr<Backend> m_backend;
+};
+
+class DataEnvironment;
+
+// A reusable carrier of one statement's rows. Its row count is known as soon as it is open.
+class Recordset {
+public:
+    enum State { adStateClosed = 0, adStateOpen = 1 };
+
+    Recordset(DataEnvironment *env, QString name) : m_env(env), m_name(std::move(name)) {}
+    const QString &name() const { return m_name; }
+
+    int State() const { return m_open ? adStateOpen : adStateClosed; }
+    void Open(const QString &sql); // throws VelaError; the recordset is closed on failure
+    void Close();
+
+    int RecordCount() const { return m_open ? m_table->rowCount() : 0; }
+    bool EOF_() const { return !m_open || m_row >= m_table->rowCount(); }
+    void MoveFirst() { m_row = 0; }
+    void MoveNext() { ++m_row; }
+    int currentRow() const { return m_row; }
+
+    // Fields of the current row by column name, case-insensitive. Throws VelaError for an
+    // unknown column or when there is no current row.
+    QVariant Field(const QString &column) const;
+    QString FieldText(const QString &column) const; // NULL gives empty text
+    bool FieldIsNull(const QString &column) const;
+
+    const ResultTable &table() const { return *m_table; }
+    // Hands the fetched rows over (the grid binds to them) and closes the recordset.
+    std::shared_ptr<ResultTable> takeTable();
+
+private:
+    int column(const QString &name) const;
+    DataEnvironment *m_env;
+    QString m_name;
+    std::shared_ptr<ResultTable> m_table = std::make_shared<ResultTable>();
+    bool m_open = false;
+    int m_row = 0;
+};
+
+class DataEnvironment {
+public:
+    DataEnvironment();
+    ~DataEnvironment();
+
+    Connection &cn() { return m_cn; }
+
+    Recordset &recordset(const QString &name); // created on first use
+    Recordset &rssqlCommon() { return recordset(QStringLiteral("rssqlCommon")); }
+    Recordset &rssqlAccountManager() { return recordset(QStringLiteral("rssqlAccountManager")); }
+    Recordset &rssqlReportTemplates() { return recordset(QStringLiteral("rssqlReportTemplates")); }
+    Recordset &rssqlCash() { return recordset(QStringLiteral("rssqlCash")); }
+    Recordset &rssqlBufferQuery() { return recordset(QStringLiteral("rssqlBufferQuery")); }
+    Recordset &rsspGoodTracePropertyDepInsert() { return recordset(QStringLiteral("rsspGoodTracePropertyDepInsert")); }
+
+    // Runs one statement on cn (traced as built) and fills `out`.
+    void execute(const QString &sql, ResultTable &out);
+
+    // The suite's two stored procedures; each call is traced as "CALL name(arg, ...)".
+    qint32 spOrvoHasPermission(qint32 userId, qint32 formPermissionId);
+    qint32 spOrvoInsertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
+                                  const QString &description, qint32 userId,
+                                  const QDateTime &eventDate, const QString &farsiEventDate,
+                                  qint32 eventTime);
+
+private:
+    Connection m_cn;
+    std::map<QString, std::unique_ptr<Recordset>> m_recordsets;
+};
+
+// Statement trace: when VELA_SQL_TRACE names a file, every statement is appended to it as built,
+// one per line, CR and LF written as \r and \n.
+namespace SqlTrace {
+void write(const QString &statement);
+bool enabled();
+}
+
+} // namespace vela

@@ -1,0 +1,38 @@
+#pragma once
+// Fixed-point money with four decimals in a 64-bit integer: the range of the classic currency
+// type (±922,337,203,685,477.5807). Amounts never pass through binary floating point on their
+// way from an amount box to SQL text.
+#include <QString>
+#include <QtGlobal>
+#include <optional>
+
+namespace vela {
+
+class Money {
+public:
+    static constexpr qint64 Scale = 10000;
+
+    constexpr Money() = default;
+    static constexpr Money fromRaw(qint64 raw) { Money m; m.m_raw = raw; return m; }
+
+    // Reads a plain decimal ("-1234.5", "12", ".5"); ASCII, Persian and Arabic-Indic digits,
+    // "." or the Persian decimal separator. More than four decimals round half to even.
+    // Empty, malformed or out-of-range text gives nullopt.
+    static std::optional<Money> parse(const QString &text);
+    // Throws VelaError(ErrOverflow) when the value is outside the currency range or not finite.
+    static Money fromDouble(double value);
+
+    qint64 raw() const { return m_raw; }
+    double toDouble() const { return double(m_raw) / double(Scale); }
+    // Shortest plain decimal text: 1234567, 1234.5, -0.0001 (no grouping, no exponent).
+    QString toString() const;
+
+    // Throws VelaError(ErrOverflow) on overflow.
+    Money operator+(Money other) const;
+    bool operator==(const Money &) const = default;
+
+private:
+    qint64 m_raw = 0;
+};
+
+} // namespace vela

@@ -1,0 +1,57 @@
+#pragma once
+// The suite's message box "comMessage.comMSG": a right-to-left dialog with a title, a text, an OK
+// button (type 0) or yes/no buttons (type 1), in the three colours the caller gives.
+#include <QColor>
+#include <QObject>
+#include <QString>
+#include <functional>
+
+namespace vela {
+
+struct MessageRecord {
+    QString title;
+    QString text;
+    int type = 0; // 0 message, 1 yes/no question
+};
+
+class comMSG : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char *ProgId = "comMessage.comMSG";
+
+    explicit comMSG(QObject *parent = nullptr);
+
+    void setFormTitle(const QString &v) { m_title = v; }
+    void setFormMessage(const QString &v) { m_message = v; }
+    void setFormType(qint16 v) { m_type = v; }
+    void setFormBackColor(quint32 v) { m_formBack = v; }
+    void setBtmBackColor(quint32 v) { m_btmBack = v; }
+    void setFrameBackColor(quint32 v) { m_frameBack = v; }
+    QString FormTitle() const { return m_title; }
+    QString FormMessage() const { return m_message; }
+    qint16 FormType() const { return m_type; }
+    quint32 FormBackColor() const { return m_formBack; }
+    quint32 BtmBackColor() const { return m_btmBack; }
+    quint32 FrameBackColor() const { return m_frameBack; }
+
+    // Shows the box modally; returns when the user closes it.
+    void ClearShow();
+    // 1 yes, 0 no (also when the box was closed without an answer).
+    int Resualt() const { return m_result; }
+
+    // Test seam: while a responder is installed, ClearShow shows nothing; the responder gets the
+    // box and returns the answer (1 yes, 0 no; ignored for type 0). nullptr removes it.
+    using Responder = std::function<int(const MessageRecord &)>;
+    static void setResponder(Responder responder);
+
+private:
+    QString m_title, m_message;
+    qint16 m_type = 0;
+    quint32 m_formBack = 0, m_btmBack = 0, m_frameBack = 0;
+    int m_result = 0;
+};
+
+// Colours are 32-bit values with red in the lowest byte.
+QColor colorFromOle(quint32 ole);
+
+} // namespace vela
