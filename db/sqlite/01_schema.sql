@@ -1,0 +1,254 @@
+-- Suite database of the asset establishment component, embedded engine (SQLite 3).
+--
+-- Conventions shared with the statements the component sends:
+--   * calendar dates are TEXT 'yyyy-MM-dd' without a time part and are compared by equality;
+--     their Persian twins are TEXT 'yyyy/MM/dd' (ASCII digits);
+--   * money is NUMERIC(19,4): whole amounts are stored as INTEGER, fractions as REAL;
+--   * identifiers the database assigns are INTEGER PRIMARY KEY AUTOINCREMENT;
+--   * the backend turns PRAGMA foreign_keys on for every connection, the constraints live here.
+-- Scripts numbered below 10 build the suite and run in one transaction; 10 and above are demo
+-- data and run in the same transaction only when a demo database is made.
+
+PRAGMA user_version = 1;
+
+-- ---------------------------------------------------------------- people and roles
+
+CREATE TABLE tblEmployee (
+    ID            INTEGER PRIMARY KEY AUTOINCREMENT,
+    PersonnelNo   TEXT,
+    FirstName     TEXT NOT NULL,
+    LastName      TEXT NOT NULL,
+    NationalCode  TEXT,
+    -- 1: may keep assets on behalf of the organisation (listed by vwAssetAccountableMajor)
+    IsAccountable INTEGER NOT NULL DEFAULT 0 CHECK (IsAccountable IN (0, 1)),
+    IsActive      INTEGER NOT NULL DEFAULT 1 CHECK (IsActive IN (0, 1))
+);
+
+CREATE TABLE tblOrvoUser (
+    ID         INTEGER PRIMARY KEY AUTOINCREMENT,
+    UserName   TEXT NOT NULL UNIQUE COLLATE NOCASE,
+    Name       TEXT NOT NULL,
+    EmployeeID INTEGER REFERENCES tblEmployee(ID) ON DELETE SET NULL,
+    IsActive   INTEGER NOT NULL DEFAULT 1 CHECK (IsActive IN (0, 1))
+);
+
+-- Roles held by each user. The embedded backend answers spOrvoHasPermission(UserID,
+-- FormPermissionID) with
+--     select count(*) from tblOrvoUserPermission where UserID=? and FormPermissionID=?
+-- and a count above 0 means permitted; the primary key makes that one index probe.
+CREATE TABLE tblOrvoUserPermission (
+    UserID           INTEGER NOT NULL REFERENCES tblOrvoUser(ID) ON DELETE CASCADE,
+    FormPermissionID INTEGER NOT NULL,
+    PRIMARY KEY (UserID, FormPermissionID)
+) WITHOUT ROWID;
+
+-- Log of what users did on forms. spOrvoInsertFormAction is a plain insert into this table;
+-- EventDate carries a time part when the event has one ('yyyy-MM-dd HH:mm:ss').
+CREATE TABLE tblOrvoFormAction (
+    ID             INTEGER PRIMARY KEY AUTOINCREMENT,
+    EventID        INTEGER,
+    FormCode       TEXT,
+    FormTypeID     INTEGER,
+    Description    TEXT,
+    UserID         INTEGER,
+    EventDate      TEXT,
+    FarsiEventDate TEXT,
+    EventTime      INTEGER
+);
+CREATE INDEX ixOrvoFormActionForm ON tblOrvoFormAction(FormTypeID, FormCode);
+
+-- ---------------------------------------------------------------- settings
+
+-- One row: the folder under which external attachments live (NULL: media paths are complete).
+CREATE TABLE tblOrvoSetting (
+    ID       INTEGER PRIMARY KEY CHECK (ID = 1),
+    BasePath TEXT
+);
+INSERT INTO tblOrvoSetting (ID, BasePath) VALUES (1, NULL);
+
+-- ---------------------------------------------------------------- lookups
+
+CREATE TABLE tblAssetEstablishmentType (
+    ID       INTEGER PRIMARY KEY AUTOINCREMENT,
+    Name     TEXT NOT NULL,
+    IsActive INTEGER NOT NULL DEFAULT 1 CHECK (IsActive IN (0, 1))
+);
+
+CREATE TABLE tblAssetStatusType (
+    ID       INTEGER PRIMARY KEY AUTOINCREMENT,
+    Name     TEXT NOT NULL,
+    IsActive INTEGER NOT NULL DEFAULT 1 CHECK (IsActive IN (0, 1))
+);
+
+CREATE TABLE tblAssetCategory (
+    ID              INTEGER PRIMARY KEY AUTOINCREMENT,
+    Code            TEXT,
+    Name            TEXT NOT NULL,
+    UsefulLifeYears INTEGER,
+    IsActive        INTEGER NOT NULL DEFAULT 1 CHECK (IsActive IN (0, 1))
+);
+
+CREATE TABLE tblAssetGroup (
+    ID         INTEGER PRIMARY KEY AUTOINCREMENT,
+    CategoryID INTEGER NOT NULL REFERENCES tblAssetCategory(ID),
+    Code       TEXT,
+    Name       TEXT NOT NULL,
+    IsActive   INTEGER NOT NULL DEFAULT 1 CHECK (IsActive IN (0, 1))
+);
+CREATE INDEX ixAssetGroupCategory ON tblAssetGroup(CategoryID);
+
+CREATE TABLE tblOrvoInternalLocation (
+    ID       INTEGER PRIMARY KEY AUTOINCREMENT,
+    Name     TEXT NOT NULL,
+    IsActive INTEGER NOT NULL DEFAULT 1 CHECK (IsActive IN (0, 1))
+);
+
+CREATE TABLE tblAccountCostCenter (
+    ID       INTEGER PRIMARY KEY AUTOINCREMENT,
+    Code     TEXT,
+    Name     TEXT NOT NULL,
+    IsActive INTEGER NOT NULL DEFAULT 1 CHECK (IsActive IN (0, 1))
+);
+
+CREATE TABLE tblAccountBranch (
+    ID       INTEGER PRIMARY KEY AUTOINCREMENT,
+    Code     TEXT,
+    Name     TEXT NOT NULL,
+    IsActive INTEGER NOT NULL DEFAULT 1 CHECK (IsActive IN (0, 1))
+);
+
+-- ---------------------------------------------------------------- assets
+
+-- One registered asset. Every column but ID may be NULL: the form inserts the required values
+-- first and then writes every column, empty ones as NULL. The lookup IDs carry no foreign keys
+-- on purpose: the form stores what its selectors hold, and the search reads the names through
+-- the lookup views. The checks keep dates in the one form equality searches rely on.
+CREATE TABLE tblAssetEstablishment (
+    ID                    INTEGER PRIMARY KEY AUTOINCREMENT,
+    CreatorID             INTEGER,
+    LabelNo               TEXT,
+    OldLabelNo            TEXT,
+    Code                  TEXT,
+    Name                  TEXT,
+    UtilizationDate       TEXT CHECK (UtilizationDate GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
+    FarsiUtilizationDate  TEXT CHECK (FarsiUtilizationDate = '' OR FarsiUtilizationDate GLOB '[0-9][0-9][0-9][0-9]/[0-9][0-9]/[0-9][0-9]'),
+    CreateDate            TEXT CHECK (CreateDate GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
+    FarsiCreateDate       TEXT CHECK (FarsiCreateDate = '' OR FarsiCreateDate GLOB '[0-9][0-9][0-9][0-9]/[0-9][0-9]/[0-9][0-9]'),
+    TypeID                INTEGER,
+    Cost                  NUMERIC(19,4),
+    AccumulatedCost       NUMERIC(19,4),
+    AbortCost             NUMERIC(19,4),
+    OfficeMaxCost         NUMERIC(19,4),
+    StatusTypeID          INTEGER,
+    DocumentNo            TEXT,
+    DocumentDate          TEXT CHECK (DocumentDate GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
+    FarsiDocumentDate     TEXT CHECK (FarsiDocumentDate = '' OR FarsiDocumentDate GLOB '[0-9][0-9][0-9][0-9]/[0-9][0-9]/[0-9][0-9]'),
+    ReevaluationDate      TEXT CHECK (ReevaluationDate GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
+    FarsiReevaluationDate TEXT CHECK (FarsiReevaluationDate = '' OR FarsiReevaluationDate GLOB '[0-9][0-9][0-9][0-9]/[0-9][0-9]/[0-9][0-9]'),
+    GroupID               INTEGER,
+    LocationID            INTEGER,
+    OrganizationLocation  TEXT,
+    AccountableID         INTEGER,
+    ResponsibleID         INTEGER,
+    CostCenterID          INTEGER,
+    BranchID              INTEGER,
+    Description           TEXT
+);
+
+-- Moves of an asset between internal locations. No cascade: an asset that has moved is part of
+-- the history and cannot be deleted.
+CREATE TABLE tblAssetMovement (
+    ID              INTEGER PRIMARY KEY AUTOINCREMENT,
+    EstablishmentID INTEGER NOT NULL REFERENCES tblAssetEstablishment(ID),
+    MoveDate        TEXT NOT NULL CHECK (MoveDate GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
+    FarsiMoveDate   TEXT,
+    FromLocationID  INTEGER,
+    ToLocationID    INTEGER,
+    Description     TEXT
+);
+CREATE INDEX ixAssetMovementEstablishment ON tblAssetMovement(EstablishmentID);
+
+-- ---------------------------------------------------------------- properties by category
+
+-- ValueKind: 'text', 'number' or 'date' (a Persian date 'yyyy/MM/dd').
+CREATE TABLE tblAssetPropertyType (
+    ID        INTEGER PRIMARY KEY AUTOINCREMENT,
+    Name      TEXT NOT NULL,
+    ValueKind TEXT NOT NULL DEFAULT 'text' CHECK (ValueKind IN ('text', 'number', 'date')),
+    IsActive  INTEGER NOT NULL DEFAULT 1 CHECK (IsActive IN (0, 1))
+);
+
+-- The properties asked for the assets of a category, in SortOrder.
+CREATE TABLE tblAssetCategoryProperty (
+    CategoryID     INTEGER NOT NULL REFERENCES tblAssetCategory(ID) ON DELETE CASCADE,
+    PropertyTypeID INTEGER NOT NULL REFERENCES tblAssetPropertyType(ID),
+    SortOrder      INTEGER NOT NULL DEFAULT 0,
+    PRIMARY KEY (CategoryID, PropertyTypeID)
+) WITHOUT ROWID;
+
+-- Property values of one asset; they go with the asset when it is deleted.
+CREATE TABLE tblAssetEstablishmentPropertyData (
+    EstablishmentID INTEGER NOT NULL REFERENCES tblAssetEstablishment(ID) ON DELETE CASCADE,
+    PropertyTypeID  INTEGER NOT NULL REFERENCES tblAssetPropertyType(ID),
+    Value           TEXT,
+    PRIMARY KEY (EstablishmentID, PropertyTypeID)
+) WITHOUT ROWID;
+
+-- ---------------------------------------------------------------- attachments
+
+-- Files attached to a record of any form, numbered per record from 1. Stored files keep their
+-- bytes in FileData (isExternal 0); external ones point at MediaPath, taken below the BasePath of
+-- vwOrvoBasePath when that is set. No foreign key: rows of every form live here.
+CREATE TABLE tblOrvoFormAttachment (
+    FormTypeID    INTEGER NOT NULL,
+    FormID        INTEGER NOT NULL,
+    RowNumber     INTEGER NOT NULL,
+    Title         TEXT,
+    isExternal    INTEGER CHECK (isExternal IN (0, 1)),
+    MediaPath     TEXT,
+    FileExtension TEXT,
+    FileData      BLOB,
+    CreateDate    TEXT,
+    UserID        INTEGER,
+    PRIMARY KEY (FormTypeID, FormID, RowNumber)
+);
+
+-- ---------------------------------------------------------------- accounting
+
+CREATE TABLE tblAccountDocument (
+    ID                INTEGER PRIMARY KEY AUTOINCREMENT,
+    DocumentNo        INTEGER NOT NULL,
+    DocumentDate      TEXT NOT NULL,
+    FarsiDocumentDate TEXT NOT NULL,
+    BranchID          INTEGER,
+    CreatorID         INTEGER,
+    Description       TEXT,
+    IsFinal           INTEGER NOT NULL DEFAULT 0 CHECK (IsFinal IN (0, 1))
+);
+
+-- Rows of a document; FormTypeID/FormID name the form record a row was generated from.
+CREATE TABLE tblAccountDocumentDetail (
+    ID           INTEGER PRIMARY KEY AUTOINCREMENT,
+    DocumentID   INTEGER NOT NULL REFERENCES tblAccountDocument(ID) ON DELETE CASCADE,
+    RowNumber    INTEGER NOT NULL,
+    AccountCode  TEXT,
+    AccountTitle TEXT,
+    CostCenterID INTEGER,
+    FormID       INTEGER,
+    FormTypeID   INTEGER,
+    Description  TEXT,
+    Debit        NUMERIC(19,4) NOT NULL DEFAULT 0,
+    Credit       NUMERIC(19,4) NOT NULL DEFAULT 0
+);
+CREATE INDEX ixAccountDocumentDetailDocument ON tblAccountDocumentDetail(DocumentID);
+CREATE INDEX ixAccountDocumentDetailForm ON tblAccountDocumentDetail(FormTypeID, FormID);
+
+-- ---------------------------------------------------------------- reports
+
+CREATE TABLE tblOrvoReportTemplate (
+    ID         INTEGER PRIMARY KEY AUTOINCREMENT,
+    FormTypeID INTEGER NOT NULL,
+    Title      TEXT NOT NULL,
+    FilePath   TEXT
+);
+CREATE INDEX ixOrvoReportTemplateForm ON tblOrvoReportTemplate(FormTypeID);

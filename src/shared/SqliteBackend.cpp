@@ -1,0 +1,314 @@
+#include "SqliteBackend.h"
+#include "TsqlAdapter.h"
+#include "VelaError.h"
+#include <QDateTime>
+#include <QFileInfo>
+#include <sqlite3.h>
+#include <cstring>
+
+namespace vela {
+
+namespace {
+
+// One UTF-8 code point; advances p. Malformed bytes are taken one at a time.
+unsigned nextCodePoint(const unsigned char *&p)
+{
+    unsigned c = *p++;
+    if (c < 0x80)
+        return c;
+    int extra = (c >= 0xF0) ? 3 : (c >= 0xE0) ? 2 : (c >= 0xC0) ? 1 : 0;
+    unsigned cp = c & (0x3F >> extra);
+    while (extra-- > 0 && (*p & 0xC0) == 0x80)
+        cp = (cp << 6) | (*p++ & 0x3F);
+    return cp;
+}
+
+unsigned fold(unsigned c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c + 32;
+    switch (c) {
+    case 0x064A: // Arabic yeh
+    case 0x0649: // alef maksura
+        return 0x06CC; // Persian yeh
+    case 0x0643: // Arabic kaf
+        return 0x06A9; // Persian keheh
+    default:
+        return c;
+    }
+}
+
+void fnGetdate(sqlite3_context *ctx, int, sqlite3_value **)
+{
+    const QByteArray now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    sqlite3_result_text(ctx, now.constData(), int(now.size()), SQLITE_TRANSIENT);
+}
+
+void fnScopeIdentity(sqlite3_context *ctx, int, sqlite3_value **)
+{
+    const sqlite3_int64 id = sqlite3_last_insert_rowid(sqlite3_context_db_handle(ctx));
+    if (id == 0)
+        sqlite3_result_null(ctx);
+    else
+        sqlite3_result_int64(ctx, id);
+}
+
+void fnLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    const unsigned char *pattern = sqlite3_value_text(argv[0]);
+    const unsigned char *text = sqlite3_value_text(argv[1]);
+    if (!pattern || !text) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    unsigned escape = 0;
+    if (argc == 3) {
+        const unsigned char *e = sqlite3_value_text(argv[2]);
+        if (e && *e) {
+            const unsigned char *q = e;
+            escape = nextCodePoint(q);
+        }
+    }
+    sqlite3_result_int(ctx, persianLikeMatch(reinterpret_cast<const char *>(pattern),
+                                             reinterpret_cast<const char *>(text), escape) ? 1 : 0);
+}
+
+QString sqliteMessage(sqlite3 *db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+} // namespace
+
+bool persianLikeMatch(const char *patternUtf8, const char *textUtf8, unsigned escape)
+{
+    // Decode both into code points once; then the classic wildcard match with one backtrack
+    // point for the last % seen.
+    std::vector<unsigned> p, t;
+    std::vector<bool> literal; // pattern character escaped
+    for (auto q = reinterpret_cast<const unsigned char *>(patternUtf8); *q;) {
+        unsigned c = nextCodePoint(q);
+        bool lit = false;
+        if (escape && c == escape && *q) {
+            c = nextCodePoint(q);
+            lit = true;
+        }
+        p.push_back(fold(c));
+        literal.push_back(lit);
+    }
+    for (auto q = reinterpret_cast<const unsigned char *>(textUtf8); *q;)
+        t.push_back(fold(nextCodePoint(q)));
+
+    size_t pi = 0, ti = 0, starP = size_t(-1), starT = 0;
+    while (ti < t.size()) {
+        if (pi < p.size() && !literal[pi] && p[pi] == '%') {
+            starP = pi++;
+            starT = ti;
+        } else if (pi < p.size() && ((!literal[pi] && p[pi] == '_') || p[pi] == t[ti])) {
+            ++pi;
+            ++ti;
+        } else if (starP != size_t(-1)) {
+            pi = starP + 1;
+            ti = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (pi < p.size() && !literal[pi] && p[pi] == '%')
+        ++pi;
+    return pi == p.size();
+}
+
+void SqliteBackend::registerFunctions(sqlite3 *db)
+{
+    sqlite3_create_function(db, "getdate", 0, SQLITE_UTF8, nullptr, fnGetdate, nullptr, nullptr);
+    sqlite3_create_function(db, "scope_identity", 0, SQLITE_UTF8, nullptr, fnScopeIdentity, nullptr, nullptr);
+    sqlite3_create_function(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLike, nullptr, nullptr);
+    sqlite3_create_function(db, "like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLike, nullptr, nullptr);
+}
+
+SqliteBackend::SqliteBackend(const QString &path) : m_path(path)
+{
+    if (path.trimmed().isEmpty())
+        throw VelaError(QStringLiteral("مسیر پایگاه داده (Data Source) در رشته اتصال مشخص نشده است."), ErrConnection);
+    const QFileInfo fi(path);
+    if (!fi.exists() || !fi.isFile())
+        throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد.").arg(path), ErrConnection);
+    const QByteArray file = path.toUtf8();
+    if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+        const QString msg = m_db ? sqliteMessage(m_db) : QString();
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw VelaError(QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(path, msg), ErrConnection);
+    }
+    sqlite3_busy_timeout(m_db, 5000);
+    sqlite3_extended_result_codes(m_db, 1);
+    registerFunctions(m_db);
+    char *err = nullptr;
+    if (sqlite3_exec(m_db, "PRAGMA foreign_keys=ON", nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(err ? err : "");
+        sqlite3_free(err);
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw VelaError(QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(path, msg), ErrConnection);
+    }
+    // A file that is not a database is only noticed on the first read: check it now.
+    if (sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(err ? err : "");
+        sqlite3_free(err);
+        sqlite3_close(m_db);
+        m_db = nullptr;
+        throw VelaError(QStringLiteral("پایگاه داده «%1» خوانا نیست: %2").arg(path, msg), ErrConnection);
+    }
+}
+
+SqliteBackend::~SqliteBackend()
+{
+    sqlite3_close_v2(m_db);
+}
+
+void SqliteBackend::fail(const QString &context) const
+{
+    QString msg = sqliteMessage(m_db);
+    if (!context.isEmpty())
+        msg = context + QStringLiteral(": ") + msg;
+    throw VelaError(msg, ErrDatabase);
+}
+
+void SqliteBackend::execute(const QString &tsql, ResultTable &out)
+{
+    executeNative(adaptTsqlForSqlite(tsql), out);
+}
+
+void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
+{
+    const QByteArray text = sql.toUtf8();
+    const char *tail = text.constData();
+    const char *end = tail + text.size();
+    out.clear();
+    while (tail < end) {
+        sqlite3_stmt *stmt = nullptr;
+        const char *next = nullptr;
+        if (sqlite3_prepare_v2(m_db, tail, int(end - tail), &stmt, &next) != SQLITE_OK)
+            fail(QString());
+        tail = next;
+        if (!stmt) // blank or comment only
+            continue;
+        // Each statement that returns columns replaces the rows of an earlier one.
+        const int cols = sqlite3_column_count(stmt);
+        if (cols > 0) {
+            QStringList names;
+            names.reserve(cols);
+            for (int c = 0; c < cols; ++c)
+                names << QString::fromUtf8(sqlite3_column_name(stmt, c));
+            out.setColumns(names);
+        }
+        ResultTable &rows = out;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            rows.beginRow();
+            for (int c = 0; c < cols; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    rows.appendInteger(sqlite3_column_int64(stmt, c));
+                    break;
+                case SQLITE_FLOAT:
+                    rows.appendReal(sqlite3_column_double(stmt, c));
+                    break;
+                case SQLITE_TEXT: {
+                    const char *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, c));
+                    rows.appendText(p, sqlite3_column_bytes(stmt, c));
+                    break;
+                }
+                case SQLITE_BLOB: {
+                    const void *p = sqlite3_column_blob(stmt, c);
+                    rows.appendBlob(p, sqlite3_column_bytes(stmt, c));
+                    break;
+                }
+                default:
+                    rows.appendNull();
+                }
+            }
+            rows.endRow();
+        }
+        if (rc != SQLITE_DONE) {
+            const QString msg = sqliteMessage(m_db);
+            sqlite3_finalize(stmt);
+            out.clear();
+            throw VelaError(msg, ErrDatabase);
+        }
+        sqlite3_finalize(stmt);
+    }
+}
+
+qint32 SqliteBackend::hasPermission(qint32 userId, qint32 formPermissionId)
+{
+    // The suite grants roles per user in tblOrvoUserPermission; a grant row means permitted.
+    sqlite3_stmt *stmt = nullptr;
+    const char *sql = "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=?1 AND FormPermissionID=?2";
+    if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+        fail(QStringLiteral("spOrvoHasPermission"));
+    sqlite3_bind_int(stmt, 1, userId);
+    sqlite3_bind_int(stmt, 2, formPermissionId);
+    qint32 result = 0;
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW)
+        result = sqlite3_column_int(stmt, 0) > 0 ? 1 : 0;
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_ROW)
+        fail(QStringLiteral("spOrvoHasPermission"));
+    return result;
+}
+
+qint32 SqliteBackend::insertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
+                                       const QString &description, qint32 userId, const QDateTime &eventDate,
+                                       const QString &farsiEventDate, qint32 eventTime)
+{
+    sqlite3_stmt *stmt = nullptr;
+    const char *sql = "INSERT INTO tblOrvoFormAction(EventID, FormCode, FormTypeID, Description, UserID, "
+                      "EventDate, FarsiEventDate, EventTime) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
+    if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
+        fail(QStringLiteral("spOrvoInsertFormAction"));
+    // Parameters are declared with these widths in the suite; longer texts are cut as the
+    // procedure's parameters would cut them.
+    const QByteArray code = formCode.left(50).toUtf8();
+    const QByteArray desc = description.left(1000).toUtf8();
+    const QByteArray farsi = farsiEventDate.left(10).toUtf8();
+    const QString dateText = eventDate.time() == QTime(0, 0)
+        ? eventDate.date().toString(QStringLiteral("yyyy-MM-dd"))
+        : eventDate.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QByteArray date = dateText.toUtf8();
+    sqlite3_bind_int(stmt, 1, eventId);
+    sqlite3_bind_text(stmt, 2, code.constData(), int(code.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(stmt, 3, formTypeId);
+    sqlite3_bind_text(stmt, 4, desc.constData(), int(desc.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(stmt, 5, userId);
+    if (eventDate.isValid())
+        sqlite3_bind_text(stmt, 6, date.constData(), int(date.size()), SQLITE_TRANSIENT);
+    else
+        sqlite3_bind_null(stmt, 6);
+    sqlite3_bind_text(stmt, 7, farsi.constData(), int(farsi.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(stmt, 8, eventTime);
+    const int rc = sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+        fail(QStringLiteral("spOrvoInsertFormAction"));
+    return 0;
+}
+
+// ---------------------------------------------------------------- backend choice
+
+std::unique_ptr<Backend> Backend::create(const ConnectionString &cs)
+{
+    const QString provider = cs.provider().trimmed();
+    if (provider.isEmpty())
+        throw VelaError(QStringLiteral("رشته اتصال نوع پایگاه داده (Provider) را مشخص نکرده است."), ErrConnection);
+    if (provider.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0)
+        return std::make_unique<SqliteBackend>(cs.value(QStringLiteral("Data Source")));
+    if (provider.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0
+        || provider.startsWith(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive))
+        throw VelaError(QStringLiteral("اتصال از نوع «%1» در این نسخه پشتیبانی نمی شود.").arg(provider), ErrConnection);
+    throw VelaError(QStringLiteral("نوع پایگاه داده «%1» شناخته نیست.").arg(provider), ErrConnection);
+}
+
+} // namespace vela
