@@ -128,6 +128,14 @@ std::shared_ptr<ResultTable> Recordset::takeTable()
 DataEnvironment::DataEnvironment() = default;
 DataEnvironment::~DataEnvironment() = default;
 
+void DataEnvironment::reset(const QString &connectionString)
+{
+    for (auto &[name, rs] : m_recordsets)
+        rs->Close();
+    m_cn.close();
+    m_cn.setConnectionString(connectionString);
+}
+
 Recordset &DataEnvironment::recordset(const QString &name)
 {
     auto it = m_recordsets.find(name);
@@ -140,6 +148,28 @@ void DataEnvironment::execute(const QString &sql, ResultTable &out)
 {
     SqlTrace::write(sql);
     m_cn.backend().execute(sql, out);
+}
+
+void DataEnvironment::beginTransaction()
+{
+    ResultTable none;
+    execute(QStringLiteral("BEGIN TRANSACTION"), none);
+}
+
+void DataEnvironment::commitTransaction()
+{
+    ResultTable none;
+    execute(QStringLiteral("COMMIT TRANSACTION"), none);
+}
+
+void DataEnvironment::rollbackTransaction() noexcept
+{
+    try {
+        ResultTable none;
+        execute(QStringLiteral("ROLLBACK TRANSACTION"), none);
+    } catch (...) {
+        m_cn.close();
+    }
 }
 
 static QString traceText(const QString &s)

@@ -94,6 +94,9 @@ public:
     ~DataEnvironment();
 
     Connection &cn() { return m_cn; }
+    // Closes every recordset and the connection and takes a new connection string: the state of
+    // a freshly created environment, while references to its recordsets stay valid.
+    void reset(const QString &connectionString);
 
     Recordset &recordset(const QString &name); // created on first use
     Recordset &rssqlCommon() { return recordset(QStringLiteral("rssqlCommon")); }
@@ -106,6 +109,15 @@ public:
     // Runs one statement on cn (traced as built) and fills `out`.
     void execute(const QString &sql, ResultTable &out);
 
+    // A transaction on cn, written as the T-SQL statements "BEGIN TRANSACTION",
+    // "COMMIT TRANSACTION" and "ROLLBACK TRANSACTION" (read alike by every engine) and traced
+    // like any statement. Begin and commit throw VelaError. Rollback never throws: when the
+    // rollback itself fails (the engine may already have ended the transaction) the connection
+    // is closed, which ends whatever is left of it; cn reopens on the next statement.
+    void beginTransaction();
+    void commitTransaction();
+    void rollbackTransaction() noexcept;
+
     // The suite's two stored procedures; each call is traced as "CALL name(arg, ...)".
     qint32 spOrvoHasPermission(qint32 userId, qint32 formPermissionId);
     qint32 spOrvoInsertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
@@ -116,6 +128,29 @@ public:
 private:
     Connection m_cn;
     std::map<QString, std::unique_ptr<Recordset>> m_recordsets;
+};
+
+// A transaction for the span of a scope: begun on construction, rolled back when the scope is
+// left (normally or by a failure) before commit() succeeded.
+class TransactionScope {
+public:
+    explicit TransactionScope(DataEnvironment &env) : m_env(env) { m_env.beginTransaction(); }
+    ~TransactionScope()
+    {
+        if (!m_done)
+            m_env.rollbackTransaction();
+    }
+    void commit()
+    {
+        m_env.commitTransaction();
+        m_done = true;
+    }
+    TransactionScope(const TransactionScope &) = delete;
+    TransactionScope &operator=(const TransactionScope &) = delete;
+
+private:
+    DataEnvironment &m_env;
+    bool m_done = false;
 };
 
 // Statement trace: when VELA_SQL_TRACE names a file, every statement is appended to it as built,
