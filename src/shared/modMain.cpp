@@ -31,9 +31,9 @@ DataEnvironment &DtEn()
 
 void ResetDataEnvironment()
 {
-    g_dtEn.reset();
-    g_dtEn = std::make_unique<DataEnvironment>();
-    g_dtEn->cn().setConnectionString(CurrentConnectionString);
+    // The object itself stays, so a form that still holds one of its recordsets never holds a
+    // dangling reference; everything it had open is dropped as with a new environment.
+    DtEn().reset(CurrentConnectionString);
 }
 
 void RunQuery(Recordset &rs, const QString &sql)
