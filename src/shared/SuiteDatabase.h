@@ -1,6 +1,9 @@
 #pragma once
 // Creating the suite database for the embedded backend: schema, views and role grants, and on
 // request the demo data (Persian, realistic, with generated pictures).
+//
+// The demo pictures are drawn with QPainter; their Persian captions need a QGuiApplication (or
+// QApplication) for text rendering. Without one the pictures carry their shapes only.
 #include <QString>
 
 namespace vela::SuiteDatabase {
@@ -17,5 +20,18 @@ QString sqliteConnectionString(const QString &path);
 
 // The demo database of the demo host: <user data folder>/demo.sqlite.
 QString defaultDemoPath();
+
+// Runs every statement of `sql` on the existing database file at `path` in one transaction with
+// foreign keys on. Throws VelaError with the engine's message and the line of the failing
+// statement; the database is then left as it was.
+void runSqliteScript(const QString &path, const QString &sql);
+
+// Appends `count` generated assets to the database at `path` in one transaction: Persian names
+// fitting each asset's group, amounts up to hundreds of billions of rials (some with fractions),
+// calendar dates with their Persian twins, and about a tenth to a third of each optional column
+// NULL. Every lookup ID is taken from the active rows of the lookup views, so the database needs
+// its lookups (a demo database has them); throws VelaError naming an empty view. The same seed on
+// the same database gives the same rows. A million rows take some ten seconds.
+void generateAssets(const QString &path, int count, quint32 seed);
 
 } // namespace vela::SuiteDatabase
