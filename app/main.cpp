@@ -1,9 +1,253 @@
+// vela-asset: a small host window of the suite that places the asset establishment control,
+// keeps its properties in the user's settings and opens the entry form, empty or on a record.
+#include "host/velaAssetEst.h"
+#include "shared/SuiteDatabase.h"
+
+#include <QAction>
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QHBoxLayout>
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+// The control's saved properties live in the user's settings, group "velaAssetEst".
+class SettingsPropertyBag : public VelaPropertyBag {
+public:
+    explicit SettingsPropertyBag(QSettings &settings) : m_settings(settings) {}
+    QVariant ReadProperty(const QString &name, const QVariant &defaultValue) override
+    {
+        return m_settings.value(key(name), defaultValue);
+    }
+    void WriteProperty(const QString &name, const QVariant &value, const QVariant &defaultValue) override
+    {
+        if (value == defaultValue)
+            m_settings.remove(key(name));
+        else
+            m_settings.setValue(key(name), value);
+    }
+
+private:
+    static QString key(const QString &name) { return QStringLiteral("velaAssetEst/") + name; }
+    QSettings &m_settings;
+};
+
+QString tr2(const char *english, const char *persian)
+{
+    return QString::fromUtf8(english) + QStringLiteral("\n") + QString::fromUtf8(persian);
+}
+
+// Opens the demo database, creating it on first use.
+QString demoConnectionString()
+{
+    const QString path = vela::SuiteDatabase::defaultDemoPath();
+    if (!QFileInfo::exists(path)) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        vela::SuiteDatabase::createSqlite(path, true);
+    }
+    return vela::SuiteDatabase::sqliteConnectionString(path);
+}
+
+// The suite's window: a title, the control (it hides itself) and a way to open the form.
+class SuiteWindow : public QMainWindow {
+public:
+    explicit SuiteWindow(QSettings &settings) : m_bag(settings)
+    {
+        setObjectName(QStringLiteral("SuiteWindow"));
+        setWindowTitle(QStringLiteral("سامانه دارایی‌های ثابت"));
+        setLayoutDirection(Qt::RightToLeft);
+
+        auto *central = new QWidget(this);
+        auto *column = new QVBoxLayout(central);
+        auto *title = new QLabel(QStringLiteral("ثبت استقرار دارایی‌های ثابت"), central);
+        QFont big = title->font();
+        big.setPointSizeF(big.pointSizeF() * 1.4);
+        big.setBold(true);
+        title->setFont(big);
+        column->addWidget(title);
+
+        control = new velaAssetEst(central);
+        column->addWidget(control);
+
+        auto *row = new QHBoxLayout;
+        auto *openEmpty = new QPushButton(QStringLiteral("فرم استقرار"), central);
+        openEmpty->setObjectName(QStringLiteral("openEmpty"));
+        row->addWidget(openEmpty);
+        row->addSpacing(16);
+        row->addWidget(new QLabel(QStringLiteral("شماره رایانه‌ای:"), central));
+        recordID = new QSpinBox(central);
+        recordID->setRange(1, 2147483647);
+        row->addWidget(recordID);
+        auto *openRecord = new QPushButton(QStringLiteral("مشاهده"), central);
+        openRecord->setObjectName(QStringLiteral("openRecord"));
+        row->addWidget(openRecord);
+        row->addStretch();
+        column->addLayout(row);
+        column->addStretch();
+        setCentralWidget(central);
+
+        connect(openEmpty, &QPushButton::clicked, this, [this] { call(0, false); });
+        connect(openRecord, &QPushButton::clicked, this, [this] { call(recordID->value(), true); });
+        // A changed property is saved at once, as a designer host would.
+        connect(control, &velaAssetEst::PropertyChanged, this, [this] { control->WriteProperties(m_bag); });
+
+        control->ReadProperties(m_bag);
+        resize(520, 160);
+    }
+
+    // ClearShow or View; a failure of the call is shown, never lets the program fall over.
+    bool call(qint32 id, bool onRecord)
+    {
+        try {
+            if (onRecord)
+                control->View(id);
+            else
+                control->ClearShow();
+            statusBar()->showMessage(QStringLiteral("کاربر %1 — %2").arg(control->UserID()).arg(control->OLEConnectionString()));
+            return true;
+        } catch (const std::exception &e) {
+            QMessageBox box(QMessageBox::Critical, QStringLiteral("خطا"),
+                            QStringLiteral("فرم استقرار باز نشد.\n") + QString::fromUtf8(e.what()),
+                            QMessageBox::Ok, this);
+            box.setLayoutDirection(Qt::RightToLeft);
+            box.exec();
+        } catch (...) {
+            QMessageBox::critical(this, QStringLiteral("خطا"), QStringLiteral("فرم استقرار باز نشد."));
+        }
+        return false;
+    }
+
+    velaAssetEst *control;
+    QSpinBox *recordID;
+
+private:
+    SettingsPropertyBag m_bag;
+};
+
+QWidget *entryForm()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("FormMain") && w->isVisible())
+            return w;
+    return nullptr;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QMessageBox::information(nullptr, QStringLiteral("استقرار"), QStringLiteral("برنامه در حال ساخت است."));
-    return 0;
+    QApplication::setOrganizationName(QStringLiteral("Vela"));
+    QApplication::setApplicationName(QStringLiteral("vela-asset"));
+    QApplication::setLayoutDirection(Qt::RightToLeft);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(tr2(
+        "Registration of fixed assets. Opens the entry form empty, or on one record with --view.\n"
+        "Without a connection string the embedded demo database is used (created on first run) with\n"
+        "the demo user, who holds every role. Options given are kept for the next start.",
+        "ثبت استقرار دارایی‌های ثابت. فرم را خالی یا با --view روی یک رکورد باز می‌کند.\n"
+        "بدون رشته اتصال، پایگاه داده نمونه (در اولین اجرا ساخته می‌شود) با کاربر نمونه که همه نقش‌ها را دارد به کار می‌رود."));
+    parser.addHelpOption();
+    const QCommandLineOption connectionOpt(QStringList{QStringLiteral("c"), QStringLiteral("connection")},
+        tr2("Connection string, e.g. \"Provider=SQLite;Data Source=/path/suite.sqlite\".", "رشته اتصال به پایگاه داده."),
+        QStringLiteral("text"));
+    const QCommandLineOption userOpt(QStringList{QStringLiteral("u"), QStringLiteral("user")},
+        tr2("Identifier of the signed-in user.", "شناسه کاربر."), QStringLiteral("id"));
+    const QCommandLineOption positionOpt(QStringList{QStringLiteral("p"), QStringLiteral("position")},
+        tr2("Identifier of the user's organisational position.", "شناسه سمت سازمانی کاربر."), QStringLiteral("id"));
+    const QCommandLineOption demoOpt(QStringLiteral("demo"),
+        tr2("Forget saved settings and use the demo database and user.", "تنظیمات ذخیره شده کنار گذاشته و پایگاه داده نمونه به کار می‌رود."));
+    const QCommandLineOption viewOpt(QStringLiteral("view"),
+        tr2("Open the entry form on this record.", "فرم را روی این رکورد باز کن."), QStringLiteral("id"));
+    const QCommandLineOption shotOpt(QStringLiteral("screenshot"),
+        tr2("Save a PNG picture of the entry form to this file and quit.", "تصویر فرم را در این فایل ذخیره کن و خارج شو."),
+        QStringLiteral("file"));
+    parser.addOptions({connectionOpt, userOpt, positionOpt, demoOpt, viewOpt, shotOpt});
+    parser.process(app);
+
+    auto number = [&parser](const QCommandLineOption &opt, qint32 &out) {
+        bool ok = false;
+        const qint32 v = parser.value(opt).toInt(&ok);
+        if (!ok) {
+            std::fprintf(stderr, "vela-asset: --%s needs a whole number\n", qPrintable(opt.names().constLast()));
+            return false;
+        }
+        out = v;
+        return true;
+    };
+
+    QSettings settings;
+    SuiteWindow window(settings);
+    velaAssetEst &control = *window.control;
+
+    if (parser.isSet(demoOpt))
+        control.InitProperties();
+    if (parser.isSet(connectionOpt))
+        control.setOLEConnectionString(parser.value(connectionOpt));
+    qint32 value = 0;
+    if (parser.isSet(userOpt)) {
+        if (!number(userOpt, value))
+            return 2;
+        control.setUserID(value);
+    }
+    if (parser.isSet(positionOpt)) {
+        if (!number(positionOpt, value))
+            return 2;
+        control.setPositionID(value);
+    }
+    qint32 viewID = 0;
+    if (parser.isSet(viewOpt) && !number(viewOpt, viewID))
+        return 2;
+
+    if (control.OLEConnectionString().isEmpty()) {
+        try {
+            control.setOLEConnectionString(demoConnectionString());
+            if (control.UserID() == -1)
+                control.setUserID(vela::SuiteDatabase::DemoAdminUserID);
+        } catch (const std::exception &e) {
+            QMessageBox::critical(&window, QStringLiteral("خطا"),
+                                  QStringLiteral("پایگاه داده نمونه ساخته نشد.\n") + QString::fromUtf8(e.what()));
+        }
+    }
+    SettingsPropertyBag bag(settings);
+    control.WriteProperties(bag);
+
+    window.show();
+    if (viewID > 0)
+        window.recordID->setValue(viewID);
+
+    // The picture is taken from the running program, also while a message box waits.
+    bool shotTaken = false;
+    int shotResult = 0;
+    if (parser.isSet(shotOpt)) {
+        const QString file = parser.value(shotOpt);
+        QTimer::singleShot(400, &app, [&, file] {
+            QWidget *target = entryForm();
+            const QPixmap shot = (target ? target : static_cast<QWidget *>(&window))->grab();
+            shotResult = shot.save(file, "PNG") ? 0 : 1;
+            if (shotResult)
+                std::fprintf(stderr, "vela-asset: could not write %s\n", qPrintable(file));
+            shotTaken = true;
+            app.exit(shotResult);
+        });
+    }
+    window.call(viewID, parser.isSet(viewOpt));
+    if (shotTaken)
+        return shotResult;
+    return app.exec();
 }

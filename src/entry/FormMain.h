@@ -6,6 +6,10 @@
 #include <QString>
 #include <QVector>
 #include <QWidget>
+#include <QPixmap>
+#include <QPair>
+#include <exception>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -69,8 +73,22 @@ public:
     QLabel *picProduct;
     QFrame *frameMain, *frameImportant;
 
+    QLabel *lblDescription;
+
     // The picture shown in picProduct (null when none), for tests and the layout.
     QPixmap currentPicture() const;
+
+    // The size rules of the layout are stated for the whole window, frame included, as the
+    // suite's forms always measured it. The frame is not the platform's (it differs between
+    // window managers and is absent off screen); the form adds the classic sizable frame of
+    // 8 x 27 pixels at 96 DPI to its client area instead.
+    static constexpr double FrameWidthTwips = 120;
+    static constexpr double FrameHeightTwips = 405;
+    static constexpr double DesignClientWidth = 12435;  // twips
+    static constexpr double DesignClientHeight = 5970;  // twips
+    static constexpr double MinimumLayoutSize = 6000;   // twips; at or below it nothing moves
+    double windowWidthTwips() const;
+    double windowHeightTwips() const;
 
 public slots:
     void cmdNew_Click();
@@ -99,7 +117,19 @@ private:
     void applyLayout(double W, double H);
     void writeFormAction(qint32 eventId, qint32 id, const QString &description);
     QString textOf(QLineEdit *e) const;
+    qint32 currentRecordID() const;  // txtID through ToNumber, as a 32-bit integer
+    qint32 currentRowNumber() const; // the caption of cmdRefreshPicture, as a 16-bit number
+    void reportFailure(const std::exception &e);
+    void reportUnknownFailure();
+    // Runs a command handler's body; any failure is reported to the user and ends the command,
+    // so nothing escapes a slot.
+    void guarded(const std::function<void()> &command);
+
     QPixmap m_picture;
+    // Layout groups: the command bar left to right, the field columns as (input, label) pairs
+    // from top to bottom, and the picture buttons left to right.
+    QVector<QWidget *> m_commandBar, m_pictureButtons;
+    QVector<QPair<QWidget *, QLabel *>> m_leftColumn, m_middleColumn;
 };
 
 } // namespace vela

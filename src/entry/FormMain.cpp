@@ -1,0 +1,655 @@
+// The entry form: its controls and their design geometry, start-up, the four modes, the new,
+// edit, cancel and search commands, and the layout that follows the window's size.
+#include "FormMain.h"
+#include "EntryTexts.h"
+#include "search/FormSearch.h"
+#include "shared/VelaError.h"
+#include "shared/modMain.h"
+#include "suite/OrvoControls.h"
+#include "suite/SuiteFont.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QtDebug>
+
+namespace vela {
+
+namespace {
+
+FormMain *g_form = nullptr;
+
+QString captionOf(const char *control)
+{
+    for (const texts::Caption &c : texts::Captions)
+        if (qstrcmp(c.control, control) == 0)
+            return c.text.toString();
+    return QString();
+}
+
+// Geometry in twips: left, top, width, height.
+struct Box {
+    double left, top, width, height;
+};
+
+constexpr double BarHeight = 345;
+constexpr double InputHeight = 285;
+constexpr double LabelHeight = 195;
+constexpr double LabelDrop = (InputHeight - LabelHeight) / 2; // labels centred on their inputs
+constexpr double LeftInputLeft = 180, LeftLabelLeft = 2445;
+constexpr double MiddleInputLeft = 5940, MiddleLabelLeft = 8160;
+constexpr double InputWidth = 2145;
+// Labels grow away from their inputs up to the next column (the title box of the middle column,
+// and the picture).
+constexpr double LeftLabelWidth = 1530, MiddleLabelWidth = 1275;
+
+} // namespace
+
+// ---------------------------------------------------------------- instance
+
+FormMain &FormMain::instance()
+{
+    if (!g_form) {
+        static bool cleanupRegistered = false;
+        if (!cleanupRegistered) {
+            // The form must go before the application object it lives in.
+            qAddPostRoutine(&FormMain::unload);
+            cleanupRegistered = true;
+        }
+        auto *form = new FormMain();
+        try {
+            form->startUp();
+        } catch (...) {
+            delete form;
+            throw;
+        }
+        g_form = form;
+    }
+    return *g_form;
+}
+
+bool FormMain::isLoaded()
+{
+    return g_form != nullptr;
+}
+
+void FormMain::unload()
+{
+    FormMain *form = g_form;
+    g_form = nullptr;
+    delete form;
+}
+
+FormMain::FormMain(QWidget *parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("FormMain"));
+    applySuiteLook(this);
+    QFont f = font();
+    f.setPointSizeF(8.25); // the suite's forms are drawn in 8.25-point Tahoma
+    setFont(f);
+    setWindowTitle(texts::FormCaption.toString());
+    buildControls();
+    resize(twipsToPixels(DesignClientWidth), twipsToPixels(DesignClientHeight));
+}
+
+void FormMain::closeEvent(QCloseEvent *e)
+{
+    // Closing unloads the form: the next host call loads and starts it up again.
+    e->accept();
+    if (g_form == this) {
+        g_form = nullptr;
+        deleteLater();
+    }
+}
+
+// ---------------------------------------------------------------- controls
+
+void FormMain::buildControls()
+{
+    auto button = [this](OrvoButton *&b, const char *name) {
+        b = new OrvoButton(captionOf(name), this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    auto label = [this](const char *name) {
+        auto *l = new QLabel(captionOf(name), this);
+        l->setObjectName(QLatin1String(name));
+        // The caption ends with its colon at the input: the text hugs the label's left edge.
+        l->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute | Qt::AlignVCenter);
+        return l;
+    };
+    auto lineEdit = [this](QLineEdit *&e, const char *name) {
+        e = new QLineEdit(this);
+        e->setObjectName(QLatin1String(name));
+        return e;
+    };
+    auto selector = [this](OrvoSelector *&s, const char *name) {
+        s = new OrvoSelector(this);
+        s->setObjectName(QLatin1String(name));
+        return s;
+    };
+    auto date = [this](OrvoDate *&d, const char *name) {
+        d = new OrvoDate(this);
+        d->setObjectName(QLatin1String(name));
+        return d;
+    };
+    auto currency = [this](OrvoCurrency *&c, const char *name) {
+        c = new OrvoCurrency(this);
+        c->setObjectName(QLatin1String(name));
+        return c;
+    };
+
+    // Shapes first, so that everything else is drawn over them; they take no clicks.
+    frameMain = new QFrame(this);
+    frameMain->setObjectName(QStringLiteral("frameMain"));
+    frameMain->setFrameShape(QFrame::Box);
+    frameMain->setFrameShadow(QFrame::Plain);
+    frameImportant = new QFrame(this);
+    frameImportant->setObjectName(QStringLiteral("frameImportant"));
+    frameImportant->setFrameShape(QFrame::Box);
+    frameImportant->setFrameShadow(QFrame::Plain);
+    for (QFrame *shape : {frameMain, frameImportant}) {
+        shape->setAttribute(Qt::WA_TransparentForMouseEvents);
+        shape->setForegroundRole(QPalette::Mid);
+    }
+    frameImportant->setAutoFillBackground(true);
+    frameImportant->setBackgroundRole(QPalette::AlternateBase);
+    placeTwips(frameMain, 75, 390, 12300, 5535);
+    placeTwips(frameImportant, 150, 3345, 9180, 1425);
+
+    // Command bar, left to right.
+    struct BarButton {
+        OrvoButton *&button;
+        const char *name;
+        double left, width;
+    };
+    const BarButton bar[] = {
+        {cmdDocGen, "cmdDocGen", 0, 1650},       {cmdViewAccountDoc, "cmdViewAccountDoc", 1650, 1635},
+        {cmdPreview, "cmdPreview", 3300, 1320},  {cmdCancel, "cmdCancel", 4620, 1245},
+        {cmdSearch, "cmdSearch", 5865, 1305},    {cmdDelete, "cmdDelete", 7155, 1320},
+        {cmdSave, "cmdSave", 8475, 1320},        {cmdEdit, "cmdEdit", 9795, 1320},
+        {cmdNew, "cmdNew", 11115, 1320},
+    };
+    for (const BarButton &b : bar) {
+        placeTwips(button(b.button, b.name), b.left, 0, b.width, BarHeight);
+        m_commandBar.append(b.button);
+    }
+
+    // Left field column.
+    selector(sltCreator, "sltCreator");
+    currency(txtCost, "txtCost");
+    currency(txtAccumulatedCost, "txtAccumulatedCost");
+    currency(txtAbortCost, "txtAbortCost");
+    currency(txtOfficeMaxCost, "txtOfficeMaxCost");
+    selector(sltStatusType, "sltStatusType");
+    lineEdit(txtDocumentNo, "txtDocumentNo");
+    date(datDocumentDate, "datDocumentDate");
+    date(datReevaluationDate, "datReevaluationDate");
+    selector(sltResponsible, "sltResponsible");
+    selector(sltCostCenter, "sltCostCenter");
+    selector(sltBranch, "sltBranch");
+    struct Row {
+        QWidget *input;
+        double top;
+        const char *label;
+    };
+    const Row left[] = {
+        {sltCreator, 420, "lblCreatorID"},
+        {txtCost, 720, "lblCost"},
+        {txtAccumulatedCost, 1035, "lblAccumulatedCost"},
+        {txtAbortCost, 1350, "lblAbortCost"},
+        {txtOfficeMaxCost, 1665, "lblOfficeValueMax"},
+        {sltStatusType, 1980, "lblStatusType"},
+        {txtDocumentNo, 2310, "lblDocumentNo"},
+        {datDocumentDate, 2670, "lblDocumentDate"},
+        {datReevaluationDate, 3000, "lblReEvaluationDate"},
+        {sltResponsible, 3585, "lblResponsible"},
+        {sltCostCenter, 3885, "lblCostCenter"},
+        {sltBranch, 4185, "lblBranch"},
+    };
+    for (const Row &r : left) {
+        QLabel *l = label(r.label);
+        placeTwips(r.input, LeftInputLeft, r.top, InputWidth, InputHeight);
+        placeTwips(l, LeftLabelLeft, r.top + LabelDrop, LeftLabelWidth, LabelHeight);
+        m_leftColumn.append({r.input, l});
+    }
+
+    // Middle field column.
+    lineEdit(txtID, "txtID");
+    lineEdit(txtLabelNo, "txtLabelNo");
+    lineEdit(txtOldLabelNo, "txtOldLabelNo");
+    lineEdit(txtCode, "txtCode");
+    lineEdit(txtName, "txtName");
+    date(datUtilizationDate, "datUtilizationDate");
+    date(datCreateDate, "datCreateDate");
+    selector(sltType, "sltType");
+    selector(sltGroup, "sltGroup");
+    selector(sltLocation, "sltLocation");
+    lineEdit(txtOrganizationLocation, "txtOrganizationLocation");
+    selector(sltAccountable, "sltAccountable");
+    const Row middle[] = {
+        {txtID, 510, "lblID"},
+        {txtLabelNo, 840, "lblLabelNo"},
+        {txtOldLabelNo, 1185, "lblOldLabelNo"},
+        {txtCode, 1530, "lblCode"},
+        {txtName, 1875, "lblName"},
+        {datUtilizationDate, 2220, "lblUtilizationDate"},
+        {datCreateDate, 2565, "lblCreateDate"},
+        {sltType, 2910, "lblType"},
+        {sltGroup, 3420, "lblGroup"},
+        {sltLocation, 3750, "lblLocation"},
+        {txtOrganizationLocation, 4065, "lblOrganizationLocation"},
+        {sltAccountable, 4395, "lblAccounable"},
+    };
+    for (const Row &r : middle) {
+        QLabel *l = label(r.label);
+        if (r.input == txtID)
+            placeTwips(r.input, 6945, r.top, 1140, InputHeight);
+        else if (r.input == txtName)
+            placeTwips(r.input, 4005, r.top, 4080, InputHeight);
+        else
+            placeTwips(r.input, MiddleInputLeft, r.top, InputWidth, InputHeight);
+        placeTwips(l, MiddleLabelLeft, r.top + LabelDrop, MiddleLabelWidth, LabelHeight);
+        m_middleColumn.append({r.input, l});
+    }
+    txtID->setAlignment(Qt::AlignCenter);
+
+    // Description, more information, picture and its buttons.
+    txtDescription = new QPlainTextEdit(this);
+    txtDescription->setObjectName(QStringLiteral("txtDescription"));
+    placeTwips(txtDescription, 150, 4815, 7920, 630);
+    lblDescription = label("lblDescription");
+    placeTwips(lblDescription, 8175, 4875, MiddleLabelWidth, LabelHeight);
+
+    placeTwips(button(cmdMoreInfo, "cmdMoreInfo"), 165, 5460, 2205, 405);
+
+    picProduct = new QLabel(this);
+    picProduct->setObjectName(QStringLiteral("picProduct"));
+    picProduct->setScaledContents(true); // stretched to fill, aspect ratio not kept
+    picProduct->setFrameShape(QFrame::Box);
+    picProduct->setForegroundRole(QPalette::Mid);
+    placeTwips(picProduct, 9450, 435, 2850, 4335);
+
+    placeTwips(button(cmdLeft, "cmdLeft"), 9435, 4830, 600, 390);
+    placeTwips(button(cmdRefreshPicture, "cmdRefreshPicture"), 10035, 4830, 945, 390);
+    placeTwips(button(cmdRight, "cmdRight"), 10965, 4830, 630, 390);
+    placeTwips(button(cmdEditPicture, "cmdEditPicture"), 11580, 4830, 735, 390);
+    m_pictureButtons = {cmdLeft, cmdRefreshPicture, cmdRight, cmdEditPicture};
+    // "+/-" is a symbol, not a phrase: read left to right it stays "+/-".
+    cmdEditPicture->setLayoutDirection(Qt::LeftToRight);
+
+    // Today's date, kept for the action log; outside the visible area and never shown.
+    date(datToday, "datToday");
+    placeTwips(datToday, -120, 0, 1215, InputHeight);
+    datToday->hide();
+
+    // Tab order: the middle column first (it holds the record's identity), then the left one.
+    QWidget *previous = nullptr;
+    auto chain = [&previous](QWidget *w) {
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    };
+    for (const auto &p : m_middleColumn)
+        chain(p.first);
+    for (const auto &p : m_leftColumn)
+        chain(p.first);
+    chain(txtDescription);
+
+    connect(cmdNew, &QPushButton::clicked, this, &FormMain::cmdNew_Click);
+    connect(cmdEdit, &QPushButton::clicked, this, &FormMain::cmdEdit_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &FormMain::cmdCancel_Click);
+    connect(cmdSearch, &QPushButton::clicked, this, &FormMain::cmdSearch_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &FormMain::cmdSave_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &FormMain::cmdDelete_Click);
+    connect(cmdMoreInfo, &QPushButton::clicked, this, &FormMain::cmdMoreInfo_Click);
+    connect(cmdPreview, &QPushButton::clicked, this, &FormMain::cmdPreview_Click);
+    connect(cmdViewAccountDoc, &QPushButton::clicked, this, &FormMain::cmdViewAccountDoc_Click);
+    connect(cmdLeft, &QPushButton::clicked, this, &FormMain::cmdLeft_Click);
+    connect(cmdRight, &QPushButton::clicked, this, &FormMain::cmdRight_Click);
+    connect(cmdRefreshPicture, &QPushButton::clicked, this, &FormMain::cmdRefreshPicture_Click);
+    connect(cmdEditPicture, &QPushButton::clicked, this, &FormMain::cmdEditPicture_Click);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void FormMain::startUp()
+{
+    // Installation directory. The data environment was just rebuilt by the host call, so the
+    // recordset is opened without first closing it.
+    Recordset &rs = DtEn().rssqlCommon();
+    rs.Open(texts::InstallDirectorySql.toString());
+    if (rs.RecordCount() != 0)
+        InstallDirectory = rs.FieldText(QStringLiteral("InstallDirectory"));
+    else
+        InstallDirectory.clear();
+    rs.Close();
+
+    // Selectors: connection string, then the major and the minor view.
+    struct Lookup {
+        OrvoSelector *selector;
+        const char *major, *minor;
+    };
+    const Lookup lookups[] = {
+        {sltCreator, "vwUserMajor", "vwUserMinor"},
+        {sltType, "vwAssetEstablishmentTypeMajor", "vwAssetEstablishmentTypeMinor"},
+        {sltStatusType, "vwAssetStatusTypeMajor", "vwAssetStatusTypeMinor"},
+        {sltGroup, "vwAssetGroupMajor", "vwAssetGroupMinor"},
+        {sltLocation, "vwOrvoInternalLocationMajor", "vwOrvoInternalLocationMinor"},
+        {sltAccountable, "vwAssetAccountableMajor", "vwAssetAccountableMinor"},
+        {sltResponsible, "vwEmployeeMajor", "vwEmployeeMajor"},
+        {sltCostCenter, "vwAccountCostCenterMajor", "vwAccountCostCenterMinor"},
+        {sltBranch, "vwAccountBranchMajor", "vwAccountBranchMinor"},
+    };
+    for (const Lookup &l : lookups) {
+        l.selector->setConnectionString(CurrentConnectionString);
+        l.selector->setMajorView(QLatin1String(l.major));
+        l.selector->setMinorView(QLatin1String(l.minor));
+    }
+
+    datToday->setValue(ServerDate());
+
+    designedWidth = qRound(windowWidthTwips());
+    designedHeight = qRound(windowHeightTwips());
+
+    ShowEmpty();
+}
+
+// ---------------------------------------------------------------- public methods
+
+bool FormMain::ClearShow()
+{
+    ShowEmpty();
+    showForm();
+    return false;
+}
+
+bool FormMain::View(qint32 &inPropertyID)
+{
+    ShowRecord(inPropertyID);
+    showForm();
+    return false;
+}
+
+void FormMain::showForm()
+{
+    try {
+        show();
+        raise();
+        activateWindow();
+        return;
+    } catch (...) {
+    }
+    // Showing without blocking failed: show it modally and wait until it is closed.
+    try {
+        setWindowModality(Qt::ApplicationModal);
+        show();
+        QPointer<FormMain> self(this);
+        QEventLoop loop;
+        connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
+        while (self && self->isVisible())
+            loop.processEvents(QEventLoop::WaitForMoreEvents);
+    } catch (...) {
+    }
+}
+
+// ---------------------------------------------------------------- modes
+
+void FormMain::DisableComponents()
+{
+    QString caption = texts::FormCaption.toString();
+    switch (FormMode) {
+    case ModeView:
+        caption += texts::SuffixView;
+        break;
+    case ModeEdit:
+        caption += texts::SuffixEdit;
+        break;
+    case ModeNew:
+        caption += texts::SuffixNew;
+        break;
+    default:
+        break;
+    }
+    setWindowTitle(caption);
+
+    const int m = FormMode;
+    const bool view = m == ModeView, edit = m == ModeEdit, fresh = m == ModeNew, empty = m == ModeEmpty;
+    cmdNew->setEnabled(view || edit || empty);
+    cmdEdit->setEnabled(view);
+    cmdDelete->setEnabled(view);
+    cmdSave->setEnabled(edit || fresh);
+    cmdCancel->setEnabled(edit || fresh);
+    cmdSearch->setEnabled(true);
+    cmdMoreInfo->setEnabled(view || edit);
+    txtID->setEnabled(false);
+    sltCreator->setEnabled(false);
+    const bool input = edit || fresh;
+    const QList<QWidget *> inputs{
+        txtLabelNo,    txtOldLabelNo,       txtCode,          txtName,        datUtilizationDate,
+        datCreateDate, sltType,             txtCost,          txtAccumulatedCost,
+        txtAbortCost,  txtOfficeMaxCost,    sltStatusType,    txtDocumentNo,  datDocumentDate,
+        datReevaluationDate, sltGroup,      sltLocation,      txtOrganizationLocation,
+        sltAccountable, sltResponsible,     sltCostCenter,    sltBranch,      txtDescription,
+    };
+    for (QWidget *w : inputs)
+        w->setEnabled(input);
+}
+
+void FormMain::ClearFields()
+{
+    txtID->clear();
+    m_picture = QPixmap();
+    picProduct->clear();
+    sltCreator->setSelectedID(CurrentUserID);
+    txtLabelNo->clear();
+    txtOldLabelNo->clear();
+    txtCode->clear();
+    txtName->clear();
+    datUtilizationDate->Clear();
+    datCreateDate->Clear();
+    sltType->Clear();
+    txtCost->setText(QString());
+    txtAccumulatedCost->setText(QString());
+    txtAbortCost->setText(QString());
+    txtOfficeMaxCost->setText(QString());
+    sltStatusType->Clear();
+    txtDocumentNo->clear();
+    datDocumentDate->Clear();
+    datReevaluationDate->Clear();
+    sltGroup->Clear();
+    sltLocation->Clear();
+    txtOrganizationLocation->clear();
+    sltAccountable->Clear();
+    sltResponsible->Clear();
+    sltCostCenter->Clear();
+    sltBranch->Clear();
+    txtDescription->clear();
+}
+
+void FormMain::ShowEmpty()
+{
+    FormMode = ModeEmpty;
+    DisableComponents();
+    ClearFields();
+}
+
+void FormMain::StartNew()
+{
+    FormMode = ModeNew;
+    DisableComponents();
+    ClearFields();
+}
+
+void FormMain::ShowRecord(qint32 id)
+{
+    if (id <= 0) {
+        ShowEmpty();
+        return;
+    }
+    ClearFields();
+    FormMode = ModeView;
+    LoadRecord(id);
+    DisableComponents();
+}
+
+void FormMain::EditRecord(qint32 id)
+{
+    ClearFields();
+    FormMode = ModeEdit;
+    LoadRecord(id);
+    DisableComponents();
+}
+
+// ---------------------------------------------------------------- commands
+
+QString FormMain::textOf(QLineEdit *e) const
+{
+    return e ? e->text() : QString();
+}
+
+qint32 FormMain::currentRecordID() const
+{
+    return ToInt32(ToNumber(textOf(txtID)));
+}
+
+void FormMain::reportFailure(const std::exception &e)
+{
+    const auto *ve = dynamic_cast<const VelaError *>(&e);
+    const QString text = ve ? ve->description() : QString::fromUtf8(e.what());
+    try {
+        ShowMessage(texts::TitleError.toString(), text);
+    } catch (...) {
+        qWarning("%s", e.what());
+    }
+}
+
+void FormMain::reportUnknownFailure()
+{
+    try {
+        ShowMessage(texts::TitleError.toString(), QStringLiteral("خطای ناشناخته"));
+    } catch (...) {
+    }
+}
+
+void FormMain::guarded(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const std::exception &e) {
+        reportFailure(e);
+    } catch (...) {
+        reportUnknownFailure();
+    }
+}
+
+void FormMain::cmdNew_Click()
+{
+    guarded([this] {
+        if (HasPermission(102214801))
+            StartNew();
+        else
+            ShowMessage(texts::TitleError.toString(), texts::NotAllowed.toString());
+    });
+}
+
+void FormMain::cmdEdit_Click()
+{
+    guarded([this] {
+        if (HasPermission(102214802))
+            EditRecord(currentRecordID());
+        else
+            ShowMessage(texts::TitleError.toString(), texts::NotAllowed.toString());
+    });
+}
+
+void FormMain::cmdCancel_Click()
+{
+    guarded([this] {
+        if (AskYesNo(texts::CancelTitle.toString(), texts::CancelQuestion.toString()) != 6)
+            return;
+        if (FormMode == ModeNew)
+            ShowEmpty();
+        else
+            ShowRecord(currentRecordID());
+    });
+}
+
+void FormMain::cmdSearch_Click()
+{
+    guarded([this] {
+        const qint32 id = FormSearch::instance().ShowNGetID();
+        if (id > 0)
+            ShowRecord(id);
+    });
+}
+
+// Not yet wired: the extra properties dialog, printing and the accounting document link come
+// with their own forms; until then these buttons do nothing.
+void FormMain::cmdMoreInfo_Click() {}
+void FormMain::cmdPreview_Click() {}
+void FormMain::cmdViewAccountDoc_Click() {}
+
+// ---------------------------------------------------------------- layout
+
+double FormMain::windowWidthTwips() const
+{
+    return pixelsToTwips(width()) + FrameWidthTwips;
+}
+
+double FormMain::windowHeightTwips() const
+{
+    return pixelsToTwips(height()) + FrameHeightTwips;
+}
+
+void FormMain::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    try {
+        applyLayout(windowWidthTwips(), windowHeightTwips());
+    } catch (...) {
+        // A layout that cannot be applied leaves the controls where they are.
+    }
+}
+
+// Every control takes a share of the change since the last applied layout: the command bar
+// ninths of the width, the two field columns and the picture thirds, the description box, the
+// frame and the picture all of the extra height.
+void FormMain::applyLayout(double W, double H)
+{
+    if (W <= MinimumLayoutSize || H <= MinimumLayoutSize)
+        return;
+    const double dW = W - designedWidth;
+    const double dH = H - designedHeight;
+
+    for (int k = 0; k < m_commandBar.size(); ++k)
+        ShiftControl(m_commandBar[k], dW / 9, k * dW / 9, 0, 0);
+    for (const auto &p : m_leftColumn) {
+        ShiftControl(p.first, dW / 3, 0, 0, 0);
+        ShiftControl(p.second, 0, dW / 3, 0, 0);
+    }
+    for (const auto &p : m_middleColumn) {
+        ShiftControl(p.first, dW / 3, dW / 3, 0, 0);
+        ShiftControl(p.second, 0, 2 * dW / 3, 0, 0);
+    }
+    ShiftControl(txtDescription, 2 * dW / 3, 0, dH, 0);
+    ShiftControl(lblDescription, 0, 2 * dW / 3, 0, 0);
+    ShiftControl(frameMain, dW, 0, dH, 0);
+    ShiftControl(frameImportant, 2 * dW / 3, 0, 0, 0);
+    ShiftControl(cmdMoreInfo, 0, 0, 0, dH);
+    ShiftControl(picProduct, dW / 3, 2 * dW / 3, dH, 0);
+    for (int k = 0; k < m_pictureButtons.size(); ++k)
+        ShiftControl(m_pictureButtons[k], dW / 12, 2 * dW / 3 + k * dW / 12, 0, dH);
+
+    designedWidth = qRound(W);
+    designedHeight = qRound(H);
+}
+
+} // namespace vela

@@ -1,0 +1,69 @@
+/* Plain C entry points of the velaAssetEst control, for hosts that load the library with
+ * dlopen() and look the functions up by name. The host must be a Qt Widgets program: a
+ * QApplication exists before velaAssetEst_create() is called, and every call is made on its
+ * thread.
+ *
+ *     void *lib = dlopen("libVelaAssetEstablishment.so.1", RTLD_NOW);
+ *     velaAssetEst_api_fn api = (velaAssetEst_api_fn)dlsym(lib, "velaAssetEst_api");
+ *     const VelaAssetEstApi *a = api();
+ *     VelaAssetEstHandle *h = a->create(mainWindow);
+ *     a->setUserID(h, 7);
+ *     if (a->view(h, 42) != 0) fprintf(stderr, "%s\n", a->lastError(h));
+ *
+ * Calls that can fail return 0 on success and -1 on failure; lastError() then gives the
+ * failure's description (UTF-8, valid until the next call on the handle). */
+#ifndef VELA_ASSET_EST_C_H
+#define VELA_ASSET_EST_C_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define VELA_ASSET_EST_API_VERSION 1
+
+typedef struct VelaAssetEstHandle VelaAssetEstHandle;
+
+/* parentWidget: a QWidget* of the host window, or NULL. NULL when no QApplication exists. */
+VelaAssetEstHandle *velaAssetEst_create(void *parentWidget);
+void velaAssetEst_destroy(VelaAssetEstHandle *h);
+void *velaAssetEst_widget(VelaAssetEstHandle *h); /* the control as a QWidget* */
+
+int32_t velaAssetEst_userID(const VelaAssetEstHandle *h);
+void velaAssetEst_setUserID(VelaAssetEstHandle *h, int32_t value);
+int32_t velaAssetEst_positionID(const VelaAssetEstHandle *h);
+void velaAssetEst_setPositionID(VelaAssetEstHandle *h, int32_t value);
+/* UTF-8; the returned text stays valid until the next call on the handle. */
+const char *velaAssetEst_connectionString(VelaAssetEstHandle *h);
+void velaAssetEst_setConnectionString(VelaAssetEstHandle *h, const char *utf8);
+
+int velaAssetEst_clearShow(VelaAssetEstHandle *h);
+int velaAssetEst_view(VelaAssetEstHandle *h, int32_t id);
+const char *velaAssetEst_lastError(VelaAssetEstHandle *h);
+
+/* All of the above in one table, for a single dlsym(). */
+typedef struct VelaAssetEstApi {
+    int version; /* VELA_ASSET_EST_API_VERSION */
+    VelaAssetEstHandle *(*create)(void *parentWidget);
+    void (*destroy)(VelaAssetEstHandle *h);
+    void *(*widget)(VelaAssetEstHandle *h);
+    int32_t (*userID)(const VelaAssetEstHandle *h);
+    void (*setUserID)(VelaAssetEstHandle *h, int32_t value);
+    int32_t (*positionID)(const VelaAssetEstHandle *h);
+    void (*setPositionID)(VelaAssetEstHandle *h, int32_t value);
+    const char *(*connectionString)(VelaAssetEstHandle *h);
+    void (*setConnectionString)(VelaAssetEstHandle *h, const char *utf8);
+    int (*clearShow)(VelaAssetEstHandle *h);
+    int (*view)(VelaAssetEstHandle *h, int32_t id);
+    const char *(*lastError)(VelaAssetEstHandle *h);
+} VelaAssetEstApi;
+
+const VelaAssetEstApi *velaAssetEst_api(void);
+typedef const VelaAssetEstApi *(*velaAssetEst_api_fn)(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* VELA_ASSET_EST_C_H */
