@@ -89,11 +89,13 @@ bool writeNewFile(const QString &path, const QByteArray &data)
 
 QString FormMain::NewTempFilePath(QString &outPath)
 {
-    QString folder = QDir::tempPath();
+    // tempPath() is empty when the folder named by TMPDIR does not exist.
+    const QString path = QDir::tempPath();
+    QString folder = path;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     tempFolder = folder;
-    if (!QFileInfo(folder).isDir())
+    if (path.isEmpty() || !QFileInfo(folder).isDir())
         return QString();
     // A name that is taken is cleared away and another one drawn; a bound keeps a folder full
     // of undeletable names from holding the form forever.
