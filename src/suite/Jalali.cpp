@@ -134,6 +134,16 @@ QString toAsciiDigits(const QString &text)
     return out;
 }
 
+QString toPersianDigits(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        if (c >= u'0' && c <= u'9')
+            c = QChar(0x06F0 + (c.unicode() - u'0'));
+    }
+    return out;
+}
+
 QDate parse(const QString &text)
 {
     QString t = toAsciiDigits(text);

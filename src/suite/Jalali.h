@@ -23,5 +23,6 @@ QString formatDate(const QDate &d); // Persian text of a calendar date; empty fo
 QDate parse(const QString &text);
 QString monthName(int jm); // فروردین ...
 QString toAsciiDigits(const QString &text); // Persian and Arabic-Indic digits to ASCII
+QString toPersianDigits(const QString &text); // ASCII digits to Persian
 
 } // namespace vela::jalali

@@ -2,6 +2,8 @@
 // The suite's input controls: lookup selector, Persian date, money amount and push button.
 // Each keeps the member names the forms call.
 #include <QDate>
+#include <QHash>
+#include <QPalette>
 #include <QPushButton>
 #include <QString>
 #include <QVariant>
@@ -14,6 +16,13 @@ class QLineEdit;
 class QToolButton;
 
 namespace vela {
+
+class SelectorModel;
+class PersianCalendar;
+
+// Text as the lookups compare it: case folded, Arabic Yeh and Kaf as their Persian forms,
+// Persian and Arabic-Indic digits as ASCII.
+QString foldForLookup(const QString &text);
 
 // Lookup of one row of a database view with columns ID and Name. The list comes from MajorView
 // through the control's own connection; the user types part of a name or picks from the list.
@@ -39,13 +48,18 @@ public:
 
     // Rows loaded by tests without a database.
     void setItems(const QVector<QPair<qint32, QString>> &items);
+    QComboBox *comboBox() const { return m_combo; }
 
 signals:
     void selectionChanged(qint32 id);
 
 private:
     void rebuild();
+    void commitEditText(); // the typed text chooses an item, or nothing
     QComboBox *m_combo;
+    SelectorModel *m_model;
+    QHash<qint32, int> m_rowOfId;
+    QVector<QString> m_folded; // foldForLookup of each name
     QString m_connectionString, m_majorView, m_minorView;
     QVector<QPair<qint32, QString>> m_items;
     qint32 m_selected = -1;
@@ -64,6 +78,8 @@ public:
     bool IsEmpty() const { return !m_value.isValid(); }
     void Clear() { setValue(QDate()); }
     QLineEdit *editor() const { return m_edit; }
+    QToolButton *calendarButton() const { return m_button; }
+    PersianCalendar *calendar() const { return m_popup; } // null until first opened
     bool hasInvalidInput() const { return m_invalid; } // the last typed text was refused
 
 signals:
@@ -72,8 +88,12 @@ signals:
 private:
     void commitText();
     void showCalendar();
+    void storeValue(const QDate &d);
+    void markInvalid(bool invalid);
     QLineEdit *m_edit;
     QToolButton *m_button;
+    PersianCalendar *m_popup = nullptr;
+    QPalette m_normalPalette;
     QDate m_value;
     bool m_invalid = false;
 };
@@ -91,13 +111,24 @@ public:
     Money Value() const;
     QLineEdit *editor() const { return m_edit; }
 
+    // The text without grouping, digits ASCII, the decimal separator ".".
+    static QString normalize(const QString &text);
+    // The amount as shown while not being edited: integer digits grouped by vela::GroupDigits.
+    static QString grouped(const QString &text);
+
+signals:
+    void textChanged(const QString &text);
+
 protected:
     bool eventFilter(QObject *o, QEvent *e) override;
+    void changeEvent(QEvent *e) override;
 
 private:
     void showText(bool editing);
+    void storeText(const QString &normalized);
     QLineEdit *m_edit;
     QString m_text;
+    bool m_editing = false;
 };
 
 // Push button with a caption (the attachment viewer keeps a number in one).

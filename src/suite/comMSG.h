@@ -12,10 +12,21 @@ struct MessageRecord {
     QString title;
     QString text;
     int type = 0; // 0 message, 1 yes/no question
+    // The colours the box was shown in (32-bit, red in the lowest byte).
+    quint32 formBackColor = 0, btmBackColor = 0, frameBackColor = 0;
 };
 
 class comMSG : public QObject {
     Q_OBJECT
+    // Callers reach the box by name, so its members are also published to the meta-object
+    // system: a replacement registered under the same name needs only the same names.
+    Q_PROPERTY(QString FormTitle READ FormTitle WRITE setFormTitle)
+    Q_PROPERTY(QString FormMessage READ FormMessage WRITE setFormMessage)
+    Q_PROPERTY(qint16 FormType READ FormType WRITE setFormType)
+    Q_PROPERTY(quint32 FormBackColor READ FormBackColor WRITE setFormBackColor)
+    Q_PROPERTY(quint32 BtmBackColor READ BtmBackColor WRITE setBtmBackColor)
+    Q_PROPERTY(quint32 FrameBackColor READ FrameBackColor WRITE setFrameBackColor)
+    Q_PROPERTY(int Resualt READ Resualt)
 public:
     static constexpr const char *ProgId = "comMessage.comMSG";
 
@@ -35,7 +46,7 @@ public:
     quint32 FrameBackColor() const { return m_frameBack; }
 
     // Shows the box modally; returns when the user closes it.
-    void ClearShow();
+    Q_INVOKABLE void ClearShow();
     // 1 yes, 0 no (also when the box was closed without an answer).
     int Resualt() const { return m_result; }
 
@@ -43,6 +54,7 @@ public:
     // box and returns the answer (1 yes, 0 no; ignored for type 0). nullptr removes it.
     using Responder = std::function<int(const MessageRecord &)>;
     static void setResponder(Responder responder);
+    static Responder responder(); // the one installed, or nullptr
 
 private:
     QString m_title, m_message;

@@ -1,0 +1,78 @@
+#include "ComponentRegistry.h"
+#include "comMSG.h"
+#include "shared/VelaError.h"
+
+#include <QFileInfo>
+#include <dlfcn.h>
+
+namespace vela {
+
+namespace {
+QString keyOf(const QString &progId) { return progId.trimmed().toLower(); }
+} // namespace
+
+ComponentRegistry &ComponentRegistry::instance()
+{
+    static ComponentRegistry registry;
+    return registry;
+}
+
+ComponentRegistry::ComponentRegistry()
+{
+    registerFactory(QString::fromLatin1(comMSG::ProgId),
+                    [] { return std::unique_ptr<QObject>(new comMSG); });
+}
+
+void ComponentRegistry::registerFactory(const QString &progId, Factory factory)
+{
+    if (keyOf(progId).isEmpty())
+        throw VelaError(QStringLiteral("A component needs a name to be registered"));
+    if (!factory)
+        throw VelaError(QStringLiteral("Component \"%1\" was registered without a factory").arg(progId));
+    m_factories[keyOf(progId)] = std::move(factory);
+}
+
+void ComponentRegistry::unregister(const QString &progId) { m_factories.erase(keyOf(progId)); }
+
+bool ComponentRegistry::isRegistered(const QString &progId) const
+{
+    return m_factories.count(keyOf(progId)) != 0;
+}
+
+void ComponentRegistry::registerPlugin(const QString &path)
+{
+    const QByteArray file = QFile::encodeName(path);
+    if (!QFileInfo::exists(path))
+        throw VelaError(QStringLiteral("Component library \"%1\" does not exist").arg(path));
+    dlerror();
+    // The handle stays open for good: the factories it registers live in its code.
+    void *handle = dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle)
+        throw VelaError(QStringLiteral("Component library \"%1\" cannot be loaded: %2")
+                            .arg(path, QString::fromLocal8Bit(dlerror())));
+    using RegisterFn = void (*)(void *);
+    auto fn = reinterpret_cast<RegisterFn>(dlsym(handle, "vela_register_components"));
+    if (!fn) {
+        dlclose(handle);
+        throw VelaError(QStringLiteral("Component library \"%1\" does not export "
+                                       "vela_register_components")
+                            .arg(path));
+    }
+    fn(this);
+}
+
+std::unique_ptr<QObject> ComponentRegistry::create(const QString &progId) const
+{
+    auto it = m_factories.find(keyOf(progId));
+    if (it == m_factories.end())
+        throw VelaError(QStringLiteral("Component \"%1\" is not registered: cannot create the object")
+                            .arg(progId),
+                        ErrNotRegistered);
+    std::unique_ptr<QObject> object = it->second();
+    if (!object)
+        throw VelaError(QStringLiteral("Component \"%1\" did not create its object").arg(progId),
+                        ErrNotRegistered);
+    return object;
+}
+
+} // namespace vela

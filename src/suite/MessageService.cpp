@@ -1,0 +1,92 @@
+// ShowMessage and AskYesNo: the shared procedures that show the suite's message component. The
+// component is reached by name and its members by name, so that a replacement registered under
+// "comMessage.comMSG" works too; a member it lacks or that fails is skipped, and the box is still
+// shown.
+#include "ComponentRegistry.h"
+#include "comMSG.h"
+#include "shared/VelaError.h"
+#include "shared/modMain.h"
+
+#include <QMetaObject>
+#include <QVariant>
+#include <QtDebug>
+#include <exception>
+#include <memory>
+
+namespace vela {
+
+namespace {
+
+constexpr quint32 FormBack = 14411760;
+constexpr quint32 BtmBack = 13490407;
+constexpr quint32 FrameBack = 15791353;
+
+std::unique_ptr<QObject> createBox()
+{
+    try {
+        return ComponentRegistry::instance().create(QString::fromLatin1(comMSG::ProgId));
+    } catch (const VelaError &e) {
+        if (e.number() != ErrNotRegistered)
+            qWarning("message component: %s", e.what());
+    } catch (const std::exception &e) {
+        qWarning("message component: %s", e.what());
+    }
+    return nullptr;
+}
+
+void setMember(QObject *box, const char *name, const QVariant &value)
+{
+    try {
+        box->setProperty(name, value);
+    } catch (...) {
+        // A failing member leaves the rest of the box as it is.
+    }
+}
+
+// Fills the box in the order the suite always did and shows it.
+void showBox(QObject *box, const QString &title, const QString &text, qint16 type)
+{
+    setMember(box, "FormTitle", title);
+    setMember(box, "FormMessage", text);
+    setMember(box, "FormType", QVariant::fromValue<qint16>(type));
+    setMember(box, "FormBackColor", QVariant::fromValue<quint32>(FormBack));
+    setMember(box, "BtmBackColor", QVariant::fromValue<quint32>(BtmBack));
+    setMember(box, "FrameBackColor", QVariant::fromValue<quint32>(FrameBack));
+    try {
+        QMetaObject::invokeMethod(box, "ClearShow", Qt::DirectConnection);
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+void ShowMessage(const QString &title, const QString &text)
+{
+    std::unique_ptr<QObject> box = createBox();
+    if (box)
+        showBox(box.get(), title, text, 0);
+}
+
+qint16 AskYesNo(const QString &title, const QString &text)
+{
+    std::unique_ptr<QObject> box = createBox();
+    if (!box)
+        return 0;
+    showBox(box.get(), title, text, 1);
+    QVariant answer;
+    try {
+        answer = box->property("Resualt");
+    } catch (...) {
+    }
+    bool ok = false;
+    const int result = answer.toInt(&ok);
+    if (!answer.isValid() || !ok)
+        return 7; // an answer that cannot be read counts as no
+    if (result == 1)
+        return 6;
+    if (result == 0)
+        return 7;
+    return 0;
+}
+
+} // namespace vela

@@ -1,0 +1,160 @@
+#include "common/MessageRecorder.h"
+#include "shared/VelaError.h"
+#include "shared/modMain.h"
+#include "suite/ComponentRegistry.h"
+#include "suite/comMSG.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+#include <functional>
+
+using namespace vela;
+
+namespace {
+
+const QString Title = QStringLiteral("حذف");
+const QString Text = QStringLiteral("آيا از حذف اين رکورد اطمينان داريد؟");
+
+// Runs `inspect` on the modal dialog as soon as it is shown.
+void onModalDialog(std::function<void(QDialog *)> inspect)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
+        if (auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            inspect(dlg);
+        }
+    });
+    timer->start();
+}
+
+} // namespace
+
+// A stand-in registered under the message box's name: it has only some of the members, one of
+// them fails, and it gives no answer.
+class PartialBox : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString FormTitle READ title WRITE setTitle)
+    Q_PROPERTY(QString FormMessage READ title WRITE setMessage)
+    Q_PROPERTY(quint32 BtmBackColor READ color WRITE setBtmBack)
+public:
+    static inline QStringList calls;
+    QString title() const { return {}; }
+    quint32 color() const { return 0; }
+    void setTitle(const QString &t) { calls << t; }
+    void setMessage(const QString &) { throw VelaError(QStringLiteral("broken")); }
+    void setBtmBack(quint32 c) { calls << QString::number(c); }
+    Q_INVOKABLE void ClearShow() { calls << QStringLiteral("ClearShow"); }
+};
+
+class TestMessages : public QObject {
+    Q_OBJECT
+private slots:
+    void showMessageRecordsTheBox();
+    void askYesNoMapsTheAnswer();
+    void unregisteredOrPartialComponent();
+    void realDialog();
+};
+
+void TestMessages::showMessageRecordsTheBox()
+{
+    MessageRecorder messages;
+    messages.queue({0});
+    ShowMessage(Title, Text);
+    QCOMPARE(messages.count(), 1);
+    const MessageRecord &box = messages.boxes[0];
+    QCOMPARE(box.title, Title);
+    QCOMPARE(box.text, Text);
+    QCOMPARE(box.type, 0);
+    QCOMPARE(box.formBackColor, 14411760u);
+    QCOMPARE(box.btmBackColor, 13490407u);
+    QCOMPARE(box.frameBackColor, 15791353u);
+    QCOMPARE(messages.pendingAnswers(), 1); // a plain message takes no answer
+}
+
+void TestMessages::askYesNoMapsTheAnswer()
+{
+    MessageRecorder outer;
+    {
+        MessageRecorder messages;
+        QCOMPARE(AskYesNo(Title, Text), qint16(6)); // default answer yes
+        QCOMPARE(messages.last().type, 1);
+        messages.queue({0, 1, 2});
+        QCOMPARE(AskYesNo(Title, Text), qint16(7));
+        QCOMPARE(AskYesNo(Title, Text), qint16(6));
+        QCOMPARE(AskYesNo(Title, Text), qint16(0)); // neither yes nor no
+        messages.answer(0);
+        QCOMPARE(AskYesNo(Title, Text), qint16(7));
+        QCOMPARE(messages.count(), 5);
+    }
+    // The inner recorder put the outer one back.
+    QCOMPARE(AskYesNo(Title, Text), qint16(6));
+    QCOMPARE(outer.count(), 1);
+}
+
+void TestMessages::unregisteredOrPartialComponent()
+{
+    MessageRecorder messages;
+    ComponentRegistry &r = ComponentRegistry::instance();
+    r.unregister(QStringLiteral("COMMESSAGE.comMSG"));
+    const qint16 unregistered = AskYesNo(Title, Text);
+    ShowMessage(Title, Text);
+
+    r.registerFactory(QString::fromLatin1(comMSG::ProgId), [] { return std::make_unique<PartialBox>(); });
+    PartialBox::calls.clear();
+    const qint16 partial = AskYesNo(Title, Text);
+    r.registerFactory(QString::fromLatin1(comMSG::ProgId), [] { return std::make_unique<comMSG>(); });
+
+    QCOMPARE(unregistered, qint16(0));
+    QCOMPARE(messages.count(), 0);
+    // Missing and failing members are skipped, the rest still set in order and the box shown.
+    QCOMPARE(PartialBox::calls, QStringList({Title, QStringLiteral("13490407"), QStringLiteral("ClearShow")}));
+    QCOMPARE(partial, qint16(7)); // no readable answer counts as no
+}
+
+void TestMessages::realDialog()
+{
+    const struct { int type; const char *press; int key; int result; QStringList buttons; } cases[] = {
+        {1, "cmdNo", Qt::Key_Return, 1, {QStringLiteral("بله"), QStringLiteral("خير")}}, // Enter: yes
+        {1, "cmdYes", Qt::Key_Escape, 0, {QStringLiteral("بله"), QStringLiteral("خير")}},
+        {0, "cmdOK", Qt::Key_Return, 0, {QStringLiteral("تاييد")}},
+    };
+    for (const auto &c : cases) {
+        comMSG box;
+        box.setFormTitle(Title);
+        box.setFormMessage(Text);
+        box.setFormType(qint16(c.type));
+        box.setFormBackColor(14411760);
+        box.setBtmBackColor(13490407);
+        box.setFrameBackColor(15791353);
+        QStringList seen, buttons;
+        onModalDialog([&](QDialog *dlg) {
+            auto color = [dlg](const char *name) {
+                QWidget *w = *name ? dlg->findChild<QWidget *>(QLatin1String(name)) : dlg;
+                return w->palette().color(QPalette::Window).name();
+            };
+            seen << dlg->windowTitle() << dlg->findChild<QLabel *>(QStringLiteral("lblMessage"))->text()
+                 << color("") << color("stripButtons") << color("frameMessage")
+                 << (dlg->layoutDirection() == Qt::RightToLeft ? "rtl" : "ltr");
+            for (QPushButton *b : dlg->findChildren<QPushButton *>())
+                buttons << b->text();
+            auto *focus = dlg->findChild<QPushButton *>(QLatin1String(c.press));
+            focus->setFocus();
+            QTest::keyClick(focus, Qt::Key(c.key));
+        });
+        box.ClearShow();
+        QCOMPARE(box.Resualt(), c.result);
+        QCOMPARE(buttons, c.buttons);
+        // Colours have red in the lowest byte: 14411760 is #f0e7db.
+        QCOMPARE(seen, QStringList({Title, Text, QStringLiteral("#f0e7db"), QStringLiteral("#e7d8cd"),
+                                    QStringLiteral("#f9f4f0"), QStringLiteral("rtl")}));
+    }
+}
+
+QTEST_MAIN(TestMessages)
+#include "tst_messages.moc"
