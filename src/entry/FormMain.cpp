@@ -14,8 +14,10 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QResizeEvent>
 #include <QtDebug>
 
@@ -48,6 +50,22 @@ constexpr double InputWidth = 2145;
 // Labels grow away from their inputs up to the next column (the title box of the middle column,
 // and the picture).
 constexpr double LeftLabelWidth = 1530, MiddleLabelWidth = 1275;
+
+// Button captions are laid out from their own text: Persian captions right to left (the dots
+// trailing on the left), the symbol captions (">", "<", "+/-") as typed. Qt otherwise
+// takes the direction partly from the application, so a host that turns its whole application
+// right to left would get trailing dots on the wrong side.
+class CaptionStyle : public QProxyStyle {
+public:
+    void drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &pal, bool enabled,
+                      const QString &text, QPalette::ColorRole textRole) const override
+    {
+        const Qt::LayoutDirection old = painter->layoutDirection();
+        painter->setLayoutDirection(Qt::LeftToRight);
+        QProxyStyle::drawItemText(painter, rect, flags, pal, enabled, text, textRole);
+        painter->setLayoutDirection(old);
+    }
+};
 
 } // namespace
 
@@ -282,8 +300,6 @@ void FormMain::buildControls()
     placeTwips(button(cmdRight, "cmdRight"), 10965, 4830, 630, 390);
     placeTwips(button(cmdEditPicture, "cmdEditPicture"), 11580, 4830, 735, 390);
     m_pictureButtons = {cmdLeft, cmdRefreshPicture, cmdRight, cmdEditPicture};
-    // "+/-" is a symbol, not a phrase: read left to right it stays "+/-".
-    cmdEditPicture->setLayoutDirection(Qt::LeftToRight);
 
     // Today's date, kept for the action log; outside the visible area and never shown.
     date(datToday, "datToday");
@@ -302,6 +318,12 @@ void FormMain::buildControls()
     for (const auto &p : m_leftColumn)
         chain(p.first);
     chain(txtDescription);
+
+    // Created after the buttons, so that it is destroyed after them.
+    auto *captions = new CaptionStyle;
+    captions->setParent(this);
+    for (OrvoButton *b : findChildren<OrvoButton *>(QString(), Qt::FindDirectChildrenOnly))
+        b->setStyle(captions);
 
     connect(cmdNew, &QPushButton::clicked, this, &FormMain::cmdNew_Click);
     connect(cmdEdit, &QPushButton::clicked, this, &FormMain::cmdEdit_Click);
