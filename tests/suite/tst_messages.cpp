@@ -18,16 +18,16 @@ namespace {
 const QString Title = QStringLiteral("حذف");
 const QString Text = QStringLiteral("آيا از حذف اين رکورد اطمينان داريد؟");
 
-// Runs `inspect` on the modal dialog as soon as it is shown.
-void onModalDialog(std::function<void(QDialog *)> inspect)
+// Runs `check` on the modal dialog as soon as it is shown.
+void onModalDialog(std::function<void(QDialog *)> check)
 {
     auto *timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
+    QObject::connect(timer, &QTimer::timeout, [timer, check] {
         if (auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
-            inspect(dlg);
+            check(dlg);
         }
     });
     timer->start();
