@@ -117,7 +117,8 @@ public:
                 control->View(id);
             else
                 control->ClearShow();
-            statusBar()->showMessage(QStringLiteral("کاربر %1 — %2").arg(control->UserID()).arg(control->OLEConnectionString()));
+            // The connection string may carry a password: it is not shown.
+            statusBar()->showMessage(QStringLiteral("کاربر %1").arg(control->UserID()));
             return true;
         } catch (const std::exception &e) {
             QMessageBox box(QMessageBox::Critical, QStringLiteral("خطا"),

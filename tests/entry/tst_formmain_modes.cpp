@@ -3,6 +3,11 @@
 #include "common/MessageRecorder.h"
 #include "common/TestDatabase.h"
 #include "entry/FormDriver.h"
+#include "search/FormSearch.h"
+#include "search/ResultsGrid.h"
+
+#include <QApplication>
+#include <QTimer>
 
 using vela::FormMain;
 
@@ -101,6 +106,7 @@ private slots:
     void refusals();
     void missingRecord();
     void closingUnloads();
+    void search();
 };
 
 void TestFormMainModes::startUp()
@@ -315,6 +321,48 @@ void TestFormMainModes::closingUnloads()
     QCOMPARE(d.takeTrace().count(QStringLiteral("Select Isnull(BasePath,'') as InstallDirectory from vwOrvoBasePath Where ID=1 ")), 1);
     QCOMPARE(d.form().FormMode, int(FormMain::ModeEmpty));
     QVERIFY(d.form().isVisible());
+}
+
+void TestFormMainModes::search()
+{
+    TestDatabase db;
+    MessageRecorder messages;
+    FormDriver d(db);
+    d.view(1);
+    d.click("cmdEdit");
+    FormDriver::type(d.edit("txtName"), QStringLiteral("x"));
+
+    // The user looks up record 7 and takes it: shown read-only, the edits dropped unasked.
+    bool searched = false;
+    QTimer::singleShot(0, this, [&searched] {
+        auto *search = qobject_cast<vela::FormSearch *>(QApplication::activeModalWidget());
+        if (!search)
+            return;
+        search->findChild<QLineEdit *>(QStringLiteral("txtID"))->setText(QStringLiteral("7"));
+        search->cmdSearch_Click();
+        search->flxSearch->setRow(1);
+        search->flxSearch_DblClick();
+        searched = true;
+    });
+    d.click("cmdSearch");
+    QVERIFY(searched);
+    QCOMPARE(d.form().FormMode, int(FormMain::ModeView));
+    QCOMPARE(d.edit("txtID")->text(), QStringLiteral("7"));
+    QCOMPARE(d.edit("txtName")->text(),
+             db.scalar(QStringLiteral("SELECT Name FROM tblAssetEstablishment WHERE ID=7")).toString());
+
+    // Left without a choice: nothing changes and no record is read.
+    QTimer::singleShot(0, this, [] {
+        if (auto *search = qobject_cast<vela::FormSearch *>(QApplication::activeModalWidget()))
+            search->cmdExit_Click();
+    });
+    d.takeTrace();
+    d.click("cmdSearch");
+    QVERIFY(!d.takeTrace().join(QLatin1Char('\n')).contains(QLatin1String("from tblAssetEstablishment Where ID=")));
+    QCOMPARE(d.edit("txtID")->text(), QStringLiteral("7"));
+    QCOMPARE(d.form().FormMode, int(FormMain::ModeView));
+    QCOMPARE(messages.count(), 0);
+    vela::FormSearch::unload();
 }
 
 QTEST_MAIN(TestFormMainModes)
