@@ -1,0 +1,455 @@
+#include "FormSearch.h"
+
+#include "ResultsGrid.h"
+#include "SearchTexts.h"
+#include "shared/VelaError.h"
+#include "shared/modMain.h"
+#include "suite/OrvoControls.h"
+#include "suite/SuiteFont.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QResizeEvent>
+#include <cmath>
+
+namespace vela {
+
+using namespace SearchTexts;
+
+namespace {
+
+FormSearch *g_instance = nullptr;
+
+// Design geometry, twips. The filter frame holds four columns of five label-input pairs,
+// filled from the right in the order of FilterTexts.
+constexpr double FrameLeft = 120, FrameTop = 60, FrameWidth = 12000, FrameHeight = 2280;
+constexpr double PairWidth = 2970, LabelWidth = 1350, InputWidth = 1530, PairGap = 60;
+constexpr double RowTop = 180, RowStep = 405, InputHeight = 315, LabelHeight = 240;
+constexpr double ButtonTop = 2430, ButtonHeight = 390;
+constexpr double GridLeft = 120, GridTop = 2940, GridWidth = 12000, GridHeight = 5640;
+
+struct ButtonPlace {
+    const char *name;
+    double left, width;
+};
+// From the right edge leftwards.
+constexpr ButtonPlace ButtonPlaces[] = {
+    {"cmdSearch", 10920, 1200},    {"cmdNewsearch", 9660, 1200}, {"cmdSentToText", 7800, 1800},
+    {"cmdExcel", 6120, 1620},      {"cmdExit", 4860, 1200},
+};
+
+// The leading number of a text, the classic way: reading stops at the first character that
+// cannot continue a number, and no number at all reads as 0.
+double leadingNumber(const QString &text)
+{
+    QString s = text;
+    const qsizetype slash = s.indexOf(QLatin1Char('/'));
+    if (slash >= 0)
+        s.truncate(slash); // ToNumber would skip the "/", a plain reading stops there
+    if (s.trimmed().isEmpty() || s == QLatin1String("True"))
+        return 0;
+    const QVariant v = ToNumber(s);
+    return v.isValid() ? v.toDouble() : 0;
+}
+
+// A total of money amounts at the money type's four decimals. Each amount is a Money, but a
+// total is held in 128 bits: a million assets of hundreds of billions of rials add up to more
+// than the money type holds, and the total must still be exact.
+class AmountTotal {
+public:
+    void add(Money m) { m_raw += m.raw(); }
+    QString text() const
+    {
+        const bool negative = m_raw < 0;
+        unsigned __int128 mag = negative ? -static_cast<unsigned __int128>(m_raw) : static_cast<unsigned __int128>(m_raw);
+        unsigned frac = unsigned(mag % Money::Scale);
+        mag /= Money::Scale;
+        QString whole;
+        do {
+            whole.prepend(QLatin1Char(char('0' + int(mag % 10))));
+            mag /= 10;
+        } while (mag);
+        QString s = whole;
+        if (frac) {
+            QString f = QString::number(frac).rightJustified(4, QLatin1Char('0'));
+            while (f.endsWith(QLatin1Char('0')))
+                f.chop(1);
+            s += QLatin1Char('.') + f;
+        }
+        return negative ? QLatin1Char('-') + s : s;
+    }
+
+private:
+    __int128 m_raw = 0;
+};
+
+void cleanUp()
+{
+    delete g_instance;
+    g_instance = nullptr;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- instance
+
+FormSearch &FormSearch::instance()
+{
+    if (!g_instance) {
+        g_instance = new FormSearch;
+        static bool registered = false;
+        if (!registered) {
+            qAddPostRoutine(cleanUp);
+            registered = true;
+        }
+    }
+    return *g_instance;
+}
+
+bool FormSearch::isLoaded()
+{
+    return g_instance && g_instance->m_loaded;
+}
+
+void FormSearch::unload()
+{
+    cleanUp();
+}
+
+FormSearch::FormSearch() : QDialog(nullptr)
+{
+    setObjectName(QStringLiteral("FormSearch"));
+    setWindowTitle(FormCaption);
+    applySuiteLook(this);
+    setModal(true);
+
+    frameFilter = new QFrame(this);
+    frameFilter->setObjectName(QStringLiteral("frameFilter"));
+    frameFilter->setFrameShape(QFrame::StyledPanel);
+    placeTwips(frameFilter, FrameLeft, FrameTop, FrameWidth, FrameHeight);
+
+    // Filters in the order of their captions' table; the tab order follows it.
+    int place = 0;
+    for (const FilterText &f : FilterTexts) {
+        const QString name = QString::fromLatin1(f.control);
+        QWidget *input;
+        if (name.startsWith(QLatin1String("txt"))) {
+            auto *edit = new QLineEdit(frameFilter);
+            edit->setMaxLength(1000);
+            input = edit;
+        } else if (name.startsWith(QLatin1String("slt"))) {
+            input = new OrvoSelector(frameFilter);
+        } else {
+            input = new OrvoDate(frameFilter);
+        }
+        input->setObjectName(name);
+        auto *label = new QLabel(f.caption, frameFilter);
+        label->setObjectName(QStringLiteral("lbl") + name.mid(3));
+        label->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
+        label->setBuddy(input);
+        const int column = place / 5, row = place % 5;
+        const double right = FrameWidth - 90 - column * PairWidth;
+        const double top = RowTop + row * RowStep;
+        placeTwips(label, right - LabelWidth, top + (InputHeight - LabelHeight) / 2, LabelWidth, LabelHeight);
+        placeTwips(input, right - LabelWidth - PairGap - InputWidth, top, InputWidth, InputHeight);
+        ++place;
+    }
+    txtID = findChild<QLineEdit *>(QStringLiteral("txtID"));
+    txtName = findChild<QLineEdit *>(QStringLiteral("txtName"));
+    txtLabelNo = findChild<QLineEdit *>(QStringLiteral("txtLabelNo"));
+    txtOldLabelNo = findChild<QLineEdit *>(QStringLiteral("txtOldLabelNo"));
+    txtDocumentNo = findChild<QLineEdit *>(QStringLiteral("txtDocumentNo"));
+    txtOrganizationLocation = findChild<QLineEdit *>(QStringLiteral("txtOrganizationLocation"));
+    txtDescription = findChild<QLineEdit *>(QStringLiteral("txtDescription"));
+    sltCreator = findChild<OrvoSelector *>(QStringLiteral("sltCreator"));
+    sltType = findChild<OrvoSelector *>(QStringLiteral("sltType"));
+    sltStatusType = findChild<OrvoSelector *>(QStringLiteral("sltStatusType"));
+    sltGroup = findChild<OrvoSelector *>(QStringLiteral("sltGroup"));
+    sltLocation = findChild<OrvoSelector *>(QStringLiteral("sltLocation"));
+    sltAccountable = findChild<OrvoSelector *>(QStringLiteral("sltAccountable"));
+    sltResponsible = findChild<OrvoSelector *>(QStringLiteral("sltResponsible"));
+    sltCostCenter = findChild<OrvoSelector *>(QStringLiteral("sltCostCenter"));
+    sltBranch = findChild<OrvoSelector *>(QStringLiteral("sltBranch"));
+    datCreateDate = findChild<OrvoDate *>(QStringLiteral("datCreateDate"));
+    datUtilizationDate = findChild<OrvoDate *>(QStringLiteral("datUtilizationDate"));
+    datDocumentDate = findChild<OrvoDate *>(QStringLiteral("datDocumentDate"));
+    datReevaluationDate = findChild<OrvoDate *>(QStringLiteral("datReevaluationDate"));
+
+    for (const ButtonPlace &p : ButtonPlaces) {
+        QString caption;
+        for (const ButtonText &b : ButtonTexts)
+            if (qstrcmp(b.name, p.name) == 0)
+                caption = b.caption;
+        auto *button = new OrvoButton(caption, this);
+        button->setObjectName(QString::fromLatin1(p.name));
+        placeTwips(button, p.left, ButtonTop, p.width, ButtonHeight);
+    }
+    cmdSearch = findChild<OrvoButton *>(QStringLiteral("cmdSearch"));
+    cmdNewsearch = findChild<OrvoButton *>(QStringLiteral("cmdNewsearch"));
+    cmdExit = findChild<OrvoButton *>(QStringLiteral("cmdExit"));
+    cmdExcel = findChild<OrvoButton *>(QStringLiteral("cmdExcel"));
+    cmdSentToText = findChild<OrvoButton *>(QStringLiteral("cmdSentToText"));
+    // Enter in a filter runs the search.
+    cmdSearch->setDefault(true);
+
+    flxSearch = new ResultsGrid(this);
+    flxSearch->setObjectName(QStringLiteral("flxSearch"));
+    m_gridWidth = GridWidth;
+    m_gridHeight = GridHeight;
+    placeTwips(flxSearch, GridLeft, GridTop, GridWidth, GridHeight);
+
+    connect(cmdSearch, &QPushButton::clicked, this, &FormSearch::cmdSearch_Click);
+    connect(cmdNewsearch, &QPushButton::clicked, this, &FormSearch::cmdNewsearch_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &FormSearch::cmdExit_Click);
+    connect(cmdExcel, &QPushButton::clicked, this, &FormSearch::cmdExcel_Click);
+    connect(cmdSentToText, &QPushButton::clicked, this, &FormSearch::cmdSentToText_Click);
+    connect(flxSearch, &ResultsGrid::DblClick, this, &FormSearch::flxSearch_DblClick);
+
+    resize(twipsToPixels(DesignWidth), twipsToPixels(DesignHeight));
+}
+
+FormSearch::~FormSearch()
+{
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+QWidget *FormSearch::filterControl(const char *name) const
+{
+    return frameFilter->findChild<QWidget *>(QString::fromLatin1(name));
+}
+
+// ---------------------------------------------------------------- showing and choosing
+
+qint32 FormSearch::ShowNGetID()
+{
+    if (!m_loaded) {
+        try {
+            Form_Load();
+        } catch (const VelaError &e) {
+            ShowMessage(ErrorTitle, e.description());
+            return -1;
+        }
+    }
+    ChosenFlag = false;
+    m_unloadRequested = false;
+    m_inShow = true;
+    QPointer<FormSearch> guard(this);
+    exec();
+    if (!guard)
+        return -1;
+    m_inShow = false;
+    const qint32 result = (ChosenFlag && !m_unloadRequested) ? ChosenID : -1;
+    if (m_unloadRequested)
+        delete this; // the close box: the next call loads afresh
+    return result;
+}
+
+void FormSearch::Form_Load()
+{
+    for (const SelectorViews &s : SelectorViewTexts) {
+        auto *selector = static_cast<OrvoSelector *>(filterControl(s.name));
+        selector->setConnectionString(CurrentConnectionString);
+        selector->setMajorView(s.majorView);
+        selector->setMinorView(s.minorView);
+    }
+    cmdNewsearch_Click();
+    LastWidth = std::round(pixelsToTwips(width()));
+    LastHeight = std::round(pixelsToTwips(height()));
+    m_loaded = true;
+}
+
+void FormSearch::cmdNewsearch_Click()
+{
+    for (QLineEdit *t : {txtDescription, txtDocumentNo, txtID, txtLabelNo, txtName, txtOldLabelNo,
+                         txtOrganizationLocation})
+        t->setText(QString());
+    for (OrvoSelector *s : {sltAccountable, sltCostCenter, sltBranch, sltCreator, sltGroup, sltLocation,
+                            sltResponsible, sltStatusType, sltType})
+        s->Clear();
+    for (OrvoDate *d : {datCreateDate, datDocumentDate, datUtilizationDate, datReevaluationDate})
+        d->Clear();
+    flxSearch->setRows(1);
+    flxSearch->setRows(2);
+    flxSearch->setFixedRows(1);
+    flxSearch->setFixedCols(1);
+}
+
+void FormSearch::cmdExit_Click()
+{
+    hide();
+}
+
+void FormSearch::flxSearch_DblClick()
+{
+    try {
+        const QString id = flxSearch->TextMatrix(flxSearch->Row(), 1);
+        const qint32 chosen = ToInt32(ToNumber(shortestDecimal(leadingNumber(id))));
+        ChosenFlag = true;
+        ChosenID = chosen;
+    } catch (const VelaError &e) {
+        ShowMessage(ErrorTitle, e.description());
+        return;
+    }
+    hide();
+}
+
+void FormSearch::closeEvent(QCloseEvent *event)
+{
+    m_unloadRequested = true;
+    QDialog::closeEvent(event);
+    if (!m_inShow && event->isAccepted()) {
+        // Shown without ShowNGetID: nobody is waiting, so it goes at once.
+        if (g_instance == this)
+            g_instance = nullptr;
+        deleteLater();
+    }
+}
+
+// The exports are written in their own issue; the buttons are in place for them.
+void FormSearch::cmdExcel_Click()
+{
+}
+
+void FormSearch::cmdSentToText_Click()
+{
+}
+
+// ---------------------------------------------------------------- the search
+
+QString FormSearch::SearchStatement() const
+{
+    QString condition = ConditionStart;
+    for (const Fragment &f : Fragments) {
+        const QString name = QString::fromLatin1(f.control);
+        QWidget *control = filterControl(f.control);
+        QString value;
+        if (name.startsWith(QLatin1String("txt"))) {
+            const QString text = static_cast<QLineEdit *>(control)->text();
+            if (text.isEmpty())
+                continue;
+            value = name == QLatin1String("txtID") ? NumberText(ToNumber(text)) : SqlText(text);
+        } else if (name.startsWith(QLatin1String("slt"))) {
+            const auto *selector = static_cast<OrvoSelector *>(control);
+            if (selector->IsEmpty())
+                continue;
+            value = QString::number(selector->SelectedID());
+        } else {
+            const auto *date = static_cast<OrvoDate *>(control);
+            if (date->IsEmpty())
+                continue;
+            value = SqlDateText(date->Value());
+        }
+        condition += f.before + value + f.after;
+    }
+    QString sql;
+    for (const QString &piece : StatementPieces)
+        sql += piece;
+    return sql + condition;
+}
+
+void FormSearch::cmdSearch_Click()
+{
+    WaitCursor wait;
+    ResultsGrid &g = *flxSearch;
+    try {
+        g.setRedraw(false);
+        g.setFixedCols(1);
+        // The previous rows go before the new ones come, so two results never share memory.
+        g.setRows(1);
+        Recordset &rs = DtEn().rssqlCommon();
+        if (rs.State() == Recordset::adStateOpen)
+            rs.Close();
+        rs.Open(SearchStatement());
+        g.setDataMember(CommandName);
+        g.setDataSource(DtEn());
+        if (rs.State() == Recordset::adStateOpen)
+            rs.Close();
+
+        g.setTextMatrix(0, 0, RowNumberHeader);
+        g.NumberRows(1, g.Rows() - 1);
+        g.AddItem(TotalsCaption);
+        const int t = g.Rows() - 1;
+        // Totals of the amounts read as the money type, exact over any number of rows. With
+        // no result rows the total cells stay empty.
+        if (t > 1) {
+            AmountTotal totals[LastMoneyColumn - FirstMoneyColumn + 1];
+            for (int i = 1; i < t; ++i)
+                for (int c = FirstMoneyColumn; c <= LastMoneyColumn; ++c)
+                    totals[c - FirstMoneyColumn].add(g.cellAmount(i, c));
+            for (int c = FirstMoneyColumn; c <= LastMoneyColumn; ++c)
+                g.setTextMatrix(t, c, totals[c - FirstMoneyColumn].text());
+        }
+        for (int c = FirstMoneyColumn; c <= LastMoneyColumn; ++c) {
+            g.GroupDigitsInColumn(c, 1, t - 1);
+            g.setTextMatrix(t, c, GroupDigits(g.TextMatrix(t, c)));
+        }
+
+        // Dressing.
+        g.setColWidth(0, 800);
+        for (int c = 1; c < g.Cols(); ++c) {
+            g.setColWidth(c, 1000);
+            g.setColAlignment(c, ResultsGrid::flexAlignCenterCenter);
+        }
+        g.setBackColorBkg(15464446);
+        // Every row after the header, the totals row included, alternates from row 1 on; the
+        // grid keeps this as one rule. The current cell ends where the row loop would leave it.
+        g.FillAlternateRows(1, g.Rows() - 1, 1, g.Cols() - 1, 15464446, 13561085);
+        if (g.Rows() > 1) {
+            g.setRow(g.Rows() - 1);
+            g.setCol(qMin(1, g.Cols() - 1));
+            g.setColSel(g.Cols() - 1);
+        }
+        g.setFixedCols(1);
+        if (g.Rows() > 1)
+            g.setFixedRows(1);
+        g.setRedraw(true);
+    } catch (const VelaError &e) {
+        if (DtEn().rssqlCommon().State() == Recordset::adStateOpen)
+            DtEn().rssqlCommon().Close();
+        g.setRedraw(true);
+        ShowMessage(ErrorTitle, e.description());
+    }
+}
+
+// ---------------------------------------------------------------- layout
+
+void FormSearch::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    Form_Resize();
+}
+
+void FormSearch::Form_Resize()
+{
+    if (!m_loaded)
+        return;
+    const double w = pixelsToTwips(width());
+    const double h = pixelsToTwips(height());
+    if (w <= 6000 || h <= 6000)
+        return;
+    const double dW = w - LastWidth, dH = h - LastHeight;
+
+    QRectF r = twipsGeometry(frameFilter);
+    placeTwips(frameFilter, r.left() + dW / 2, r.top(), r.width(), r.height());
+    for (OrvoButton *b : {cmdExit, cmdExcel, cmdSentToText, cmdNewsearch, cmdSearch}) {
+        r = twipsGeometry(b);
+        placeTwips(b, r.left() + dW, r.top(), r.width(), r.height());
+    }
+    // The grid follows the differences exactly; only what is drawn is held to the minimum, so
+    // the layout comes back whole when the window grows again.
+    m_gridWidth += dW;
+    m_gridHeight += dH;
+    r = twipsGeometry(flxSearch);
+    placeTwips(flxSearch, r.left(), r.top(), std::max<double>(MinGridSize, m_gridWidth),
+               std::max<double>(MinGridSize, m_gridHeight));
+
+    LastWidth = std::round(w);
+    LastHeight = std::round(h);
+}
+
+} // namespace vela
