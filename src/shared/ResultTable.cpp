@@ -1,4 +1,5 @@
 #include "ResultTable.h"
+#include "VelaError.h"
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
@@ -10,18 +11,34 @@ namespace {
 // A column keeps sharing identical values until this many distinct values have been seen with
 // little repetition; unique columns (identifiers, plate numbers) then stop paying for the index.
 constexpr uint32_t DedupGiveUpDistinct = 50000;
+// Rows staged before they are stored column by column; fewer when their payload is large.
+constexpr int StageRows = 512;
+constexpr size_t StageBytes = size_t(4) << 20;
 
-inline uint64_t hashBytes(quint8 t, const char *p, int n)
+// Eight bytes at a time, multiply and fold: fast for the short values of a result column.
+inline uint32_t hashBytes(quint8 t, const char *p, int n)
 {
-    uint64_t h = 1469598103934665603ull ^ t;
-    for (int i = 0; i < n; ++i) {
-        h ^= static_cast<unsigned char>(p[i]);
-        h *= 1099511628211ull;
+    constexpr uint64_t k = 0x9E3779B97F4A7C15ull;
+    uint64_t h = (uint64_t(t) << 56) ^ uint64_t(n) ^ k;
+    while (n >= 8) {
+        uint64_t w;
+        std::memcpy(&w, p, 8);
+        h = (h ^ w) * k;
+        h ^= h >> 29;
+        p += 8;
+        n -= 8;
     }
-    return h;
+    if (n > 0) {
+        uint64_t w = 0;
+        std::memcpy(&w, p, size_t(n));
+        h = (h ^ w) * k;
+        h ^= h >> 29;
+    }
+    h *= k;
+    return uint32_t(h >> 32);
 }
 
-inline void putVarint(std::vector<char> &a, uint32_t v)
+inline void putVarint(PodBuffer<char> &a, uint32_t v)
 {
     while (v >= 0x80) {
         a.push_back(char((v & 0x7F) | 0x80));
@@ -45,8 +62,40 @@ inline uint32_t getVarint(const char *&p)
 
 } // namespace
 
+bool ResultTable::inlineText(const char *p, int bytes, uint32_t &word)
+{
+    if (bytes != 10)
+        return false;
+    const char sep = p[4];
+    if ((sep != '-' && sep != '/') || p[7] != sep)
+        return false;
+    uint32_t v = 0;
+    for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        const unsigned d = unsigned(p[i]) - '0';
+        if (d > 9)
+            return false;
+        v = v * 10 + d;
+    }
+    word = InlineFlag | (sep == '-' ? KindDashDate : KindSlashDate) | v;
+    return true;
+}
+
+QString ResultTable::inlineTextOf(uint32_t word)
+{
+    uint32_t v = word & PayloadMask;
+    char16_t buf[10];
+    const char16_t sep = (word & KindMask) == KindDashDate ? u'-' : u'/';
+    for (int i : {9, 8, 6, 5, 3, 2, 1, 0}) {
+        buf[i] = char16_t(u'0' + v % 10);
+        v /= 10;
+    }
+    buf[4] = buf[7] = sep;
+    return QString(reinterpret_cast<const QChar *>(buf), 10);
+}
+
 void ResultTable::setColumns(const QStringList &names)
 {
+    dropStaged();
     m_names = names;
     m_columns.clear();
     m_columns.resize(names.size());
@@ -56,6 +105,7 @@ void ResultTable::setColumns(const QStringList &names)
 
 void ResultTable::clear()
 {
+    dropStaged();
     m_names.clear();
     m_columns.clear();
     m_rows = 0;
@@ -72,7 +122,7 @@ int ResultTable::columnIndex(const QString &name) const
 
 void ResultTable::decode(const Column &c, uint32_t off, CellType &t, const char *&p, int &len)
 {
-    if (off == NullCell) {
+    if (off == NullCell || (off & InlineFlag)) { // callers handle inline integers themselves
         t = CellType::Null;
         p = nullptr;
         len = 0;
@@ -91,24 +141,31 @@ void ResultTable::decode(const Column &c, uint32_t off, CellType &t, const char 
 
 ResultTable::CellType ResultTable::type(int row, int col) const
 {
+    flush();
     if (col < 0 || col >= columnCount() || row < 0 || row >= m_rows)
         return CellType::Null;
     const Column &c = m_columns[col];
     const uint32_t off = c.cells[row];
     if (off == NullCell)
         return CellType::Null;
+    if (off & InlineFlag)
+        return (off & KindMask) == KindInteger ? CellType::Integer : CellType::Text;
     return static_cast<CellType>(c.arena[off]);
 }
 
 QString ResultTable::text(int row, int col) const
 {
+    flush();
     if (col < 0 || col >= columnCount() || row < 0 || row >= m_rows)
         return QString();
     const Column &c = m_columns[col];
+    const uint32_t word = c.cells[row];
+    if (isInline(word))
+        return (word & KindMask) == KindInteger ? QString::number(word & PayloadMask) : inlineTextOf(word);
     CellType t;
     const char *p;
     int len;
-    decode(c, c.cells[row], t, p, len);
+    decode(c, word, t, p, len);
     switch (t) {
     case CellType::Null:
         return QString();
@@ -131,13 +188,17 @@ QString ResultTable::text(int row, int col) const
 
 QVariant ResultTable::value(int row, int col) const
 {
+    flush();
     if (col < 0 || col >= columnCount() || row < 0 || row >= m_rows)
         return QVariant();
     const Column &c = m_columns[col];
+    const uint32_t word = c.cells[row];
+    if (isInline(word))
+        return (word & KindMask) == KindInteger ? QVariant(qint64(word & PayloadMask)) : QVariant(inlineTextOf(word));
     CellType t;
     const char *p;
     int len;
-    decode(c, c.cells[row], t, p, len);
+    decode(c, word, t, p, len);
     switch (t) {
     case CellType::Null:
         return QVariant();
@@ -162,8 +223,15 @@ QVariant ResultTable::value(int row, int col) const
 qint64 ResultTable::integer(int row, int col) const
 {
     switch (type(row, col)) {
-    case CellType::Integer:
-        return value(row, col).toLongLong();
+    case CellType::Integer: {
+        const Column &c = m_columns[col];
+        const uint32_t word = c.cells[row];
+        if (word & InlineFlag)
+            return qint64(word & PayloadMask);
+        qint64 v;
+        std::memcpy(&v, c.arena.data() + word + 1, 8);
+        return v;
+    }
     case CellType::Real:
         return qint64(std::llround(real(row, col)));
     case CellType::Null:
@@ -177,9 +245,12 @@ double ResultTable::real(int row, int col) const
 {
     switch (type(row, col)) {
     case CellType::Integer:
-        return double(value(row, col).toLongLong());
-    case CellType::Real:
-        return value(row, col).toDouble();
+        return double(integer(row, col));
+    case CellType::Real: {
+        double v;
+        std::memcpy(&v, m_columns[col].arena.data() + m_columns[col].cells[row] + 1, 8);
+        return v;
+    }
     case CellType::Null:
         return 0;
     default:
@@ -189,6 +260,7 @@ double ResultTable::real(int row, int col) const
 
 void ResultTable::reserveRows(int rows)
 {
+    flush();
     for (Column &c : m_columns)
         c.cells.reserve(size_t(rows));
 }
@@ -198,21 +270,54 @@ void ResultTable::beginRow()
     m_cursor = 0;
 }
 
-void ResultTable::append(uint32_t offset)
+void ResultTable::stageWord(uint32_t word)
 {
     if (m_cursor >= columnCount())
         return; // extra cells are ignored
-    m_columns[m_cursor].cells.push_back(offset);
+    m_stage.push_back(StagedCell{CellType::Null, -1, 0, word});
     ++m_cursor;
+}
+
+void ResultTable::stage(CellType t, const char *payload, int bytes)
+{
+    if (m_cursor >= columnCount())
+        return;
+    const size_t pos = m_stageBytes.size();
+    m_stageBytes.insert(m_stageBytes.end(), payload, payload + bytes);
+    m_stage.push_back(StagedCell{t, bytes, uint32_t(pos), 0});
+    ++m_cursor;
+}
+
+void ResultTable::flushStaged()
+{
+    const int cols = columnCount();
+    const int rows = m_stagedRows;
+    for (int c = 0; c < cols; ++c) {
+        Column &col = m_columns[size_t(c)];
+        for (int r = 0; r < rows; ++r) {
+            const StagedCell &s = m_stage[size_t(r) * size_t(cols) + size_t(c)];
+            col.cells.push_back(s.len < 0 ? s.word : store(col, s.type, m_stageBytes.data() + s.pos, s.len));
+        }
+    }
+    dropStaged();
+}
+
+void ResultTable::dropStaged()
+{
+    m_stage.clear();
+    m_stageBytes.clear();
+    m_stagedRows = 0;
 }
 
 uint32_t ResultTable::storeRaw(Column &c, CellType t, const char *payload, int bytes)
 {
     const size_t off = c.arena.size();
+    if (off + size_t(bytes) + 6 > ArenaLimit)
+        throw VelaError(QStringLiteral("نتیجه پرس و جو بزرگتر از حد مجاز است."), ErrDatabase);
     c.arena.push_back(char(t));
     if (t == CellType::Text || t == CellType::Blob)
         putVarint(c.arena, uint32_t(bytes));
-    c.arena.insert(c.arena.end(), payload, payload + bytes);
+    c.arena.append(payload, size_t(bytes));
     return uint32_t(off);
 }
 
@@ -222,42 +327,41 @@ uint32_t ResultTable::store(Column &c, CellType t, const char *payload, int byte
         return storeRaw(c, t, payload, bytes);
 
     if (c.dedup.empty())
-        c.dedup.assign(1024, NullCell);
-    const uint64_t h = hashBytes(quint8(t), payload, bytes);
+        c.dedup.assign(1024, DedupSlot{NullCell, 0});
+    const uint32_t h = hashBytes(quint8(t), payload, bytes);
     size_t mask = c.dedup.size() - 1;
-    size_t i = size_t(h) & mask;
-    while (c.dedup[i] != NullCell) {
-        CellType et;
-        const char *ep;
-        int elen;
-        decode(c, c.dedup[i], et, ep, elen);
-        if (et == t && elen == bytes && std::memcmp(ep, payload, size_t(bytes)) == 0)
-            return c.dedup[i];
+    size_t i = h & mask;
+    while (c.dedup[i].offset != NullCell) {
+        if (c.dedup[i].hash == h) {
+            CellType et;
+            const char *ep;
+            int elen;
+            decode(c, c.dedup[i].offset, et, ep, elen);
+            if (et == t && elen == bytes && std::memcmp(ep, payload, size_t(bytes)) == 0)
+                return c.dedup[i].offset;
+        }
         i = (i + 1) & mask;
     }
     const uint32_t off = storeRaw(c, t, payload, bytes);
-    c.dedup[i] = off;
+    c.dedup[i] = DedupSlot{off, h};
     ++c.dedupCount;
     // A column whose values hardly repeat is not worth indexing: stop and free the index.
     if (c.dedupCount >= DedupGiveUpDistinct && c.dedupCount * 2 > c.cells.size()) {
         c.dedupOn = false;
-        std::vector<uint32_t>().swap(c.dedup);
+        c.dedup.reset();
         return off;
     }
     if (c.dedupCount * 2 > c.dedup.size()) {
-        std::vector<uint32_t> bigger(c.dedup.size() * 2, NullCell);
+        PodBuffer<DedupSlot> bigger;
+        bigger.assign(c.dedup.size() * 2, DedupSlot{NullCell, 0});
         mask = bigger.size() - 1;
-        for (uint32_t o : c.dedup) {
-            if (o == NullCell)
+        for (const DedupSlot &slot : c.dedup) {
+            if (slot.offset == NullCell)
                 continue;
-            CellType et;
-            const char *ep;
-            int elen;
-            decode(c, o, et, ep, elen);
-            size_t j = size_t(hashBytes(quint8(et), ep, elen)) & mask;
-            while (bigger[j] != NullCell)
+            size_t j = slot.hash & mask;
+            while (bigger[j].offset != NullCell)
                 j = (j + 1) & mask;
-            bigger[j] = o;
+            bigger[j] = slot;
         }
         c.dedup.swap(bigger);
     }
@@ -266,16 +370,20 @@ uint32_t ResultTable::store(Column &c, CellType t, const char *payload, int byte
 
 void ResultTable::appendNull()
 {
-    append(NullCell);
+    stageWord(NullCell);
 }
 
 void ResultTable::appendInteger(qint64 v)
 {
     if (m_cursor >= columnCount())
         return;
+    if (v >= 0 && v < InlineLimit) {
+        stageWord(InlineFlag | KindInteger | uint32_t(v));
+        return;
+    }
     char buf[8];
     std::memcpy(buf, &v, 8);
-    append(store(m_columns[m_cursor], CellType::Integer, buf, 8));
+    stage(CellType::Integer, buf, 8);
 }
 
 void ResultTable::appendReal(double v)
@@ -284,14 +392,18 @@ void ResultTable::appendReal(double v)
         return;
     char buf[8];
     std::memcpy(buf, &v, 8);
-    append(store(m_columns[m_cursor], CellType::Real, buf, 8));
+    stage(CellType::Real, buf, 8);
 }
 
 void ResultTable::appendText(const char *utf8, int bytes)
 {
     if (m_cursor >= columnCount())
         return;
-    append(store(m_columns[m_cursor], CellType::Text, utf8, bytes));
+    uint32_t word;
+    if (inlineText(utf8, bytes, word))
+        stageWord(word);
+    else
+        stage(CellType::Text, utf8, bytes);
 }
 
 void ResultTable::appendText(const QString &s)
@@ -304,7 +416,7 @@ void ResultTable::appendBlob(const void *data, int bytes)
 {
     if (m_cursor >= columnCount())
         return;
-    append(store(m_columns[m_cursor], CellType::Blob, static_cast<const char *>(data), bytes));
+    stage(CellType::Blob, static_cast<const char *>(data), bytes);
 }
 
 void ResultTable::appendVariant(const QVariant &v)
@@ -342,20 +454,27 @@ void ResultTable::endRow()
     while (m_cursor < columnCount())
         appendNull();
     ++m_rows;
+    ++m_stagedRows;
     m_cursor = 0;
+    if (m_stagedRows >= StageRows || m_stageBytes.size() >= StageBytes)
+        flushStaged();
 }
 
 void ResultTable::setText(int row, int col, const QString &s)
 {
+    flush();
     if (col < 0 || col >= columnCount() || row < 0 || row >= m_rows)
         return;
     Column &c = m_columns[col];
     const QByteArray u = s.toUtf8();
-    c.cells[row] = store(c, CellType::Text, u.constData(), int(u.size()));
+    uint32_t word;
+    c.cells[row] = inlineText(u.constData(), int(u.size()), word)
+        ? word : store(c, CellType::Text, u.constData(), int(u.size()));
 }
 
 void ResultTable::insertColumn(int col, const QString &name)
 {
+    flush();
     col = qBound(0, col, columnCount());
     m_names.insert(col, name);
     Column c;
@@ -363,8 +482,18 @@ void ResultTable::insertColumn(int col, const QString &name)
     m_columns.insert(m_columns.begin() + col, std::move(c));
 }
 
+void ResultTable::removeColumn(int col)
+{
+    flush();
+    if (col < 0 || col >= columnCount())
+        return;
+    m_names.removeAt(col);
+    m_columns.erase(m_columns.begin() + col);
+}
+
 void ResultTable::appendRowOfNulls()
 {
+    flush();
     for (Column &c : m_columns)
         c.cells.push_back(NullCell);
     ++m_rows;
@@ -372,6 +501,7 @@ void ResultTable::appendRowOfNulls()
 
 void ResultTable::resizeRows(int rows)
 {
+    flush();
     rows = qMax(0, rows);
     for (Column &c : m_columns)
         c.cells.resize(size_t(rows), NullCell);
@@ -380,10 +510,11 @@ void ResultTable::resizeRows(int rows)
 
 size_t ResultTable::memoryUsage() const
 {
+    flush();
     size_t total = 0;
     for (const Column &c : m_columns)
         total += c.cells.capacity() * sizeof(uint32_t) + c.arena.capacity()
-               + c.dedup.capacity() * sizeof(uint32_t);
+               + c.dedup.capacity() * sizeof(DedupSlot);
     return total;
 }
 

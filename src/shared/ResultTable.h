@@ -1,8 +1,10 @@
 #pragma once
-// The rows of one statement, fully fetched and stored compactly: per column one 32-bit offset
-// per row into a byte arena that holds each distinct value once while the column repeats itself
-// (lookup names, dates, identifiers of a few kinds). A million search rows of 28 columns take a
-// fraction of what QVariant or QString cells would.
+// The rows of one statement, fully fetched and stored compactly: per column one 32-bit word per
+// row, either a small non-negative integer held in the word itself or an offset into a byte
+// arena that holds each distinct value once while the column repeats itself (lookup names,
+// dates, amounts). A million search rows of 28 columns take a fraction of what QVariant or
+// QString cells would.
+#include "PodBuffer.h"
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -23,7 +25,7 @@ public:
     // ---- shape
     void setColumns(const QStringList &names); // drops all rows
     void clear();                              // drops rows and columns
-    int rowCount() const { return m_rows; }
+    int rowCount() const { return m_rows; } // staged rows included
     int columnCount() const { return int(m_columns.size()); }
     const QStringList &columnNames() const { return m_names; }
     QString columnName(int col) const { return m_names.value(col); }
@@ -54,6 +56,7 @@ public:
     // ---- editing (the results grid edits its cells in place)
     void setText(int row, int col, const QString &s);
     void insertColumn(int col, const QString &name); // all rows NULL
+    void removeColumn(int col);
     void appendRowOfNulls();
     void resizeRows(int rows); // truncates or pads with NULL rows
 
@@ -61,22 +64,63 @@ public:
     size_t memoryUsage() const;
 
 private:
+    struct DedupSlot {
+        uint32_t offset; // NullCell when free
+        uint32_t hash;
+    };
     struct Column {
-        std::vector<uint32_t> cells;   // arena offset per row; NullCell for NULL
-        std::vector<char> arena;       // [type][payload]; text/blob payload: varint length + bytes
-        // While a column repeats values, identical entries are shared through this index
-        // (open addressing over arena offsets); it is dropped once a column proves unique.
-        std::vector<uint32_t> dedup;
+        // Per row: NullCell for NULL; InlineFlag | kind | v for a value held in the word itself
+        // (an integer 0 <= v < InlineLimit, or a date text "dddd-dd-dd" / "dddd/dd/dd" whose
+        // eight digits make v); else the offset of the value in the arena.
+        PodBuffer<uint32_t> cells;
+        PodBuffer<char> arena;         // [type][payload]; text/blob payload: varint length + bytes
+        // While a column repeats values, identical entries are shared through this index (open
+        // addressing; the hash kept beside each offset spares a look into the arena on most
+        // misses); it is dropped once a column proves unique.
+        PodBuffer<DedupSlot> dedup;
         uint32_t dedupCount = 0;
         bool dedupOn = true;
-        uint32_t distinctProbe = 0;
     };
     static constexpr uint32_t NullCell = 0xFFFFFFFFu;
+    static constexpr uint32_t InlineFlag = 0x80000000u;
+    static constexpr uint32_t KindMask = 0x60000000u;
+    static constexpr uint32_t KindInteger = 0x00000000u;
+    static constexpr uint32_t KindDashDate = 0x20000000u;  // yyyy-MM-dd, the calendar dates
+    static constexpr uint32_t KindSlashDate = 0x40000000u; // yyyy/MM/dd, their Persian twins
+    static constexpr uint32_t PayloadMask = 0x1FFFFFFFu;
+    static constexpr qint64 InlineLimit = 0x20000000; // kind 3 is unused, so no word is NullCell
+    static constexpr size_t ArenaLimit = 0x80000000u; // offsets stay below InlineFlag
+    static bool inlineText(const char *utf8, int bytes, uint32_t &word);
+    static QString inlineTextOf(uint32_t word);
 
     uint32_t store(Column &c, CellType t, const char *payload, int bytes);
     uint32_t storeRaw(Column &c, CellType t, const char *payload, int bytes);
-    void append(uint32_t offset);
     static void decode(const Column &c, uint32_t off, CellType &t, const char *&p, int &len);
+    static bool isInline(uint32_t word) { return word != NullCell && (word & InlineFlag); }
+
+    // Rows being built are staged and moved into the columns a batch at a time, one column
+    // after the other, so that a column's index and arena stay in the processor's cache while
+    // its values are stored; row by row, 28 columns' indexes would keep pushing each other out.
+    struct StagedCell {
+        CellType type;
+        int32_t len;  // -1: `word` holds the cell (NULL or an inline integer)
+        uint32_t pos; // payload in m_stageBytes
+        uint32_t word;
+    };
+    void stage(CellType t, const char *payload, int bytes);
+    void stageWord(uint32_t word);
+    // Readers see every row: staged ones are stored first. The store is logically unchanged,
+    // so this is allowed on a const table.
+    void flush() const
+    {
+        if (m_stagedRows)
+            const_cast<ResultTable *>(this)->flushStaged();
+    }
+    void flushStaged();
+    void dropStaged();
+    std::vector<StagedCell> m_stage; // row-major, columnCount() cells per staged row
+    std::vector<char> m_stageBytes;
+    int m_stagedRows = 0;
 
     QStringList m_names;
     std::vector<Column> m_columns;
