@@ -1,29 +1,21 @@
 #pragma once
-// Test helper: opens the entry form through the host control on a test database and works it
-// through its controls as a user would (found by objectName, clicked, typed into), and reads the
-// statement trace.
+// Test helper: opens the entry form through the host control on a test database, works it
+// through its controls (found by objectName) and reads the statement trace.
+#include "common/MessageRecorder.h"
 #include "common/TestDatabase.h"
 #include "entry/FormMain.h"
 #include "host/velaAssetEst.h"
 #include "suite/OrvoControls.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
-#include <memory>
 
 struct FormDriver {
-    // Opens the form on `db` as `userId`; `id` > 0 shows that record.
-    FormDriver(TestDatabase &db, qint32 userId = vela::SuiteDatabase::DemoAdminUserID)
+    explicit FormDriver(TestDatabase &db, qint32 userId = vela::SuiteDatabase::DemoAdminUserID)
     {
-        host = std::make_unique<velaAssetEst>();
-        host->setUserID(userId);
-        host->setPositionID(1);
-        host->setOLEConnectionString(db.connectionString);
-        tracePath = traceDir.filePath(QStringLiteral("trace.sql"));
+        host.setUserID(userId);
+        host.setOLEConnectionString(db.connectionString);
         qputenv("VELA_SQL_TRACE", QFile::encodeName(tracePath));
     }
     ~FormDriver()
@@ -31,47 +23,35 @@ struct FormDriver {
         qunsetenv("VELA_SQL_TRACE");
         vela::FormMain::unload();
     }
-
-    void clearShow() { host->ClearShow(); }
-    void view(qint32 id) { host->View(id); }
-
     vela::FormMain &form() { return vela::FormMain::instance(); }
-
-    template <class T = QWidget> T *control(const char *name)
+    template <class T = QWidget> T *get(const char *name)
     {
         T *w = form().findChild<T *>(QLatin1String(name));
         if (!w)
             qFatal("no control %s", name);
         return w;
     }
-    QPushButton *button(const char *name) { return control<QPushButton>(name); }
-    void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
-    QLineEdit *edit(const char *name) { return control<QLineEdit>(name); }
-    vela::OrvoSelector *selector(const char *name) { return control<vela::OrvoSelector>(name); }
-    vela::OrvoDate *date(const char *name) { return control<vela::OrvoDate>(name); }
-    vela::OrvoCurrency *amount(const char *name) { return control<vela::OrvoCurrency>(name); }
-    QString caption() { return form().windowTitle(); }
-
-    // Types text as key presses; unlike QTest::keyClicks it takes any character, Persian too.
-    static void type(QWidget *w, const QString &text)
+    void click(const char *name, int times = 1)
     {
-        for (QChar c : text)
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        while (times-- > 0)
+            QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton);
     }
-
-    // The statements run since the last call, one per line.
-    QStringList takeTrace()
+    QString text(const char *name) { return get<QLineEdit>(name)->text(); }
+    // Key presses of any character (QTest::keyClicks takes Latin-1 only).
+    void type(const char *name, const QString &s)
+    {
+        for (QChar c : s)
+            QTest::sendKeyEvent(QTest::Click, get(name), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    QStringList takeTrace() // the statements since the last call
     {
         QFile f(tracePath);
-        QStringList lines;
-        if (f.open(QIODevice::ReadOnly))
-            lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        f.close();
+        const QStringList lines = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts) : QStringList();
         QFile::remove(tracePath);
         return lines;
     }
 
-    std::unique_ptr<velaAssetEst> host;
-    QTemporaryDir traceDir;
-    QString tracePath;
+    velaAssetEst host;
+    QTemporaryDir dir;
+    QString tracePath = dir.filePath(QStringLiteral("trace.sql"));
 };
