@@ -173,6 +173,7 @@ ResultsGrid::ResultsGrid(QWidget *parent)
         m_row = m_rowSel = section + m_fixedRows;
         emit DblClick();
     });
+    m_model->publish();
     applyView();
 }
 

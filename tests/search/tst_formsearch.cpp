@@ -1,0 +1,462 @@
+// The search form on the demo database, worked through its controls: the statement each filter
+// builds (read from the statement trace), the grid against the database, the choice of a record
+// in each way the chooser can end, a rejected statement, and the layout.
+#include "common/MessageRecorder.h"
+#include "common/TestDatabase.h"
+#include "search/FormSearch.h"
+#include "search/ResultsGrid.h"
+#include "search/SearchTexts.h"
+#include "shared/modMain.h"
+#include "suite/OrvoControls.h"
+
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QtTest>
+#include <functional>
+
+using namespace vela;
+
+namespace {
+
+const QString Statement = [] {
+    QString s;
+    for (const QString &p : SearchTexts::StatementPieces)
+        s += p;
+    return s;
+}();
+
+template <class T = QWidget> T *control(FormSearch &f, const char *name)
+{
+    T *w = f.findChild<T *>(QLatin1String(name));
+    if (!w)
+        qFatal("no control %s", name);
+    return w;
+}
+
+// Key presses of any character (QTest::keyClicks takes Latin-1 only).
+void type(QWidget *w, const QString &s)
+{
+    for (QChar c : s)
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+void click(FormSearch &f, const char *name)
+{
+    QTest::mouseClick(control<QPushButton>(f, name), Qt::LeftButton);
+}
+
+// The grid cell text a database value gives: numbers in their shortest decimal text.
+QString cellText(const QVariant &v)
+{
+    if (!v.isValid())
+        return QString();
+    if (v.typeId() == QMetaType::Double)
+        return shortestDecimal(v.toDouble());
+    return v.toString();
+}
+
+void doubleClickRow(ResultsGrid *g, int row)
+{
+    const QRect r = g->visualRect(g->model()->index(row - g->FixedRows(), 0));
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+} // namespace
+
+class TestFormSearch : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void formAndControls();
+    void everyFilterAddsItsFragmentInOrder();
+    void resultsMatchTheDatabase();
+    void persianLettersMatchEitherForm();
+    void rejectedStatementIsReported();
+    void choosingARecord();
+    void layoutFollowsTheWindow();
+
+private:
+    // Opens the chooser and runs `body` on it while it waits; leaves it with cmdExit if the body
+    // did not end it. Returns what ShowNGetID returned.
+    qint32 withForm(const std::function<void(FormSearch &)> &body)
+    {
+        QTimer::singleShot(0, this, [body] {
+            QPointer<FormSearch> f = qobject_cast<FormSearch *>(QApplication::activeModalWidget());
+            QVERIFY(f);
+            body(*f);
+            if (f && f->isVisible())
+                f->cmdExit_Click();
+        });
+        return FormSearch::instance().ShowNGetID();
+    }
+    QStringList searches() // search statements traced since the last call
+    {
+        QFile f(m_trace);
+        QStringList out;
+        if (f.open(QIODevice::ReadOnly))
+            for (const QString &line : QString::fromUtf8(f.readAll()).split(u'\n'))
+                if (line.startsWith(Statement))
+                    out << line.mid(Statement.size());
+        QFile::remove(m_trace);
+        return out;
+    }
+
+    TestDatabase *m_db = nullptr;
+    QTemporaryDir m_dir;
+    QString m_trace;
+};
+
+void TestFormSearch::initTestCase()
+{
+    m_db = new TestDatabase;
+    // Names in both forms of Yeh and Kaf, a quote, amounts of seven digits and with fractions.
+    m_db->exec(QStringLiteral(
+        "INSERT INTO tblAssetEstablishment (ID, Name, Cost, AccumulatedCost, Description, CreateDate, FarsiCreateDate) VALUES "
+        "(101, 'قفسه كتاب ويژه', 1234567, 0.25, 'O''Neil', '2024-03-20', '1403/01/01'),"
+        "(102, 'قفسه کتاب ویژه', 9999999.5, 123, NULL, '2024-03-20', '1403/01/01'),"
+        "(103, 'صندلی گردان', NULL, NULL, '100% نو', NULL, NULL)"));
+    m_db->useAsCurrent();
+    m_trace = m_dir.filePath(QStringLiteral("trace.sql"));
+    qputenv("VELA_SQL_TRACE", QFile::encodeName(m_trace));
+}
+
+void TestFormSearch::cleanupTestCase()
+{
+    FormSearch::unload();
+    qunsetenv("VELA_SQL_TRACE");
+    delete m_db;
+}
+
+void TestFormSearch::formAndControls()
+{
+    MessageRecorder messages;
+    withForm([](FormSearch &f) {
+        QCOMPARE(f.objectName(), QStringLiteral("FormSearch"));
+        QCOMPARE(f.windowTitle(), SearchTexts::FormCaption);
+        QCOMPARE(f.layoutDirection(), Qt::RightToLeft);
+        QVERIFY(f.isModal());
+        for (const SearchTexts::FilterText &t : SearchTexts::FilterTexts) {
+            QWidget *input = control(f, t.control);
+            QCOMPARE(input->parentWidget(), f.frameFilter);
+            auto *label = qobject_cast<QLabel *>(control<QLabel>(f, qPrintable(QStringLiteral("lbl") + QLatin1String(t.control).mid(3))));
+            QCOMPARE(label->text(), t.caption);
+            QCOMPARE(label->buddy(), input);
+            // Right to left: each label stands to the right of its input.
+            QVERIFY(label->geometry().left() >= input->geometry().right());
+        }
+        for (const SearchTexts::ButtonText &b : SearchTexts::ButtonTexts)
+            QCOMPARE(control<OrvoButton>(f, b.name)->Caption(), b.caption);
+        for (const SearchTexts::SelectorViews &s : SearchTexts::SelectorViewTexts) {
+            auto *sel = control<OrvoSelector>(f, s.name);
+            QCOMPARE(sel->ConnectionString(), CurrentConnectionString);
+            QCOMPARE(sel->MajorView(), s.majorView);
+            QCOMPARE(sel->MinorView(), s.minorView);
+            QVERIFY(sel->itemCount() > 0);
+        }
+        QCOMPARE(f.sltResponsible->MinorView(), QStringLiteral("vwEmployeeMajor"));
+        QCOMPARE(f.flxSearch->objectName(), QStringLiteral("flxSearch"));
+        // The exports come later: their buttons do nothing yet.
+        click(f, "cmdExcel");
+        click(f, "cmdSentToText");
+        QVERIFY(f.isVisible());
+    });
+    QCOMPARE(messages.count(), 0);
+}
+
+void TestFormSearch::everyFilterAddsItsFragmentInOrder()
+{
+    const qint32 accountable = m_db->scalar(QStringLiteral("select max(ID) from vwAssetAccountableMajor")).toInt();
+    const qint32 costCenter = m_db->scalar(QStringLiteral("select max(ID) from vwAccountCostCenterMajor")).toInt();
+    const QString all = QStringLiteral(
+        "1=1 and Description like '% O''Neil %' and DocumentNo like '%14%' and ID = 12 and LabelNo like '%10_0%'"
+        " and Name like '%   %' and OldLabelNo like '%%%' and OrganizationLocation like '%امور%'"
+        " and AccountableID = ") + QString::number(accountable) + QStringLiteral(" and CostCenterID = ")
+        + QString::number(costCenter) + QStringLiteral(
+        " and BranchID = 1 and CreatorID = 1 and GroupID = 4"
+        " and LocationID = 11 and ResponsibleID = 3 and StatusTypeID = 1 and TypeID = 2"
+        " and CreateDate = '2019-10-24' and DocumentDate = '2019-10-29' and UtilizationDate = '2019-09-17'"
+        " and ReEvaluationDate = '2023-07-10'");
+    searches();
+    withForm([&](FormSearch &f) {
+        // Empty filters: the neutral condition alone.
+        click(f, "cmdSearch");
+        // Every filter, typed into its control, set in the order of the form's table.
+        type(f.txtID, QStringLiteral("12abc"));
+        type(f.txtName, QStringLiteral("   "));
+        type(f.txtLabelNo, QStringLiteral("10_0"));
+        type(f.txtOldLabelNo, QStringLiteral("%"));
+        type(f.txtDocumentNo, QStringLiteral("14"));
+        type(f.txtOrganizationLocation, QStringLiteral("امور"));
+        type(f.txtDescription, QStringLiteral(" O'Neil "));
+        f.sltCreator->setSelectedID(1);
+        f.sltType->setSelectedID(2);
+        f.sltStatusType->setSelectedID(1);
+        f.sltGroup->setSelectedID(4);
+        f.sltLocation->setSelectedID(11);
+        f.sltAccountable->setSelectedID(accountable);
+        f.sltResponsible->setSelectedID(3);
+        f.sltCostCenter->setSelectedID(costCenter);
+        f.sltBranch->setSelectedID(1);
+        for (OrvoSelector *s : {f.sltCreator, f.sltType, f.sltStatusType, f.sltGroup, f.sltLocation, f.sltAccountable,
+                                f.sltResponsible, f.sltCostCenter, f.sltBranch})
+            QVERIFY(!s->IsEmpty());
+        // Enter commits a date and runs the search (the search is the form's default button).
+        for (auto [date, text] : {std::pair{f.datCreateDate, "1398/08/02"}, {f.datUtilizationDate, "1398/06/26"},
+                                  {f.datDocumentDate, "1398/08/07"}, {f.datReevaluationDate, "1402/04/19"}}) {
+            type(date->editor(), QLatin1String(text));
+            QTest::keyClick(date->editor(), Qt::Key_Return);
+        }
+        QCOMPARE(f.datReevaluationDate->Value(), QDate(2023, 7, 10));
+        const QStringList typed = searches();
+        QCOMPARE(typed.size(), 5);
+        QCOMPARE(typed.first(), QStringLiteral("1=1"));
+        QCOMPARE(typed.last(), all);
+        // The filters stay after a search; a second search builds the same statement.
+        QCOMPARE(f.txtDescription->text(), QStringLiteral(" O'Neil "));
+        click(f, "cmdSearch");
+        // Blanks in the identifier read as -1, letters as 0.
+        f.cmdNewsearch_Click();
+        type(f.txtID, QStringLiteral("  "));
+        click(f, "cmdSearch");
+        f.txtID->setText(QStringLiteral("abc"));
+        click(f, "cmdSearch");
+        QCOMPARE(f.flxSearch->Rows(), 2); // no record, the totals row
+    });
+    QCOMPARE(searches(), (QStringList{all, QStringLiteral("1=1 and ID = -1"), QStringLiteral("1=1 and ID = 0")}));
+}
+
+void TestFormSearch::resultsMatchTheDatabase()
+{
+    const QList<QVariantList> rows = m_db->rows(Statement + QStringLiteral("1=1"));
+    QVERIFY(rows.size() > 50);
+    withForm([&](FormSearch &f) {
+        click(f, "cmdNewsearch");
+        click(f, "cmdSearch");
+        ResultsGrid *g = f.flxSearch;
+        const int n = int(rows.size());
+        QCOMPARE(g->Rows(), n + 2);
+        QCOMPARE(g->Cols(), 29);
+        QCOMPARE(g->FixedRows(), 1);
+        QCOMPARE(g->FixedCols(), 1);
+        QCOMPARE(g->TextMatrix(0, 0), SearchTexts::RowNumberHeader);
+        for (int c = 1; c <= 28; ++c) {
+            QCOMPARE(g->TextMatrix(0, c), SearchTexts::ResultHeaders[c - 1]);
+            QCOMPARE(g->ColWidth(c), 1000);
+            QCOMPARE(g->ColAlignment(c), int(ResultsGrid::flexAlignCenterCenter));
+        }
+        QCOMPARE(g->ColWidth(0), 800);
+        QCOMPARE(g->model()->headerData(0, Qt::Horizontal).toString(), SearchTexts::ResultHeaders[0]);
+
+        // Every cell as the database has it; money grouped; totals exact in four decimals.
+        qint64 totals[4] = {};
+        for (int i = 1; i <= n; ++i) {
+            QCOMPARE(g->TextMatrix(i, 0), QString::number(i));
+            for (int c = 1; c <= 28; ++c) {
+                const QString db = cellText(rows[i - 1][c - 1]);
+                if (c >= 12 && c <= 15) {
+                    QCOMPARE(g->TextMatrix(i, c), GroupDigits(db));
+                    totals[c - 12] += db.isEmpty() ? 0 : Money::parse(db)->raw();
+                } else {
+                    QCOMPARE(g->TextMatrix(i, c), db);
+                }
+            }
+        }
+        const int t = n + 1;
+        QCOMPARE(g->TextMatrix(t, 0), SearchTexts::TotalsCaption);
+        for (int c = 1; c <= 28; ++c)
+            if (c < 12 || c > 15)
+                QCOMPARE(g->TextMatrix(t, c), QString());
+        for (int c = 12; c <= 15; ++c)
+            QCOMPARE(g->TextMatrix(t, c), GroupDigits(Money::fromRaw(totals[c - 12]).toString()));
+        // Seven digits read with two separators; fractions group by characters.
+        const int row101 = int(std::find_if(rows.begin(), rows.end(), [](const QVariantList &r) { return r[0].toInt() == 101; }) - rows.begin()) + 1;
+        QCOMPARE(g->TextMatrix(row101, 12), QStringLiteral("1/234/567"));
+        QCOMPARE(g->TextMatrix(row101 + 1, 12), QStringLiteral("999/999/9.5"));
+        QCOMPARE(g->TextMatrix(row101, 13), QStringLiteral("0/.25"));
+        QCOMPARE(g->TextMatrix(row101 + 2, 12), QString());
+
+        // Alternating colours from row 1, the totals row included; column 0 untouched.
+        for (int i : {1, 2, 3, n, t}) {
+            QCOMPARE(g->cellBackColor(i, 1), i % 2 ? 15464446u : 13561085u);
+            QCOMPARE(g->cellBackColor(i, 28), i % 2 ? 15464446u : 13561085u);
+            QCOMPARE(g->cellBackColor(i, 0), 0u);
+        }
+        QCOMPARE(g->BackColorBkg(), 15464446u);
+        QCOMPARE(g->Row(), t);
+        QCOMPARE(g->ColSel(), 28);
+        QVERIFY(g->Redraw());
+        QCOMPARE(g->model()->rowCount(), n + 1);
+
+        // A filter narrows to what the database finds; the totals row is there with no result.
+        type(f.txtName, QStringLiteral("كتاب ويژه"));
+        click(f, "cmdSearch");
+        QCOMPARE(g->Rows(), 4);
+        QCOMPARE(g->TextMatrix(3, 12), QStringLiteral("1/123/456/6.5"));
+        QCOMPARE(g->TextMatrix(3, 13), QStringLiteral("123/.25"));
+        f.txtName->setText(QStringLiteral("no such asset"));
+        click(f, "cmdSearch");
+        QCOMPARE(g->Rows(), 2);
+        QCOMPARE(g->TextMatrix(1, 0), SearchTexts::TotalsCaption);
+        QCOMPARE(g->TextMatrix(1, 12), QString());
+        QCOMPARE(g->cellBackColor(1, 5), 15464446u);
+        // Wildcards typed by the user act as wildcards.
+        f.txtName->clear();
+        type(f.txtDescription, QStringLiteral("100%"));
+        click(f, "cmdSearch");
+        QCOMPARE(g->Rows(), 3);
+        QCOMPARE(g->TextMatrix(1, 1), QStringLiteral("103"));
+    });
+}
+
+void TestFormSearch::persianLettersMatchEitherForm()
+{
+    searches();
+    withForm([](FormSearch &f) {
+        f.cmdNewsearch_Click();
+        // Typed with Persian Yeh and Keheh: both records, the one with Arabic letters too.
+        type(f.txtName, QStringLiteral("کتاب ویژه"));
+        click(f, "cmdSearch");
+        QCOMPARE(f.flxSearch->Rows(), 4);
+        QCOMPARE(f.flxSearch->TextMatrix(1, 6), QStringLiteral("قفسه كتاب ويژه"));
+        QCOMPARE(f.flxSearch->TextMatrix(2, 6), QStringLiteral("قفسه کتاب ویژه"));
+        // Typed with Arabic Yeh and Kaf: the same two.
+        f.txtName->clear();
+        type(f.txtName, QStringLiteral("كتاب ويژه"));
+        click(f, "cmdSearch");
+        QCOMPARE(f.flxSearch->Rows(), 4);
+    });
+    // The statement carries the letters exactly as typed.
+    const QStringList s = searches();
+    QCOMPARE(s.size(), 2);
+    QCOMPARE(s[0], QStringLiteral("1=1 and Name like '%کتاب ویژه%'"));
+    QCOMPARE(s[1], QStringLiteral("1=1 and Name like '%كتاب ويژه%'"));
+    QVERIFY(s[0].toUtf8() != s[1].toUtf8());
+}
+
+void TestFormSearch::rejectedStatementIsReported()
+{
+    MessageRecorder messages;
+    withForm([&](FormSearch &f) {
+        f.cmdNewsearch_Click();
+        type(f.txtID, QStringLiteral("7"));
+        click(f, "cmdSearch");
+        QCOMPARE(f.flxSearch->Rows(), 3);
+        m_db->exec(QStringLiteral("ALTER TABLE tblAssetEstablishment RENAME COLUMN OrganizationLocation TO Unit"));
+        click(f, "cmdSearch");
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().title, QStringLiteral("خطا"));
+        QVERIFY2(messages.last().text.contains(QLatin1String("OrganizationLocation")), qPrintable(messages.last().text));
+        // The grid is still a grid: drawn, and ready for the next search.
+        QVERIFY(f.flxSearch->Redraw());
+        QVERIFY(f.flxSearch->updatesEnabled());
+        QCOMPARE(DtEn().rssqlCommon().State(), int(Recordset::adStateClosed));
+        m_db->exec(QStringLiteral("ALTER TABLE tblAssetEstablishment RENAME COLUMN Unit TO OrganizationLocation"));
+        click(f, "cmdSearch");
+        QCOMPARE(f.flxSearch->Rows(), 3);
+        QCOMPARE(f.flxSearch->TextMatrix(1, 1), QStringLiteral("7"));
+    });
+    QCOMPARE(messages.count(), 1);
+}
+
+void TestFormSearch::choosingARecord()
+{
+    // Left at once: no choice.
+    QCOMPARE(withForm([](FormSearch &f) { click(f, "cmdExit"); }), -1);
+    // A double-click on a result row gives its identifier.
+    QCOMPARE(withForm([](FormSearch &f) {
+                 f.cmdNewsearch_Click();
+                 type(f.txtID, QStringLiteral("7"));
+                 click(f, "cmdSearch");
+                 doubleClickRow(f.flxSearch, 1);
+             }),
+             7);
+    // Shown again as it was left; the totals row chooses 0.
+    QCOMPARE(withForm([](FormSearch &f) {
+                 QCOMPARE(f.txtID->text(), QStringLiteral("7"));
+                 QCOMPARE(f.flxSearch->Rows(), 3);
+                 QCOMPARE(f.flxSearch->TextMatrix(1, 1), QStringLiteral("7"));
+                 doubleClickRow(f.flxSearch, 2);
+             }),
+             0);
+    // An earlier choice does not leak into a call left without one.
+    QCOMPARE(withForm([](FormSearch &f) { f.cmdExit_Click(); }), -1);
+    // Enter on the current row, for the keyboard.
+    QCOMPARE(withForm([](FormSearch &f) {
+                 f.txtID->clear();
+                 type(f.txtName, QStringLiteral("کتاب ویژه"));
+                 click(f, "cmdSearch");
+                 f.flxSearch->setFocus();
+                 f.flxSearch->setRow(2);
+                 QTest::keyClick(f.flxSearch, Qt::Key_Return);
+             }),
+             102);
+    // The cleared grid keeps its header and one empty row, which chooses 0.
+    QCOMPARE(withForm([](FormSearch &f) {
+                 click(f, "cmdNewsearch");
+                 QCOMPARE(f.txtName->text(), QString());
+                 QCOMPARE(f.flxSearch->Rows(), 2);
+                 QCOMPARE(f.flxSearch->TextMatrix(0, 1), SearchTexts::ResultHeaders[0]);
+                 QCOMPARE(f.flxSearch->TextMatrix(1, 0), QString());
+                 doubleClickRow(f.flxSearch, 1);
+             }),
+             0);
+    // The close box unloads: -1, and the next call starts from a fresh form.
+    type(control(FormSearch::instance(), "txtName"), QStringLiteral("x"));
+    QCOMPARE(withForm([](FormSearch &f) { f.close(); }), -1);
+    QVERIFY(!FormSearch::isLoaded());
+    QCOMPARE(withForm([](FormSearch &f) {
+                 QCOMPARE(f.txtName->text(), QString());
+                 QCOMPARE(f.flxSearch->TextMatrix(0, 1), QString());
+                 QVERIFY(f.sltCreator->itemCount() > 0);
+                 click(f, "cmdExit");
+             }),
+             -1);
+    QVERIFY(FormSearch::isLoaded());
+}
+
+void TestFormSearch::layoutFollowsTheWindow()
+{
+    withForm([](FormSearch &f) {
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QCOMPARE(f.LastWidth, double(FormSearch::DesignWidth));
+        QCOMPARE(f.LastHeight, double(FormSearch::DesignHeight));
+        const QRectF frame = twipsGeometry(f.frameFilter), search = twipsGeometry(f.cmdSearch),
+                     exit = twipsGeometry(f.cmdExit), grid = twipsGeometry(f.flxSearch);
+        auto resizeTwips = [&f](double w, double h) {
+            f.resize(twipsToPixels(w), twipsToPixels(h));
+            QCoreApplication::processEvents();
+        };
+        // Wider by 1500 twips and taller by 600.
+        resizeTwips(FormSearch::DesignWidth + 1500, FormSearch::DesignHeight + 600);
+        QCOMPARE(twipsGeometry(f.frameFilter).left(), frame.left() + 750);
+        QCOMPARE(twipsGeometry(f.frameFilter).size(), frame.size());
+        QCOMPARE(twipsGeometry(f.cmdSearch).left(), search.left() + 1500);
+        QCOMPARE(twipsGeometry(f.cmdExit).left(), exit.left() + 1500);
+        QCOMPARE(twipsGeometry(f.cmdExit).top(), exit.top());
+        QCOMPARE(twipsGeometry(f.flxSearch), QRectF(grid.left(), grid.top(), grid.width() + 1500, grid.height() + 600));
+        // 6000 twips or less in either direction: nothing moves.
+        resizeTwips(6000, 9000);
+        QCOMPARE(twipsGeometry(f.cmdSearch).left(), search.left() + 1500);
+        QCOMPARE(f.LastWidth, FormSearch::DesignWidth + 1500.0);
+        // Beyond 16 bits, then back to the design size: the layout comes back whole.
+        resizeTwips(48000, 36000);
+        QCOMPARE(f.LastWidth, 48000.0);
+        QCOMPARE(twipsGeometry(f.flxSearch).width(), grid.width() + 48000 - FormSearch::DesignWidth);
+        resizeTwips(FormSearch::DesignWidth, FormSearch::DesignHeight);
+        QCOMPARE(twipsGeometry(f.frameFilter), frame);
+        QCOMPARE(twipsGeometry(f.cmdSearch), search);
+        QCOMPARE(twipsGeometry(f.flxSearch), grid);
+        // Just above the threshold the grid is held to its minimum and never turns negative.
+        resizeTwips(6015, 6015);
+        QVERIFY(f.flxSearch->width() >= 0 && f.flxSearch->height() >= 0);
+        QVERIFY(twipsGeometry(f.flxSearch).width() >= FormSearch::MinGridSize);
+    });
+}
+
+QTEST_MAIN(TestFormSearch)
+#include "tst_formsearch.moc"

@@ -1,0 +1,267 @@
+// The results grid on its own: shape, cells, the whole-range rules (numbering, colours, digit
+// grouping), binding, drawing deferral and the choice signals.
+#include "search/ResultsGrid.h"
+#include "shared/VelaError.h"
+#include "shared/modMain.h"
+
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace vela;
+
+namespace {
+
+// n rows: ID, Name, Cost (whole amounts, a fraction in row 2, NULL in row 3).
+std::shared_ptr<ResultTable> sampleTable(int n)
+{
+    auto t = std::make_shared<ResultTable>(QStringList{QStringLiteral("ID"), QStringLiteral("Name"), QStringLiteral("Cost")});
+    for (int i = 0; i < n; ++i) {
+        t->beginRow();
+        t->appendInteger(i + 1);
+        t->appendText(QStringLiteral("دارایی %1").arg(i + 1));
+        if (i == 1)
+            t->appendReal(1234.5);
+        else if (i == 2)
+            t->appendNull();
+        else
+            t->appendInteger(qint64(1000000) * (i + 1) + 7);
+        t->endRow();
+    }
+    return t;
+}
+
+} // namespace
+
+class TestResultsGrid : public QObject {
+    Q_OBJECT
+private slots:
+    void shapeAndCells();
+    void bindingAndWholeRangeRules();
+    void coloursAreRulesWithExceptions();
+    void redrawDefersTheView();
+    void choosingSignals();
+};
+
+void TestResultsGrid::shapeAndCells()
+{
+    ResultsGrid g;
+    QCOMPARE(g.Rows(), 2);
+    QCOMPARE(g.Cols(), 2);
+    QCOMPARE(g.FixedRows(), 1);
+    QCOMPARE(g.FixedCols(), 1);
+    g.setCols(4);
+    g.setRows(3);
+    g.setTextMatrix(0, 2, QStringLiteral("سر"));
+    g.setTextMatrix(2, 0, QStringLiteral("ب"));
+    g.setTextMatrix(2, 3, QStringLiteral("x"));
+    QCOMPARE(g.TextMatrix(0, 2), QStringLiteral("سر"));
+    QCOMPARE(g.TextMatrix(2, 0), QStringLiteral("ب"));
+    QCOMPARE(g.TextMatrix(2, 3), QStringLiteral("x"));
+    QCOMPARE(g.TextMatrix(1, 3), QString());
+    // Outside the grid is an error, not an empty text.
+    try {
+        g.TextMatrix(3, 0);
+        QFAIL("row 3 of 3 rows was read");
+    } catch (const VelaError &e) {
+        QCOMPARE(e.number(), int(ResultsGrid::ErrSubscript));
+    }
+    QVERIFY_THROWS_EXCEPTION(VelaError, g.setTextMatrix(0, 4, QString()));
+    QVERIFY_THROWS_EXCEPTION(VelaError, g.setRow(3));
+
+    // AddItem: tab-separated parts from column 0; a shorter item leaves the rest empty.
+    g.AddItem(QStringLiteral("a\tb"));
+    QCOMPARE(g.Rows(), 4);
+    QCOMPARE(g.TextMatrix(3, 0), QStringLiteral("a"));
+    QCOMPARE(g.TextMatrix(3, 1), QStringLiteral("b"));
+    QCOMPARE(g.TextMatrix(3, 2), QString());
+
+    // Rows shrink and grow back empty; the header row stays.
+    g.setRows(1);
+    g.setRows(3);
+    QCOMPARE(g.TextMatrix(0, 2), QStringLiteral("سر"));
+    QCOMPARE(g.TextMatrix(2, 0), QString());
+    QCOMPARE(g.TextMatrix(2, 3), QString());
+    g.setCols(2);
+    g.setCols(4);
+    QCOMPARE(g.TextMatrix(0, 2), QString());
+
+    // Widths in twips and alignments; the view shows them in pixels.
+    g.setColWidth(2, 1500);
+    QCOMPARE(g.ColWidth(2), 1500);
+    QCOMPARE(g.horizontalHeader()->sectionSize(1), twipsToPixels(1500));
+    g.setColAlignment(2, ResultsGrid::flexAlignCenterCenter);
+    QCOMPARE(g.model()->index(0, 1).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+
+    // Setting Row or Col collapses the selection onto the current cell.
+    g.setRow(1);
+    g.setColSel(3);
+    g.setRow(2);
+    QCOMPARE(g.RowSel(), 2);
+    QCOMPARE(g.ColSel(), g.Col());
+}
+
+void TestResultsGrid::bindingAndWholeRangeRules()
+{
+    ResultsGrid g;
+    g.setColWidth(1, 2000);
+    g.bindTable(sampleTable(5));
+    QCOMPARE(g.Rows(), 6);
+    QCOMPARE(g.Cols(), 4);
+    QCOMPARE(g.ColWidth(1), 960); // a new binding starts from the default widths
+    QCOMPARE(g.TextMatrix(0, 1), QStringLiteral("ID"));
+    QCOMPARE(g.TextMatrix(0, 3), QStringLiteral("Cost"));
+    QCOMPARE(g.TextMatrix(0, 0), QString());
+    QCOMPARE(g.TextMatrix(5, 2), QStringLiteral("دارایی 5"));
+    QCOMPARE(g.TextMatrix(3, 0), QString());
+
+    // The view: header row and number column are the headers, the rest are cells.
+    QCOMPARE(g.model()->rowCount(), 5);
+    QCOMPARE(g.model()->columnCount(), 3);
+    QCOMPARE(g.model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Cost"));
+
+    g.NumberRows(1, g.Rows() - 1);
+    QCOMPARE(g.TextMatrix(1, 0), QStringLiteral("1"));
+    QCOMPARE(g.TextMatrix(5, 0), QStringLiteral("5"));
+    QCOMPARE(g.model()->headerData(4, Qt::Vertical).toString(), QStringLiteral("5"));
+    g.AddItem(QStringLiteral("جمع"));
+    QCOMPARE(g.TextMatrix(6, 0), QStringLiteral("جمع"));
+    // A text set into a numbered row wins over its number.
+    g.setTextMatrix(2, 0, QStringLiteral("*"));
+    QCOMPARE(g.TextMatrix(2, 0), QStringLiteral("*"));
+
+    // Amounts as UngroupDigits reads them: whole, fractional, NULL and text cells.
+    QCOMPARE(g.cellAmount(1, 3), Money::fromRaw(1000007LL * 10000));
+    QCOMPARE(g.cellAmount(2, 3), Money::fromRaw(12345000));
+    QCOMPARE(g.cellAmount(3, 3), Money());
+    QCOMPARE(g.cellAmount(6, 3), Money());
+    g.setTextMatrix(6, 3, QStringLiteral("12/345.25"));
+    QCOMPARE(g.cellAmount(6, 3), Money::fromRaw(123452500));
+
+    // Grouping: numbers are grouped when read, text cells are rewritten, cells set later are
+    // kept as written, rows outside the range are untouched.
+    g.setTextMatrix(5, 3, QStringLiteral("1234567"));
+    g.GroupDigitsInColumn(3, 1, 5);
+    QCOMPARE(g.TextMatrix(1, 3), QStringLiteral("1/000/007"));
+    QCOMPARE(g.TextMatrix(2, 3), QStringLiteral("123/4.5"));
+    QCOMPARE(g.TextMatrix(3, 3), QString());
+    QCOMPARE(g.TextMatrix(4, 3), QStringLiteral("4/000/007"));
+    QCOMPARE(g.TextMatrix(5, 3), QStringLiteral("1/234/567"));
+    QCOMPARE(g.TextMatrix(6, 3), QStringLiteral("12/345.25"));
+    QCOMPARE(g.cellAmount(4, 3), Money::fromRaw(40000070000LL));
+    g.setTextMatrix(4, 3, QStringLiteral("99"));
+    QCOMPARE(g.TextMatrix(4, 3), QStringLiteral("99"));
+    // Grouping a grouped column again groups its text again, as the plain procedure would.
+    g.GroupDigitsInColumn(3, 1, 1);
+    QCOMPARE(g.TextMatrix(1, 3), GroupDigits(QStringLiteral("1/000/007")));
+    QCOMPARE(g.TextMatrix(4, 3), QStringLiteral("99"));
+
+    // Clearing the rows lets the bound rows go.
+    const size_t bound = g.memoryUsage();
+    g.setRows(1);
+    g.setRows(2);
+    QVERIFY(g.memoryUsage() <= bound);
+    QCOMPARE(g.TextMatrix(1, 0), QString());
+    QCOMPARE(g.TextMatrix(1, 3), QString());
+    QCOMPARE(g.TextMatrix(0, 3), QStringLiteral("Cost"));
+}
+
+void TestResultsGrid::coloursAreRulesWithExceptions()
+{
+    ResultsGrid g;
+    g.bindTable(sampleTable(200000));
+    g.FillAlternateRows(1, g.Rows() - 1, 1, g.Cols() - 1, 15464446, 13561085);
+    QCOMPARE(g.cellBackColor(1, 1), 15464446u);
+    QCOMPARE(g.cellBackColor(2, 3), 13561085u);
+    QCOMPARE(g.cellBackColor(199999, 2), 15464446u);
+    QCOMPARE(g.cellBackColor(1, 0), 0u); // the number column keeps its own look
+    QCOMPARE(g.cellBackColor(0, 1), 0u);
+    // A million-row rule costs no per-row storage.
+    QVERIFY(g.memoryUsage() < g.table().memoryUsage() + 4096);
+
+    // One cell, then a selection over it: the newer colour wins either way.
+    g.setRow(4);
+    g.setCol(2);
+    g.setCellBackColor(255);
+    QCOMPARE(g.CellBackColor(), 255u);
+    QCOMPARE(g.cellBackColor(4, 1), 13561085u);
+    g.setRow(3);
+    g.setCol(1);
+    g.setRowSel(5);
+    g.setColSel(3);
+    g.setCellBackColor(0xFF0000);
+    QCOMPARE(g.cellBackColor(4, 2), 0xFF0000u);
+    QCOMPARE(g.cellBackColor(6, 2), 13561085u);
+    g.setRow(4);
+    g.setCol(2);
+    g.setCellBackColor(65280);
+    QCOMPARE(g.cellBackColor(4, 2), 65280u);
+    // Shown to the view as colours with red in the lowest byte.
+    QCOMPARE(g.model()->index(3, 1).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(0, 255, 0));
+    QCOMPARE(g.model()->index(0, 0).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(254, 247, 235));
+
+    // Rows that go take their colours along; rows that come back are plain.
+    g.setRows(3);
+    g.setRows(6);
+    QCOMPARE(g.cellBackColor(4, 2), 0u);
+    QCOMPARE(g.cellBackColor(2, 2), 13561085u);
+    // A new binding forgets every colour.
+    g.bindTable(sampleTable(3));
+    QCOMPARE(g.cellBackColor(1, 1), 0u);
+}
+
+void TestResultsGrid::redrawDefersTheView()
+{
+    ResultsGrid g;
+    g.setRedraw(false);
+    g.bindTable(sampleTable(10));
+    g.setColWidth(1, 3000);
+    // Nothing reaches the view while drawing is off.
+    QCOMPARE(g.model()->rowCount(), 1);
+    QVERIFY(!g.updatesEnabled());
+    g.setRedraw(true);
+    QVERIFY(g.updatesEnabled());
+    QCOMPARE(g.model()->rowCount(), 10);
+    QCOMPARE(g.horizontalHeader()->sectionSize(0), twipsToPixels(3000));
+    // With drawing on, AddItem inserts one row instead of rebuilding the view.
+    QSignalSpy resets(g.model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(g.model(), &QAbstractItemModel::rowsInserted);
+    g.AddItem(QStringLiteral("x"));
+    QCOMPARE(inserts.count(), 1);
+    QCOMPARE(resets.count(), 0);
+    QCOMPARE(g.model()->rowCount(), 11);
+    // Without a fixed row the header row is a cell row like the others.
+    g.setFixedRows(0);
+    QCOMPARE(g.model()->rowCount(), 12);
+    QCOMPARE(g.model()->index(0, 0).data().toString(), QStringLiteral("ID"));
+    QVERIFY(g.horizontalHeader()->isHidden());
+}
+
+void TestResultsGrid::choosingSignals()
+{
+    ResultsGrid g;
+    g.bindTable(sampleTable(5));
+    g.resize(600, 300);
+    g.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&g));
+    QSignalSpy chosen(&g, &ResultsGrid::DblClick);
+    const QModelIndex cell = g.model()->index(2, 1);
+    const QPoint at = g.visualRect(cell).center();
+    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(chosen.count(), 1);
+    QCOMPARE(g.Row(), 3);
+    QCOMPARE(g.Col(), 2);
+    // Enter on the current row chooses it too; arrows move the current row first.
+    QTest::keyClick(&g, Qt::Key_Down);
+    QCOMPARE(g.Row(), 4);
+    QTest::keyClick(&g, Qt::Key_Return);
+    QCOMPARE(chosen.count(), 2);
+    QCOMPARE(g.Row(), 4);
+    // A double-click on the empty area below the rows chooses nothing.
+    QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, QPoint(at.x(), g.viewport()->height() - 2));
+    QCOMPARE(chosen.count(), 2);
+}
+
+QTEST_MAIN(TestResultsGrid)
+#include "tst_resultsgrid.moc"

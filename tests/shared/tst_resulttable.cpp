@@ -1,0 +1,143 @@
+// The compact result store: values held in the cell word, rows staged before they are stored,
+// and buffers big enough to move to their own mappings.
+#include "shared/PodBuffer.h"
+#include "shared/ResultTable.h"
+
+#include <QtTest>
+
+using namespace vela;
+
+class TestResultTable : public QObject {
+    Q_OBJECT
+private slots:
+    void valuesHeldInTheWordReadBackExactly();
+    void stagedRowsAreSeenByEveryReader();
+    void largeBuffers();
+};
+
+void TestResultTable::valuesHeldInTheWordReadBackExactly()
+{
+    ResultTable t({QStringLiteral("v")});
+    const QList<qint64> numbers{0, 1, 0x1FFFFFFF, 0x20000000, 0x7FFFFFFF, 0xFFFFFFFFLL, -1,
+                                std::numeric_limits<qint64>::min(), 1234567890123LL};
+    for (qint64 n : numbers) {
+        t.beginRow();
+        t.appendInteger(n);
+        t.endRow();
+    }
+    // Texts that look like dates but are not exactly ten characters of the date shape stay text.
+    const QStringList texts{QStringLiteral("2019-09-17"), QStringLiteral("1398/06/26"), QStringLiteral("0000-00-00"),
+                            QStringLiteral("9999/99/99"), QStringLiteral("2019-09/17"), QStringLiteral("2019-9-17"),
+                            QStringLiteral("2019-09-17 "), QStringLiteral("۱۳۹۸/۰۶/۲۶"), QStringLiteral("20a9-09-17"),
+                            QStringLiteral("12345678")};
+    for (const QString &s : texts) {
+        t.beginRow();
+        t.appendText(s);
+        t.endRow();
+    }
+    t.beginRow();
+    t.appendNull();
+    t.endRow();
+    for (int i = 0; i < numbers.size(); ++i) {
+        QCOMPARE(t.type(i, 0), ResultTable::CellType::Integer);
+        QCOMPARE(t.integer(i, 0), numbers[i]);
+        QCOMPARE(t.text(i, 0), QString::number(numbers[i]));
+        QCOMPARE(t.value(i, 0).toLongLong(), numbers[i]);
+    }
+    for (int i = 0; i < texts.size(); ++i) {
+        const int row = int(numbers.size()) + i;
+        QCOMPARE(t.type(row, 0), ResultTable::CellType::Text);
+        QCOMPARE(t.text(row, 0), texts[i]);
+        QCOMPARE(t.value(row, 0).toString(), texts[i]);
+    }
+    QVERIFY(t.isNull(t.rowCount() - 1, 0));
+    QCOMPARE(t.text(t.rowCount() - 1, 0), QString());
+    // Edits take the same forms.
+    t.setText(0, 0, QStringLiteral("1402/01/01"));
+    QCOMPARE(t.text(0, 0), QStringLiteral("1402/01/01"));
+    QCOMPARE(t.type(0, 0), ResultTable::CellType::Text);
+    t.setText(1, 0, QStringLiteral("1/234"));
+    QCOMPARE(t.text(1, 0), QStringLiteral("1/234"));
+}
+
+void TestResultTable::stagedRowsAreSeenByEveryReader()
+{
+    // Row counts around the staging batch; each reader must see the rows just appended.
+    for (int n : {1, 511, 512, 513, 1500}) {
+        ResultTable t({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+        for (int i = 0; i < n; ++i) {
+            t.beginRow();
+            t.appendInteger(i);
+            t.appendText(QStringLiteral("نام %1").arg(i % 7));
+            if (i % 3 == 0)
+                t.appendReal(i + 0.5);
+            t.endRow();
+        }
+        QCOMPARE(t.rowCount(), n);
+        QCOMPARE(t.integer(n - 1, 0), qint64(n - 1));
+        QCOMPARE(t.text(n - 1, 1), QStringLiteral("نام %1").arg((n - 1) % 7));
+        QCOMPARE(t.isNull(n - 1, 2), (n - 1) % 3 != 0);
+        QCOMPARE(t.real(0, 2), 0.5);
+        // Building goes on after a read, and an edit between rows lands where it was meant.
+        t.setText(0, 1, QStringLiteral("x"));
+        t.beginRow();
+        t.appendInteger(-5);
+        t.endRow();
+        QCOMPARE(t.rowCount(), n + 1);
+        QCOMPARE(t.integer(n, 0), qint64(-5));
+        QVERIFY(t.isNull(n, 1));
+        QCOMPARE(t.text(0, 1), QStringLiteral("x"));
+        const QString last = t.text(n - 1, 1);
+        t.insertColumn(1, QStringLiteral("new"));
+        QCOMPARE(t.text(n - 1, 2), last);
+        QVERIFY(t.isNull(n - 1, 1));
+        t.removeColumn(1);
+        QCOMPARE(t.columnNames(), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+        // Cleared before the staged rows were stored: none of them survives.
+        t.beginRow();
+        t.appendInteger(1);
+        t.endRow();
+        t.setColumns({QStringLiteral("z")});
+        QCOMPARE(t.rowCount(), 0);
+        t.beginRow();
+        t.appendText(QStringLiteral("only"));
+        t.endRow();
+        QCOMPARE(t.text(0, 0), QStringLiteral("only"));
+    }
+}
+
+void TestResultTable::largeBuffers()
+{
+    // Grows from the heap into its own mapping and on; copies and moves keep every value.
+    PodBuffer<quint32> b;
+    for (quint32 i = 0; i < 3000000; ++i)
+        b.push_back(i * 7);
+    QCOMPARE(b.size(), size_t(3000000));
+    QVERIFY(b.capacity() * sizeof(quint32) >= PodBuffer<quint32>::LargeBytes);
+    QCOMPARE(b[2999999], 2999999u * 7);
+    PodBuffer<quint32> copy(b);
+    PodBuffer<quint32> moved(std::move(b));
+    QCOMPARE(b.size(), size_t(0));
+    QCOMPARE(copy[1234567], 1234567u * 7);
+    QCOMPARE(moved[2999999], 2999999u * 7);
+    moved.resize(5000000, 9);
+    QCOMPARE(moved[2999999], 2999999u * 7);
+    QCOMPARE(moved[4999999], 9u);
+    moved.reset();
+    QCOMPARE(moved.capacity(), size_t(0));
+
+    // A table whose arena passes the mapping threshold: values that never repeat.
+    ResultTable t({QStringLiteral("s")});
+    for (int i = 0; i < 200000; ++i) {
+        t.beginRow();
+        t.appendText(QStringLiteral("plate-%1-").arg(i).repeated(2));
+        t.endRow();
+    }
+    ResultTable same = t;
+    QCOMPARE(same.text(199999, 0), QStringLiteral("plate-199999-plate-199999-"));
+    QCOMPARE(t.text(0, 0), QStringLiteral("plate-0-plate-0-"));
+    QVERIFY(t.memoryUsage() > size_t(4) << 20);
+}
+
+QTEST_MAIN(TestResultTable)
+#include "tst_resulttable.moc"
