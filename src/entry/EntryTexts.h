@@ -6,29 +6,28 @@
 
 namespace vela::texts {
 
-// window caption; the mode suffixes follow it
+// The window caption; the mode's suffix follows it.
 inline constexpr QStringView FormCaption = u"استقرار";
 inline constexpr QStringView SuffixView = u" (مشاهده)";
 inline constexpr QStringView SuffixEdit = u" (اصلاح)";
 inline constexpr QStringView SuffixNew = u" (جديد)";
-// title of refusals and records not found
+// Refusals and records not found: title and texts.
 inline constexpr QStringView TitleError = u"خطا";
-// refused new or edit
 inline constexpr QStringView NotAllowed = u"شما به انجام اين عمليات مجاز نيستيد.";
-// question of cmdCancel
+inline constexpr QStringView NotFound = u"ركورد مورد نظر يافت نشد.";
+// The question of cmdCancel.
 inline constexpr QStringView CancelTitle = u"انصراف از ثبت";
 inline constexpr QStringView CancelQuestion = u"آيا مطمئن هستيد؟";
-// refused role 111 at the host: start + role + end
+// Role 111 refused at the host: start + "111" + end.
 inline constexpr QStringView HostRefusalStart = u"شما مجاز به انجام اين عمليات نيستيد. نقش ”";
 inline constexpr QStringView HostRefusalEnd = u"“";
-// statement pieces; numbers follow them in plain decimal
+// Statements and their pieces; numbers follow the pieces in plain decimal.
 inline constexpr QStringView LoadSql = u"select * from tblAssetEstablishment Where ID=";
-inline constexpr QStringView NotFound = u"ركورد مورد نظر يافت نشد.";
 inline constexpr QStringView InstallDirectorySql = u"Select Isnull(BasePath,'') as InstallDirectory from vwOrvoBasePath Where ID=1 ";
 inline constexpr QStringView AttachmentSql1 = u"Select * from tblOrvoFormAttachment Where FormTypeID = ";
 inline constexpr QStringView AttachmentSql2 = u" and FormID = ";
 inline constexpr QStringView AttachmentSql3 = u" and RowNumber = ";
-// the attachment editor asked for without a record
+// The attachment editor asked for without a record.
 inline constexpr QStringView TitleProblem = u"اشكال";
 inline constexpr QStringView NoRecordForEditor = u"شماره رايانه اي استقرار يافت نشد.";
 
