@@ -367,3 +367,10 @@ INSERT INTO tblOrvoReportTemplate (ID, FormTypeID, Title, FilePath) VALUES
     (3, 1022148, 'صورتجلسه تحویل اموال', 'reports/AssetHandover.xml'),
     (4, 1022150, 'فهرست جابجایی اموال', 'reports/AssetMovement.xml');
 
+
+-- Every demo record is one the entry form could have saved: the columns it requires are filled
+-- (no salvage value or depreciation estimated yet is 0; first use on the day of creation).
+UPDATE tblAssetEstablishment SET AbortCost = 0 WHERE AbortCost IS NULL;
+UPDATE tblAssetEstablishment SET AccumulatedCost = 0 WHERE AccumulatedCost IS NULL;
+UPDATE tblAssetEstablishment SET UtilizationDate = CreateDate, FarsiUtilizationDate = FarsiCreateDate
+ WHERE UtilizationDate IS NULL AND CreateDate IS NOT NULL;
