@@ -354,9 +354,10 @@ QString FormSearch::SearchStatement() const
 
 void FormSearch::cmdSearch_Click()
 {
-    WaitCursor wait;
     ResultsGrid &g = *flxSearch;
+    QString failure;
     try {
+        WaitCursor wait;
         g.setRedraw(false);
         g.setFixedCols(1);
         // The previous rows go before the new ones come, so two results never share memory.
@@ -408,12 +409,17 @@ void FormSearch::cmdSearch_Click()
         if (g.Rows() > 1)
             g.setFixedRows(1);
         g.setRedraw(true);
+        return;
     } catch (const VelaError &e) {
-        if (DtEn().rssqlCommon().State() == Recordset::adStateOpen)
-            DtEn().rssqlCommon().Close();
-        g.setRedraw(true);
-        ShowMessage(ErrorTitle, e.description());
+        failure = e.description();
+    } catch (const std::exception &e) { // out of memory, above all
+        failure = QString::fromLocal8Bit(e.what());
     }
+    // Reported after the hourglass is gone; the grid is drawn again and takes the next search.
+    if (DtEn().rssqlCommon().State() == Recordset::adStateOpen)
+        DtEn().rssqlCommon().Close();
+    g.setRedraw(true);
+    ShowMessage(ErrorTitle, failure);
 }
 
 // ---------------------------------------------------------------- layout

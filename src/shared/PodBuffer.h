@@ -48,7 +48,7 @@ public:
         std::swap(m_data, o.m_data);
         std::swap(m_size, o.m_size);
         std::swap(m_cap, o.m_cap);
-        std::swap(m_mapped, o.m_mapped);
+        std::swap(m_mappedBytes, o.m_mappedBytes);
     }
 
     size_t size() const { return m_size; }
@@ -99,13 +99,13 @@ public:
     void clear() { m_size = 0; } // keeps the memory
     void reset()                 // gives the memory back
     {
-        if (m_mapped)
-            munmap(m_data, m_cap * sizeof(T));
+        if (m_mappedBytes)
+            munmap(m_data, m_mappedBytes);
         else
             std::free(m_data);
         m_data = nullptr;
         m_size = m_cap = 0;
-        m_mapped = false;
+        m_mappedBytes = 0;
     }
 
 private:
@@ -123,8 +123,8 @@ private:
         }
         bytes = (bytes + LargeBytes - 1) / LargeBytes * LargeBytes;
         void *p;
-        if (m_mapped) {
-            p = mremap(m_data, m_cap * sizeof(T), bytes, MREMAP_MAYMOVE);
+        if (m_mappedBytes) {
+            p = mremap(m_data, m_mappedBytes, bytes, MREMAP_MAYMOVE);
             if (p == MAP_FAILED)
                 throw std::bad_alloc();
         } else {
@@ -134,8 +134,8 @@ private:
             if (m_size)
                 std::memcpy(p, static_cast<const void *>(m_data), m_size * sizeof(T));
             std::free(m_data);
-            m_mapped = true;
         }
+        m_mappedBytes = bytes;
         madvise(p, bytes, MADV_HUGEPAGE); // a request: without it the buffer still works
         m_data = static_cast<T *>(p);
         m_cap = bytes / sizeof(T);
@@ -143,7 +143,7 @@ private:
 
     T *m_data = nullptr;
     size_t m_size = 0, m_cap = 0;
-    bool m_mapped = false;
+    size_t m_mappedBytes = 0; // 0: on the heap
 };
 
 } // namespace vela
