@@ -87,11 +87,12 @@ public:
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override
     {
-        if (role == Qt::TextAlignmentRole)
-            return int(orientation == Qt::Horizontal ? Qt::AlignCenter
-                                                     : qtAlignment(g->m_colAlignment.empty()
-                                                                       ? ResultsGrid::flexAlignCenterCenter
-                                                                       : g->m_colAlignment[0]));
+        if (role == Qt::TextAlignmentRole) {
+            // Fixed cells are centred unless column 0 was given an alignment of its own.
+            const int a = g->m_colAlignment.empty() ? ResultsGrid::flexAlignGeneral : g->m_colAlignment[0];
+            return int(orientation == Qt::Vertical && a != ResultsGrid::flexAlignGeneral ? qtAlignment(a)
+                                                                                           : Qt::AlignCenter);
+        }
         if (role != Qt::DisplayRole)
             return QVariant();
         if (orientation == Qt::Horizontal)
