@@ -62,26 +62,7 @@ double leadingNumber(const QString &text)
 class AmountTotal {
 public:
     void add(Money m) { m_raw += m.raw(); }
-    QString text() const
-    {
-        const bool negative = m_raw < 0;
-        unsigned __int128 mag = negative ? -static_cast<unsigned __int128>(m_raw) : static_cast<unsigned __int128>(m_raw);
-        unsigned frac = unsigned(mag % Money::Scale);
-        mag /= Money::Scale;
-        QString whole;
-        do {
-            whole.prepend(QLatin1Char(char('0' + int(mag % 10))));
-            mag /= 10;
-        } while (mag);
-        QString s = whole;
-        if (frac) {
-            QString f = QString::number(frac).rightJustified(4, QLatin1Char('0'));
-            while (f.endsWith(QLatin1Char('0')))
-                f.chop(1);
-            s += QLatin1Char('.') + f;
-        }
-        return negative ? QLatin1Char('-') + s : s;
-    }
+    QString text() const { return Money::scaledText(m_raw); }
 
 private:
     __int128 m_raw = 0;

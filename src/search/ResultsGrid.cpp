@@ -534,7 +534,7 @@ Money ResultsGrid::cellAmount(int row, int col) const
             const qint64 v = m_table->integer(row - 1, col - 1);
             constexpr qint64 limit = std::numeric_limits<qint64>::max() / Money::Scale;
             if (v > limit || v < -limit)
-                throw VelaError(QStringLiteral("مبلغ خارج از محدوده مجاز است."), ErrOverflow);
+                Money::throwOverflow();
             return Money::fromRaw(v * Money::Scale);
         }
         default:

@@ -19,11 +19,6 @@ int digitValue(QChar c)
     return -1;
 }
 
-QString overflowText()
-{
-    return QStringLiteral("مبلغ خارج از محدوده مجاز است.");
-}
-
 } // namespace
 
 std::optional<Money> Money::parse(const QString &input)
@@ -92,17 +87,26 @@ Money Money::fromDouble(double value)
 {
     const double scaled = std::nearbyint(value * double(Scale));
     if (!std::isfinite(scaled) || scaled >= 9223372036854775807.0 || scaled < -9223372036854775808.0)
-        throw VelaError(overflowText(), ErrOverflow);
+        throwOverflow();
     return fromRaw(qint64(scaled));
 }
 
-QString Money::toString() const
+void Money::throwOverflow()
 {
-    const bool negative = m_raw < 0;
-    const unsigned long long mag = negative ? 0ull - static_cast<unsigned long long>(m_raw)
-                                            : static_cast<unsigned long long>(m_raw);
-    QString s = QString::number(mag / Scale);
-    unsigned long long frac = mag % Scale;
+    throw VelaError(QStringLiteral("مبلغ خارج از محدوده مجاز است."), ErrOverflow);
+}
+
+QString Money::scaledText(__int128 raw)
+{
+    const bool negative = raw < 0;
+    unsigned __int128 mag = negative ? -static_cast<unsigned __int128>(raw) : static_cast<unsigned __int128>(raw);
+    const unsigned frac = unsigned(mag % Scale);
+    mag /= Scale;
+    QString s;
+    do {
+        s.prepend(QLatin1Char(char('0' + int(mag % 10))));
+        mag /= 10;
+    } while (mag);
     if (frac) {
         QString f = QString::number(frac).rightJustified(4, QLatin1Char('0'));
         while (f.endsWith(QLatin1Char('0')))
@@ -116,7 +120,7 @@ Money Money::operator+(Money other) const
 {
     qint64 r;
     if (__builtin_add_overflow(m_raw, other.m_raw, &r))
-        throw VelaError(overflowText(), ErrOverflow);
+        throwOverflow();
     return fromRaw(r);
 }
 

@@ -25,7 +25,12 @@ public:
     qint64 raw() const { return m_raw; }
     double toDouble() const { return double(m_raw) / double(Scale); }
     // Shortest plain decimal text: 1234567, 1234.5, -0.0001 (no grouping, no exponent).
-    QString toString() const;
+    QString toString() const { return scaledText(m_raw); }
+    // The same text for any count of ten-thousandths, also beyond the money range (totals).
+    static QString scaledText(__int128 raw);
+
+    // VelaError(ErrOverflow) with the message users see for an amount beyond the money range.
+    [[noreturn]] static void throwOverflow();
 
     // Throws VelaError(ErrOverflow) on overflow.
     Money operator+(Money other) const;

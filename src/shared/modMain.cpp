@@ -206,7 +206,7 @@ Money UngroupDigits(QString &text)
             plain = false;
     double v = 0;
     if (plain || !readLeadingNumber(text, v))
-        throw VelaError(QStringLiteral("مبلغ خارج از محدوده مجاز است."), ErrOverflow);
+        Money::throwOverflow();
     return Money::fromDouble(v);
 }
 

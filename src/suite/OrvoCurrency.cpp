@@ -123,7 +123,7 @@ Money OrvoCurrency::Value() const
     // Well-formed text that does not read is outside the currency range.
     const std::optional<Money> m = Money::parse(t);
     if (!m)
-        throw VelaError(QStringLiteral("مبلغ خارج از محدوده مجاز است"), ErrOverflow);
+        Money::throwOverflow();
     return *m;
 }
 

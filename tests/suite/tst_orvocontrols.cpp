@@ -198,7 +198,7 @@ void TestOrvoControls::currencyValue()
         } catch (const VelaError &e) {
             QCOMPARE(e.number(), f.number);
             if (f.number == ErrOverflow)
-                QCOMPARE(e.description(), QStringLiteral("مبلغ خارج از محدوده مجاز است"));
+                QCOMPARE(e.description(), QStringLiteral("مبلغ خارج از محدوده مجاز است."));
         }
     }
 }
