@@ -149,36 +149,56 @@ QWidget *entryForm()
 
 } // namespace
 
+// The program's options. Help is answered before a window system is needed.
+struct CommandLine {
+    QCommandLineParser parser;
+    QCommandLineOption connectionOpt{QStringList{QStringLiteral("c"), QStringLiteral("connection")},
+            tr2("Connection string, e.g. \"Provider=SQLite;Data Source=/path/suite.sqlite\".", "رشته اتصال به پایگاه داده."),
+            QStringLiteral("text")};
+    QCommandLineOption userOpt{QStringList{QStringLiteral("u"), QStringLiteral("user")},
+            tr2("Identifier of the signed-in user.", "شناسه کاربر."), QStringLiteral("id")};
+    QCommandLineOption positionOpt{QStringList{QStringLiteral("p"), QStringLiteral("position")},
+            tr2("Identifier of the user's organisational position.", "شناسه سمت سازمانی کاربر."), QStringLiteral("id")};
+    QCommandLineOption demoOpt{QStringLiteral("demo"),
+            tr2("Forget saved settings and use the demo database and user.", "تنظیمات ذخیره شده کنار گذاشته و پایگاه داده نمونه به کار می‌رود.")};
+    QCommandLineOption viewOpt{QStringLiteral("view"),
+            tr2("Open the entry form on this record.", "فرم را روی این رکورد باز کن."), QStringLiteral("id")};
+    QCommandLineOption shotOpt{QStringLiteral("screenshot"),
+            tr2("Save a PNG picture of the entry form to this file and quit.", "تصویر فرم را در این فایل ذخیره کن و خارج شو."),
+            QStringLiteral("file")};
+
+    CommandLine()
+    {
+        parser.setApplicationDescription(tr2(
+            "Registration of fixed assets. Opens the entry form empty, or on one record with --view.\n"
+            "Without a connection string the embedded demo database is used (created on first run) with\n"
+            "the demo user, who holds every role. Options given are kept for the next start.",
+            "ثبت استقرار دارایی‌های ثابت. فرم را خالی یا با --view روی یک رکورد باز می‌کند.\n"
+            "بدون رشته اتصال، پایگاه داده نمونه (در اولین اجرا ساخته می‌شود) با کاربر نمونه که همه نقش‌ها را دارد به کار می‌رود."));
+        parser.addHelpOption();
+        parser.addOptions({connectionOpt, userOpt, positionOpt, demoOpt, viewOpt, shotOpt});
+    }
+};
+
 int main(int argc, char **argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-?") {
+            QCoreApplication core(argc, argv);
+            CommandLine cl;
+            cl.parser.process(core); // prints the help and exits
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Vela"));
     QApplication::setApplicationName(QStringLiteral("vela-asset"));
     QApplication::setLayoutDirection(Qt::RightToLeft);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(tr2(
-        "Registration of fixed assets. Opens the entry form empty, or on one record with --view.\n"
-        "Without a connection string the embedded demo database is used (created on first run) with\n"
-        "the demo user, who holds every role. Options given are kept for the next start.",
-        "ثبت استقرار دارایی‌های ثابت. فرم را خالی یا با --view روی یک رکورد باز می‌کند.\n"
-        "بدون رشته اتصال، پایگاه داده نمونه (در اولین اجرا ساخته می‌شود) با کاربر نمونه که همه نقش‌ها را دارد به کار می‌رود."));
-    parser.addHelpOption();
-    const QCommandLineOption connectionOpt(QStringList{QStringLiteral("c"), QStringLiteral("connection")},
-        tr2("Connection string, e.g. \"Provider=SQLite;Data Source=/path/suite.sqlite\".", "رشته اتصال به پایگاه داده."),
-        QStringLiteral("text"));
-    const QCommandLineOption userOpt(QStringList{QStringLiteral("u"), QStringLiteral("user")},
-        tr2("Identifier of the signed-in user.", "شناسه کاربر."), QStringLiteral("id"));
-    const QCommandLineOption positionOpt(QStringList{QStringLiteral("p"), QStringLiteral("position")},
-        tr2("Identifier of the user's organisational position.", "شناسه سمت سازمانی کاربر."), QStringLiteral("id"));
-    const QCommandLineOption demoOpt(QStringLiteral("demo"),
-        tr2("Forget saved settings and use the demo database and user.", "تنظیمات ذخیره شده کنار گذاشته و پایگاه داده نمونه به کار می‌رود."));
-    const QCommandLineOption viewOpt(QStringLiteral("view"),
-        tr2("Open the entry form on this record.", "فرم را روی این رکورد باز کن."), QStringLiteral("id"));
-    const QCommandLineOption shotOpt(QStringLiteral("screenshot"),
-        tr2("Save a PNG picture of the entry form to this file and quit.", "تصویر فرم را در این فایل ذخیره کن و خارج شو."),
-        QStringLiteral("file"));
-    parser.addOptions({connectionOpt, userOpt, positionOpt, demoOpt, viewOpt, shotOpt});
+    CommandLine cl;
+    QCommandLineParser &parser = cl.parser;
+    const QCommandLineOption &connectionOpt = cl.connectionOpt, &userOpt = cl.userOpt, &positionOpt = cl.positionOpt,
+                             &demoOpt = cl.demoOpt, &viewOpt = cl.viewOpt, &shotOpt = cl.shotOpt;
     parser.process(app);
 
     auto number = [&parser](const QCommandLineOption &opt, qint32 &out) {
