@@ -131,15 +131,17 @@ SqliteBackend::SqliteBackend(const QString &path) : m_path(path)
 {
     if (path.trimmed().isEmpty())
         throw VelaError(QStringLiteral("مسیر پایگاه داده (Data Source) در رشته اتصال مشخص نشده است."), ErrConnection);
+    // A file path inside Persian text keeps its own left-to-right order between the marks.
+    const QString shownPath = QChar(0x200E) + path + QChar(0x200E);
     const QFileInfo fi(path);
     if (!fi.exists() || !fi.isFile())
-        throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد.").arg(path), ErrConnection);
+        throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد.").arg(shownPath), ErrConnection);
     const QByteArray file = path.toUtf8();
     if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         const QString msg = m_db ? sqliteMessage(m_db) : QString();
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw VelaError(QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(path, msg), ErrConnection);
+        throw VelaError(QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(shownPath, msg), ErrConnection);
     }
     sqlite3_busy_timeout(m_db, 5000);
     sqlite3_extended_result_codes(m_db, 1);
@@ -150,7 +152,7 @@ SqliteBackend::SqliteBackend(const QString &path) : m_path(path)
         sqlite3_free(err);
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw VelaError(QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(path, msg), ErrConnection);
+        throw VelaError(QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(shownPath, msg), ErrConnection);
     }
     // A file that is not a database is only noticed on the first read: check it now.
     if (sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
@@ -158,7 +160,7 @@ SqliteBackend::SqliteBackend(const QString &path) : m_path(path)
         sqlite3_free(err);
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw VelaError(QStringLiteral("پایگاه داده «%1» خوانا نیست: %2").arg(path, msg), ErrConnection);
+        throw VelaError(QStringLiteral("پایگاه داده «%1» خوانا نیست: %2").arg(shownPath, msg), ErrConnection);
     }
 }
 
