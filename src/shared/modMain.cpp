@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
@@ -65,11 +66,12 @@ QChar asciiDigit(QChar c)
 // The classic leading-number reading. Returns false on overflow.
 bool readLeadingNumber(const QString &input, double &result)
 {
-    // Blanks, tabs and line feeds are skipped anywhere; Persian digits read as digits.
+    // Blanks, tabs and line feeds are skipped anywhere (a carriage return ends the number);
+    // Persian digits read as digits.
     QString s;
     s.reserve(input.size());
     for (QChar c : input)
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n') && c != QLatin1Char('\r'))
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n'))
             s += asciiDigit(c);
     result = 0;
     const int n = int(s.size());
@@ -199,11 +201,10 @@ Money UngroupDigits(QString &text)
     // A plain decimal is read exactly; anything else the classic way.
     if (const std::optional<Money> m = Money::parse(text))
         return *m;
-    const QString trimmed = text.trimmed();
-    bool plain = !trimmed.isEmpty();
-    for (QChar c : trimmed)
-        if (!(c.isDigit() || c == QLatin1Char('.') || c == QLatin1Char('-') || c == QLatin1Char('+')))
-            plain = false;
+    // A well-formed decimal that does not read is beyond the currency range. Text that only
+    // looks numeric ("1.2.3", "-", "12-3") is read the classic way: its leading number or 0.
+    static const QRegularExpression wellFormed(QStringLiteral("^[+-]?([0-9۰-۹٠-٩]+[.٫]?[0-9۰-۹٠-٩]*|[.٫][0-9۰-۹٠-٩]+)$"));
+    const bool plain = wellFormed.match(text.trimmed()).hasMatch();
     double v = 0;
     if (plain || !readLeadingNumber(text, v))
         Money::throwOverflow();

@@ -125,6 +125,7 @@ private slots:
         QCOMPARE(ToNumber(QStringLiteral("abc")).toDouble(), 0.0);
         QCOMPARE(ToNumber(QStringLiteral("12abc")).toDouble(), 12.0);
         QCOMPARE(ToNumber(QStringLiteral(" 1 2 3 ")).toDouble(), 123.0);
+        QCOMPARE(ToNumber(QStringLiteral("12\r34")).toDouble(), 12.0); // only blanks, tabs, line feeds skipped
         QCOMPARE(ToNumber(QStringLiteral("-1.5e2")).toDouble(), -150.0);
         QCOMPARE(ToNumber(QStringLiteral("2D3")).toDouble(), 2000.0);
         QCOMPARE(ToNumber(QStringLiteral("1.2.3")).toDouble(), 1.2);
@@ -165,6 +166,10 @@ private slots:
         QCOMPARE(UngroupDigits(t).raw(), 0);
         t = QStringLiteral("12abc");
         QCOMPARE(UngroupDigits(t).toString(), QStringLiteral("12"));
+        t = QStringLiteral("1.2.3"); // looks numeric, is no amount: read classically, no overflow
+        QCOMPARE(UngroupDigits(t).toString(), QStringLiteral("1.2"));
+        t = QStringLiteral("-");
+        QCOMPARE(UngroupDigits(t).raw(), 0);
         t = QStringLiteral("922/337/203/685/477.5807");
         QCOMPARE(UngroupDigits(t).toString(), QStringLiteral("922337203685477.5807"));
         t = QStringLiteral("922/337/203/685/477.5808");
