@@ -21,15 +21,21 @@ constexpr quint32 FormBack = 14411760;
 constexpr quint32 BtmBack = 13490407;
 constexpr quint32 FrameBack = 15791353;
 
-std::unique_ptr<QObject> createBox()
+// A new box, or nullptr. `notInstalled` tells the component missing (nothing to ask) from a
+// component that failed to create its box (an answer that cannot be read: no).
+std::unique_ptr<QObject> createBox(bool &notInstalled)
 {
+    notInstalled = false;
     try {
         return ComponentRegistry::instance().create(QString::fromLatin1(comMSG::ProgId));
     } catch (const VelaError &e) {
-        if (e.number() != ErrNotRegistered)
+        notInstalled = e.number() == ErrNotRegistered;
+        if (!notInstalled)
             qWarning("message component: %s", e.what());
     } catch (const std::exception &e) {
         qWarning("message component: %s", e.what());
+    } catch (...) {
+        qWarning("message component: unknown failure");
     }
     return nullptr;
 }
@@ -62,16 +68,18 @@ void showBox(QObject *box, const QString &title, const QString &text, qint16 typ
 
 void ShowMessage(const QString &title, const QString &text)
 {
-    std::unique_ptr<QObject> box = createBox();
+    bool notInstalled = false;
+    std::unique_ptr<QObject> box = createBox(notInstalled);
     if (box)
         showBox(box.get(), title, text, 0);
 }
 
 qint16 AskYesNo(const QString &title, const QString &text)
 {
-    std::unique_ptr<QObject> box = createBox();
+    bool notInstalled = false;
+    std::unique_ptr<QObject> box = createBox(notInstalled);
     if (!box)
-        return 0;
+        return notInstalled ? 0 : 7;
     showBox(box.get(), title, text, 1);
     QVariant answer;
     try {

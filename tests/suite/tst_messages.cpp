@@ -108,6 +108,8 @@ void TestMessages::unregisteredOrPartialComponent()
     r.registerFactory(QString::fromLatin1(comMSG::ProgId), [] { return std::make_unique<PartialBox>(); });
     PartialBox::calls.clear();
     const qint16 partial = AskYesNo(Title, Text);
+    r.registerFactory(QString::fromLatin1(comMSG::ProgId), []() -> std::unique_ptr<QObject> { throw VelaError(QStringLiteral("broken")); });
+    const qint16 broken = AskYesNo(Title, Text);
     r.registerFactory(QString::fromLatin1(comMSG::ProgId), [] { return std::make_unique<comMSG>(); });
 
     QCOMPARE(unregistered, qint16(0));
@@ -115,6 +117,7 @@ void TestMessages::unregisteredOrPartialComponent()
     // Missing and failing members are skipped, the rest still set in order and the box shown.
     QCOMPARE(PartialBox::calls, QStringList({Title, QStringLiteral("13490407"), QStringLiteral("ClearShow")}));
     QCOMPARE(partial, qint16(7)); // no readable answer counts as no
+    QCOMPARE(broken, qint16(7));  // installed but failing to create its box: no answer, so no
 }
 
 void TestMessages::realDialog()
