@@ -103,8 +103,10 @@ QString FormMain::NewTempFilePath(QString &outPath)
         outPath = folder + tempfiles::randomTempName();
         if (!tempfiles::pathExists(outPath))
             return outPath;
-        QFile::setPermissions(outPath, QFile::permissions(outPath) | QFile::WriteOwner);
-        QFile::remove(outPath);
+        // Removing a name needs no write right on the file itself, also when it is read-only;
+        // a link is removed as a link, never followed (changing its mode would change what it
+        // points to).
+        ::unlink(QFile::encodeName(outPath).constData());
     }
     return QString();
 }
