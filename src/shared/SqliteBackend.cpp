@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <sqlite3.h>
 #include <cstring>
+#include <memory>
 
 namespace vela {
 
@@ -196,6 +197,9 @@ void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
         tail = next;
         if (!stmt) // blank or comment only
             continue;
+        // Finalized on every way out, also when storing a row fails (a result too large, no
+        // memory): a statement left stepping would keep its read transaction open.
+        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
         // Each statement that returns columns replaces the rows of an earlier one.
         const int cols = sqlite3_column_count(stmt);
         if (cols > 0) {
@@ -235,11 +239,9 @@ void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
         }
         if (rc != SQLITE_DONE) {
             const QString msg = sqliteMessage(m_db);
-            sqlite3_finalize(stmt);
             out.clear();
             throw VelaError(msg, ErrDatabase);
         }
-        sqlite3_finalize(stmt);
     }
 }
 
