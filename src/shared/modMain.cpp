@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -145,7 +146,8 @@ bool readLeadingNumber(const QString &input, double &result)
 
 QVariant ToNumber(const QString &text)
 {
-    if (text.trimmed().isEmpty())
+    // Blank means spaces only; a tab or a line break is read as a number (0).
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == QLatin1Char(' '); }))
         return QVariant(qint32(-1));
     if (text == QLatin1String("True"))
         return QVariant(qint32(1));

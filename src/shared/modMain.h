@@ -24,7 +24,7 @@ void RunQuery(Recordset &rs, const QString &sql); // close if open, open on the 
 bool HasPermission(qint32 role); // throws on database failure
 
 // ---- conversions
-// Blank text -1, "True" 1, else the leading number of the text with every "/" removed
+// Blank text (spaces only) -1, "True" 1, else the leading number of the text with every "/" removed
 // (a double; 0 when there is none; the integer 0 on overflow).
 QVariant ToNumber(const QString &text);
 // A number variant to a 32-bit integer, rounding half to even; an empty variant gives 0.

@@ -119,6 +119,7 @@ private slots:
     {
         QCOMPARE(ToNumber(QString()), QVariant(qint32(-1)));
         QCOMPARE(ToNumber(QStringLiteral("   ")), QVariant(qint32(-1)));
+        QCOMPARE(ToNumber(QStringLiteral("\t")).toDouble(), 0.0); // not blank: no leading number
         QCOMPARE(ToNumber(QStringLiteral("True")), QVariant(qint32(1)));
         QCOMPARE(ToNumber(QStringLiteral("true")).toDouble(), 0.0);
         QCOMPARE(ToNumber(QStringLiteral("1396/02/23")).toDouble(), 13960223.0);
