@@ -7,6 +7,7 @@
 // time to fetch the rows.
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -63,19 +64,29 @@ public:
     const T *begin() const { return m_data; }
     const T *end() const { return m_data + m_size; }
 
+    // Values may be taken from the buffer itself (buf.push_back(buf[0]), buf.append(buf.data(), n)):
+    // they are copied or found again before a growth moves or frees the old memory.
     void push_back(const T &v)
     {
+        const T copy = v;
         if (m_size == m_cap)
             grow(m_size + 1);
-        m_data[m_size++] = v;
+        m_data[m_size++] = copy;
     }
     void append(const T *p, size_t n)
     {
         if (!n)
             return;
-        if (m_size + n > m_cap)
+        if (n > MaxCount - m_size)
+            throw std::bad_alloc();
+        if (m_size + n > m_cap) {
+            const auto at = reinterpret_cast<std::uintptr_t>(p), base = reinterpret_cast<std::uintptr_t>(m_data);
+            const bool own = m_data && at >= base && at < base + m_size * sizeof(T);
             grow(m_size + n);
-        std::memcpy(static_cast<void *>(m_data + m_size), p, n * sizeof(T));
+            if (own)
+                p = m_data + (at - base) / sizeof(T);
+        }
+        std::memmove(static_cast<void *>(m_data + m_size), static_cast<const void *>(p), n * sizeof(T));
         m_size += n;
     }
     void reserve(size_t n)
@@ -85,10 +96,11 @@ public:
     }
     void resize(size_t n, const T &fill)
     {
+        const T copy = fill;
         if (n > m_cap)
             grow(n, true);
         for (size_t i = m_size; i < n; ++i)
-            m_data[i] = fill;
+            m_data[i] = copy;
         m_size = n;
     }
     void assign(size_t n, const T &fill)
@@ -109,9 +121,14 @@ public:
     }
 
 private:
+    // The most elements whose byte size, rounded up to whole large pages, still fits a size_t.
+    static constexpr size_t MaxCount = (SIZE_MAX - LargeBytes) / sizeof(T);
+
     void grow(size_t need, bool exact = false)
     {
-        size_t cap = exact ? need : std::max(need, m_cap ? m_cap + m_cap / 2 : size_t(16));
+        if (need > MaxCount)
+            throw std::bad_alloc();
+        size_t cap = exact ? need : std::min(MaxCount, std::max(need, m_cap ? m_cap + m_cap / 2 : size_t(16)));
         size_t bytes = cap * sizeof(T);
         if (bytes < LargeBytes) {
             void *p = std::realloc(m_data, bytes);

@@ -1,6 +1,7 @@
 #include "ResultTable.h"
 #include "VelaError.h"
 #include <QtEndian>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -292,12 +293,42 @@ void ResultTable::flushStaged()
 {
     const int cols = columnCount();
     const int rows = m_stagedRows;
-    for (int c = 0; c < cols; ++c) {
-        Column &col = m_columns[size_t(c)];
-        for (int r = 0; r < rows; ++r) {
-            const StagedCell &s = m_stage[size_t(r) * size_t(cols) + size_t(c)];
-            col.cells.push_back(s.len < 0 ? s.word : store(col, s.type, m_stageBytes.data() + s.pos, s.len));
+    // Every column has the same number of cells before and after, also when storing fails
+    // half way (the arena limit, out of memory): the staged rows are then given up in every
+    // column, so that no reader ever looks past the end of a shorter column.
+    const size_t stored = size_t(m_rows - rows);
+    try {
+        for (int c = 0; c < cols; ++c) {
+            Column &col = m_columns[size_t(c)];
+            for (int r = 0; r < rows; ++r) {
+                const StagedCell &s = m_stage[size_t(r) * size_t(cols) + size_t(c)];
+                col.cells.push_back(s.len < 0 ? s.word : store(col, s.type, m_stageBytes.data() + s.pos, s.len));
+            }
         }
+    } catch (...) {
+        for (Column &col : m_columns)
+            col.cells.resize(std::min(col.cells.size(), stored), NullCell);
+        m_rows = int(stored);
+        m_cursor = 0;
+        dropStaged();
+        throw;
+    }
+    // The cells of a row still being built (a reader came between its cells) stay staged.
+    const size_t whole = size_t(rows) * size_t(cols);
+    if (m_stage.size() > whole) {
+        std::vector<StagedCell> rest(m_stage.begin() + std::ptrdiff_t(whole), m_stage.end());
+        std::vector<char> bytes;
+        for (StagedCell &s : rest) {
+            if (s.len < 0)
+                continue;
+            const char *from = m_stageBytes.data() + s.pos;
+            s.pos = uint32_t(bytes.size());
+            bytes.insert(bytes.end(), from, from + s.len);
+        }
+        m_stage.swap(rest);
+        m_stageBytes.swap(bytes);
+        m_stagedRows = 0;
+        return;
     }
     dropStaged();
 }

@@ -103,6 +103,18 @@ void TestResultTable::stagedRowsAreSeenByEveryReader()
         t.appendText(QStringLiteral("only"));
         t.endRow();
         QCOMPARE(t.text(0, 0), QStringLiteral("only"));
+        // A read between the cells of a row stores the rows before it and keeps its cells.
+        t.setColumns({QStringLiteral("y"), QStringLiteral("z")});
+        for (const char *v : {"1", "2"}) {
+            t.beginRow();
+            t.appendText(QString::fromLatin1(v));
+            if (*v == '2')
+                QCOMPARE(t.text(0, 0), QStringLiteral("1"));
+            t.appendText(QStringLiteral("half"));
+            t.endRow();
+        }
+        QCOMPARE(t.text(1, 0), QStringLiteral("2"));
+        QCOMPARE(t.text(1, 1), QStringLiteral("half"));
     }
 }
 
@@ -119,6 +131,15 @@ void TestResultTable::largeBuffers()
     moved.resize(5000000, 9);
     QCOMPARE(moved[2999999], 2999999u * 7);
     QCOMPARE(moved[4999999], 9u);
+    // Values taken from the buffer itself while it grows, on the heap and mapped.
+    PodBuffer<quint32> own;
+    own.push_back(5);
+    for (int i = 0; i < 21; ++i)
+        own.append(own.data(), own.size());
+    own.push_back(own[1]);
+    QCOMPARE(own.size(), (size_t(1) << 21) + 1);
+    QCOMPARE(own[own.size() - 2], 5u);
+    QCOMPARE(own[own.size() - 1], 5u);
 
     // A table whose arena passes the mapping threshold: values that never repeat.
     ResultTable t({QStringLiteral("s")});
