@@ -15,6 +15,7 @@
 #include <QPointer>
 #include <QResizeEvent>
 #include <cmath>
+#include <exception>
 
 namespace vela {
 
@@ -23,6 +24,9 @@ using namespace SearchTexts;
 namespace {
 
 FormSearch *g_instance = nullptr;
+
+// A failure that carries no description of its own.
+const QString UnknownFailure = QStringLiteral("خطای پیش بینی نشده");
 
 // Design geometry, twips. The filter frame holds four columns of five label-input pairs,
 // filled from the right in the order of FilterTexts.
@@ -67,6 +71,15 @@ public:
 private:
     __int128 m_raw = 0;
 };
+
+// A failure shown from an event handler; nothing may leave the handler, not even a failing box.
+void reportQuietly(const QString &text)
+{
+    try {
+        ShowMessage(ErrorTitle, text);
+    } catch (...) {
+    }
+}
 
 void cleanUp()
 {
@@ -209,10 +222,18 @@ QWidget *FormSearch::filterControl(const char *name) const
 qint32 FormSearch::ShowNGetID()
 {
     if (!m_loaded) {
+        QString failure;
         try {
             Form_Load();
         } catch (const VelaError &e) {
-            ShowMessage(ErrorTitle, e.description());
+            failure = e.description();
+        } catch (const std::exception &e) {
+            failure = QString::fromLocal8Bit(e.what());
+        } catch (...) {
+            failure = UnknownFailure;
+        }
+        if (!m_loaded) {
+            ShowMessage(ErrorTitle, failure);
             return -1;
         }
     }
@@ -267,16 +288,22 @@ void FormSearch::cmdExit_Click()
 
 void FormSearch::flxSearch_DblClick()
 {
+    QString failure;
     try {
         const QString id = flxSearch->TextMatrix(flxSearch->Row(), 1);
         const qint32 chosen = ToInt32(ToNumber(shortestDecimal(leadingNumber(id))));
         ChosenFlag = true;
         ChosenID = chosen;
-    } catch (const VelaError &e) {
-        ShowMessage(ErrorTitle, e.description());
+        hide();
         return;
+    } catch (const VelaError &e) {
+        failure = e.description();
+    } catch (const std::exception &e) {
+        failure = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        failure = UnknownFailure;
     }
-    hide();
+    reportQuietly(failure);
 }
 
 void FormSearch::closeEvent(QCloseEvent *event)
@@ -395,12 +422,18 @@ void FormSearch::cmdSearch_Click()
         failure = e.description();
     } catch (const std::exception &e) { // out of memory, above all
         failure = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        failure = UnknownFailure;
     }
     // Reported after the hourglass is gone; the grid is drawn again and takes the next search.
-    if (DtEn().rssqlCommon().State() == Recordset::adStateOpen)
-        DtEn().rssqlCommon().Close();
+    // Nothing here may leave the slot: the data environment itself may be what failed.
+    try {
+        if (DtEn().rssqlCommon().State() == Recordset::adStateOpen)
+            DtEn().rssqlCommon().Close();
+    } catch (...) {
+    }
     g.setRedraw(true);
-    ShowMessage(ErrorTitle, failure);
+    reportQuietly(failure);
 }
 
 // ---------------------------------------------------------------- layout
