@@ -54,6 +54,7 @@ signals:
     void selectionChanged(qint32 id);
 
 private:
+    bool fetchFromMinorView(qint32 id);
     void rebuild();
     void commitEditText(); // the typed text chooses an item, or nothing
     QComboBox *m_combo;

@@ -141,7 +141,7 @@ void OrvoSelector::setMajorView(const QString &view)
     static const QRegularExpression identifier(QStringLiteral("^[A-Za-z0-9_.]+$"));
     const QString name = view.trimmed();
     if (!name.isEmpty() && !identifier.match(name).hasMatch())
-        throw VelaError(QStringLiteral("\"%1\" is not a valid view name").arg(view));
+        throw VelaError(QStringLiteral("نام نمای «%1» معتبر نیست.").arg(view));
     m_majorView = name;
 
     QVector<QPair<qint32, QString>> rows;
@@ -154,7 +154,7 @@ void OrvoSelector::setMajorView(const QString &view)
         const int idCol = table.columnIndex(QStringLiteral("ID"));
         const int nameCol = table.columnIndex(QStringLiteral("Name"));
         if (idCol < 0 || nameCol < 0)
-            throw VelaError(QStringLiteral("View \"%1\" has no ID and Name columns").arg(name));
+            throw VelaError(QStringLiteral("نمای «%1» ستون های ID و Name را ندارد.").arg(name));
         rows.reserve(table.rowCount());
         for (int r = 0; r < table.rowCount(); ++r) {
             if (table.isNull(r, idCol))
@@ -165,7 +165,35 @@ void OrvoSelector::setMajorView(const QString &view)
     setItems(rows);
 }
 
-void OrvoSelector::setMinorView(const QString &view) { m_minorView = view; }
+void OrvoSelector::setMinorView(const QString &view) { m_minorView = view.trimmed(); }
+
+bool OrvoSelector::fetchFromMinorView(qint32 id)
+{
+    // The major view lists the rows that may be chosen now (active ones); a record may still
+    // name a row that only the minor view holds. Showing it keeps that value through an
+    // unchanged save instead of turning it into NULL.
+    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z0-9_.]+$"));
+    if (id == -1 || m_minorView.isEmpty() || m_minorView == m_majorView || m_connectionString.trimmed().isEmpty()
+        || !identifier.match(m_minorView).hasMatch())
+        return false;
+    try {
+        DataEnvironment env;
+        env.cn().setConnectionString(m_connectionString);
+        ResultTable table;
+        env.execute(QStringLiteral("Select ID, Name from ") + m_minorView + QStringLiteral(" Where ID=")
+                        + QString::number(id),
+                    table);
+        const int nameCol = table.columnIndex(QStringLiteral("Name"));
+        if (table.rowCount() < 1 || nameCol < 0)
+            return false;
+        m_items.append({id, table.text(0, nameCol)});
+        rebuild();
+        m_model->setRows(m_items, m_folded);
+        return true;
+    } catch (const std::exception &) {
+        return false; // the value stays unknown: nothing chosen
+    }
+}
 
 qint32 OrvoSelector::SelectedID() const { return m_selected; }
 
@@ -179,7 +207,9 @@ int OrvoSelector::itemCount() const { return int(m_items.size()); }
 
 void OrvoSelector::setSelectedID(qint32 id)
 {
-    const int row = m_rowOfId.value(id, -1);
+    int row = m_rowOfId.value(id, -1);
+    if (row < 0 && fetchFromMinorView(id))
+        row = m_rowOfId.value(id, -1);
     const qint32 chosen = row < 0 ? -1 : id;
     m_combo->setCurrentIndex(row);
     // The editor may still hold typed text when the index itself did not change.

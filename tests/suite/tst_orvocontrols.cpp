@@ -281,6 +281,7 @@ void TestOrvoControls::selectorLoadsFromItsOwnConnection()
         "CREATE TABLE tblGroup(ID INTEGER PRIMARY KEY, Name TEXT, Active INTEGER);"
         "INSERT INTO tblGroup VALUES(1, 'اثاثه اداری', 1), (2, 'ماشين آلات', 1), (3, 'قدیمی', 0);"
         "CREATE VIEW vwGroup AS SELECT ID, Name FROM tblGroup WHERE Active = 1;"
+        "CREATE VIEW vwGroupAll AS SELECT ID, Name FROM tblGroup;"
         "CREATE VIEW vwOdd AS SELECT ID AS Code FROM tblGroup;", nullptr, nullptr, nullptr);
     sqlite3_close(db);
     QCOMPARE(rc, SQLITE_OK);
@@ -295,13 +296,21 @@ void TestOrvoControls::selectorLoadsFromItsOwnConnection()
     QCOMPARE(s.itemCount(), 2);
     s.setSelectedID(2);
     QCOMPARE(s.selectedName(), QStringLiteral("ماشين آلات"));
-    s.setSelectedID(3); // filtered out by the view
+    s.setSelectedID(3); // filtered out by the view, and the minor view does not exist
     QVERIFY(s.IsEmpty());
+    // A row only the minor view holds is still shown, so a record keeps its value.
+    s.setMinorView(QStringLiteral("vwGroupAll"));
+    s.setSelectedID(3);
+    QCOMPARE(s.SelectedID(), 3);
+    QCOMPARE(s.selectedName(), QStringLiteral("قدیمی"));
+    s.setSelectedID(99);
+    QVERIFY(s.IsEmpty());
+    s.setMinorView(QStringLiteral("vwGroupMinor"));
 
     // Only an identifier goes into the statement.
     for (const char *bad : {"vwGroup; DROP TABLE tblGroup", "vwGroup where 1=1", "[vwGroup]"})
         QVERIFY_THROWS_EXCEPTION(VelaError, s.setMajorView(QString::fromLatin1(bad)));
-    QCOMPARE(s.itemCount(), 2);
+    QCOMPARE(s.itemCount(), 3);
     QCOMPARE(s.MajorView(), QStringLiteral("vwGroup"));
     QVERIFY_THROWS_EXCEPTION(VelaError, s.setMajorView(QStringLiteral("vwMissing")));
     QVERIFY_THROWS_EXCEPTION(VelaError, s.setMajorView(QStringLiteral("vwOdd")));
