@@ -26,9 +26,9 @@ ComponentRegistry::ComponentRegistry()
 void ComponentRegistry::registerFactory(const QString &progId, Factory factory)
 {
     if (keyOf(progId).isEmpty())
-        throw VelaError(QStringLiteral("A component needs a name to be registered"));
+        throw VelaError(QStringLiteral("جزء بدون نام ثبت نمی شود."));
     if (!factory)
-        throw VelaError(QStringLiteral("Component \"%1\" was registered without a factory").arg(progId));
+        throw VelaError(QStringLiteral("جزء «%1» بدون سازنده ثبت شده است.").arg(progId));
     m_factories[keyOf(progId)] = std::move(factory);
 }
 
@@ -43,19 +43,18 @@ void ComponentRegistry::registerPlugin(const QString &path)
 {
     const QByteArray file = QFile::encodeName(path);
     if (!QFileInfo::exists(path))
-        throw VelaError(QStringLiteral("Component library \"%1\" does not exist").arg(path));
+        throw VelaError(QStringLiteral("کتابخانه جزء «%1» وجود ندارد.").arg(path));
     dlerror();
     // The handle stays open for good: the factories it registers live in its code.
     void *handle = dlopen(file.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
-        throw VelaError(QStringLiteral("Component library \"%1\" cannot be loaded: %2")
+        throw VelaError(QStringLiteral("کتابخانه جزء «%1» بار نشد: %2")
                             .arg(path, QString::fromLocal8Bit(dlerror())));
     using RegisterFn = void (*)(void *);
     auto fn = reinterpret_cast<RegisterFn>(dlsym(handle, "vela_register_components"));
     if (!fn) {
         dlclose(handle);
-        throw VelaError(QStringLiteral("Component library \"%1\" does not export "
-                                       "vela_register_components")
+        throw VelaError(QStringLiteral("کتابخانه جزء «%1» تابع vela_register_components را ندارد.")
                             .arg(path));
     }
     fn(this);
@@ -65,12 +64,12 @@ std::unique_ptr<QObject> ComponentRegistry::create(const QString &progId) const
 {
     auto it = m_factories.find(keyOf(progId));
     if (it == m_factories.end())
-        throw VelaError(QStringLiteral("Component \"%1\" is not registered: cannot create the object")
+        throw VelaError(QStringLiteral("جزء «%1» ثبت نشده است؛ ساختن آن ممکن نیست.")
                             .arg(progId),
                         ErrNotRegistered);
     std::unique_ptr<QObject> object = it->second();
     if (!object)
-        throw VelaError(QStringLiteral("Component \"%1\" did not create its object").arg(progId),
+        throw VelaError(QStringLiteral("جزء «%1» ساخته نشد.").arg(progId),
                         ErrNotRegistered);
     return object;
 }
