@@ -542,33 +542,17 @@ qint32 FormMain::currentRecordID() const
     return ToInt32(ToNumber(textOf(txtID)));
 }
 
-void FormMain::reportFailure(const std::exception &e)
-{
-    const auto *ve = dynamic_cast<const VelaError *>(&e);
-    const QString text = ve ? ve->description() : QString::fromUtf8(e.what());
-    try {
-        ShowMessage(texts::TitleError.toString(), text);
-    } catch (...) {
-        qWarning("%s", e.what());
-    }
-}
-
-void FormMain::reportUnknownFailure()
-{
-    try {
-        ShowMessage(texts::TitleError.toString(), QStringLiteral("خطای ناشناخته"));
-    } catch (...) {
-    }
-}
-
 void FormMain::guarded(const std::function<void()> &command)
 {
     try {
         command();
-    } catch (const std::exception &e) {
-        reportFailure(e);
     } catch (...) {
-        reportUnknownFailure();
+        const QString text = currentFailureText();
+        try {
+            ShowMessage(texts::TitleError.toString(), text);
+        } catch (...) {
+            qWarning("%s", qPrintable(text));
+        }
     }
 }
 

@@ -119,8 +119,6 @@ private:
     QString textOf(QLineEdit *e) const;
     qint32 currentRecordID() const;  // txtID through ToNumber, as a 32-bit integer
     qint32 currentRowNumber() const; // the caption of cmdRefreshPicture, as a 16-bit number
-    void reportFailure(const std::exception &e);
-    void reportUnknownFailure();
     // Runs a command handler's body; any failure is reported to the user and ends the command,
     // so nothing escapes a slot.
     void guarded(const std::function<void()> &command);

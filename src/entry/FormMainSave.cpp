@@ -87,7 +87,6 @@ const QString kLogDeleted = QStringLiteral("“ حذف شد.");
 const QString kDependency = QStringLiteral("به اين فرم استقرار وابستگي وجود دارد.");
 
 // A failure that carries no description of its own.
-const QString kUnknownFailure = QStringLiteral("خطای پیش بینی نشده");
 
 constexpr qint32 RoleSave = 102214805;
 constexpr qint32 RoleDelete = 102214803;
@@ -330,12 +329,8 @@ void FormMain::cmdSave_Click()
 
         ShowRecord(ToInt32(ToNumber(txtID->text())));
         focusQuietly(cmdNew);
-    } catch (const VelaError &e) {
-        reportSaveFailure(e.description());
-    } catch (const std::exception &e) {
-        reportSaveFailure(QString::fromUtf8(e.what()));
     } catch (...) {
-        reportSaveFailure(kUnknownFailure);
+        reportSaveFailure(currentFailureText());
     }
 }
 

@@ -26,7 +26,6 @@ namespace {
 FormSearch *g_instance = nullptr;
 
 // A failure that carries no description of its own.
-const QString UnknownFailure = QStringLiteral("خطای پیش بینی نشده");
 
 // Design geometry, twips. The filter frame holds four columns of five label-input pairs,
 // filled from the right in the order of FilterTexts.
@@ -225,12 +224,8 @@ qint32 FormSearch::ShowNGetID()
         QString failure;
         try {
             Form_Load();
-        } catch (const VelaError &e) {
-            failure = e.description();
-        } catch (const std::exception &e) {
-            failure = QString::fromLocal8Bit(e.what());
         } catch (...) {
-            failure = UnknownFailure;
+            failure = currentFailureText();
         }
         if (!m_loaded) {
             ShowMessage(ErrorTitle, failure);
@@ -296,12 +291,8 @@ void FormSearch::flxSearch_DblClick()
         ChosenID = chosen;
         hide();
         return;
-    } catch (const VelaError &e) {
-        failure = e.description();
-    } catch (const std::exception &e) {
-        failure = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        failure = UnknownFailure;
+        failure = currentFailureText();
     }
     reportQuietly(failure);
 }
@@ -418,12 +409,8 @@ void FormSearch::cmdSearch_Click()
             g.setFixedRows(1);
         g.setRedraw(true);
         return;
-    } catch (const VelaError &e) {
-        failure = e.description();
-    } catch (const std::exception &e) { // out of memory, above all
-        failure = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        failure = UnknownFailure;
+        failure = currentFailureText();
     }
     // Reported after the hourglass is gone; the grid is drawn again and takes the next search.
     // Nothing here may leave the slot: the data environment itself may be what failed.

@@ -22,6 +22,21 @@ private:
     QByteArray m_what;
 };
 
+// Called inside a catch block: the description of the failure being handled (a VelaError's own
+// text, another exception's message, or a general text for anything else).
+inline QString currentFailureText()
+{
+    try {
+        throw;
+    } catch (const VelaError &e) {
+        return e.description();
+    } catch (const std::exception &e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("خطای پیش بینی نشده");
+    }
+}
+
 enum ErrorNumber {
     ErrOverflow = 6,
     ErrTypeMismatch = 13,
