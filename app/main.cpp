@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -19,7 +20,6 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QHBoxLayout>
 #include <cstdio>
 #include <exception>
 
@@ -28,12 +28,13 @@ namespace {
 // The control's saved properties live in the user's settings, group "velaAssetEst".
 class SettingsPropertyBag : public VelaPropertyBag {
 public:
-    explicit SettingsPropertyBag(QSettings &settings) : m_settings(settings) {}
+    explicit SettingsPropertyBag(QSettings &settings) : m_settings(settings) { }
     QVariant ReadProperty(const QString &name, const QVariant &defaultValue) override
     {
         return m_settings.value(key(name), defaultValue);
     }
-    void WriteProperty(const QString &name, const QVariant &value, const QVariant &defaultValue) override
+    void WriteProperty(
+        const QString &name, const QVariant &value, const QVariant &defaultValue) override
     {
         if (value == defaultValue)
             m_settings.remove(key(name));
@@ -73,7 +74,8 @@ public:
 
         auto *central = new QWidget(this);
         auto *column = new QVBoxLayout(central);
-        auto *title = new QLabel(QStringLiteral("ثبت استقرار دارایی‌های ثابت"), central);
+        auto *title = new QLabel(
+            QStringLiteral("ثبت استقرار دارایی‌های ثابت"), central);
         QFont big = title->font();
         big.setPointSizeF(big.pointSizeF() * 1.4);
         big.setBold(true);
@@ -103,7 +105,8 @@ public:
         connect(openEmpty, &QPushButton::clicked, this, [this] { call(0, false); });
         connect(openRecord, &QPushButton::clicked, this, [this] { call(recordID->value(), true); });
         // A changed property is saved at once, as a designer host would.
-        connect(control, &velaAssetEst::PropertyChanged, this, [this] { control->WriteProperties(m_bag); });
+        connect(control, &velaAssetEst::PropertyChanged, this,
+            [this] { control->WriteProperties(m_bag); });
 
         control->ReadProperties(m_bag);
         resize(520, 160);
@@ -122,12 +125,13 @@ public:
             return true;
         } catch (const std::exception &e) {
             QMessageBox box(QMessageBox::Critical, QStringLiteral("خطا"),
-                            QStringLiteral("فرم استقرار باز نشد.\n") + QString::fromUtf8(e.what()),
-                            QMessageBox::Ok, this);
+                QStringLiteral("فرم استقرار باز نشد.\n") + QString::fromUtf8(e.what()),
+                QMessageBox::Ok, this);
             box.setLayoutDirection(Qt::RightToLeft);
             box.exec();
         } catch (...) {
-            QMessageBox::critical(this, QStringLiteral("خطا"), QStringLiteral("فرم استقرار باز نشد."));
+            QMessageBox::critical(
+                this, QStringLiteral("خطا"), QStringLiteral("فرم استقرار باز نشد."));
         }
         return false;
     }
@@ -152,20 +156,26 @@ QWidget *entryForm()
 // The program's options. Help is answered before a window system is needed.
 struct CommandLine {
     QCommandLineParser parser;
-    QCommandLineOption connectionOpt{QStringList{QStringLiteral("c"), QStringLiteral("connection")},
-            tr2("Connection string, e.g. \"Provider=SQLite;Data Source=/path/suite.sqlite\".", "رشته اتصال به پایگاه داده."),
-            QStringLiteral("text")};
-    QCommandLineOption userOpt{QStringList{QStringLiteral("u"), QStringLiteral("user")},
-            tr2("Identifier of the signed-in user.", "شناسه کاربر."), QStringLiteral("id")};
-    QCommandLineOption positionOpt{QStringList{QStringLiteral("p"), QStringLiteral("position")},
-            tr2("Identifier of the user's organisational position.", "شناسه سمت سازمانی کاربر."), QStringLiteral("id")};
-    QCommandLineOption demoOpt{QStringLiteral("demo"),
-            tr2("Forget saved settings and use the demo database and user.", "تنظیمات ذخیره شده کنار گذاشته و پایگاه داده نمونه به کار می‌رود.")};
-    QCommandLineOption viewOpt{QStringLiteral("view"),
-            tr2("Open the entry form on this record.", "فرم را روی این رکورد باز کن."), QStringLiteral("id")};
-    QCommandLineOption shotOpt{QStringLiteral("screenshot"),
-            tr2("Save a PNG picture of the entry form to this file and quit.", "تصویر فرم را در این فایل ذخیره کن و خارج شو."),
-            QStringLiteral("file")};
+    QCommandLineOption connectionOpt {
+        QStringList {QStringLiteral("c"), QStringLiteral("connection")},
+        tr2("Connection string, e.g. \"Provider=SQLite;Data Source=/path/suite.sqlite\".",
+            "رشته اتصال به پایگاه داده."),
+        QStringLiteral("text")};
+    QCommandLineOption userOpt {QStringList {QStringLiteral("u"), QStringLiteral("user")},
+        tr2("Identifier of the signed-in user.", "شناسه کاربر."), QStringLiteral("id")};
+    QCommandLineOption positionOpt {QStringList {QStringLiteral("p"), QStringLiteral("position")},
+        tr2("Identifier of the user's organisational position.", "شناسه سمت سازمانی کاربر."),
+        QStringLiteral("id")};
+    QCommandLineOption demoOpt {QStringLiteral("demo"),
+        tr2("Forget saved settings and use the demo database and user.",
+            "تنظیمات ذخیره شده کنار گذاشته و پایگاه داده نمونه به کار می‌رود.")};
+    QCommandLineOption viewOpt {QStringLiteral("view"),
+        tr2("Open the entry form on this record.", "فرم را روی این رکورد باز کن."),
+        QStringLiteral("id")};
+    QCommandLineOption shotOpt {QStringLiteral("screenshot"),
+        tr2("Save a PNG picture of the entry form to this file and quit.",
+            "تصویر فرم را در این فایل ذخیره کن و خارج شو."),
+        QStringLiteral("file")};
 
     CommandLine()
     {
@@ -197,15 +207,17 @@ int main(int argc, char **argv)
 
     CommandLine cl;
     QCommandLineParser &parser = cl.parser;
-    const QCommandLineOption &connectionOpt = cl.connectionOpt, &userOpt = cl.userOpt, &positionOpt = cl.positionOpt,
-                             &demoOpt = cl.demoOpt, &viewOpt = cl.viewOpt, &shotOpt = cl.shotOpt;
+    const QCommandLineOption &connectionOpt = cl.connectionOpt, &userOpt = cl.userOpt,
+                             &positionOpt = cl.positionOpt, &demoOpt = cl.demoOpt,
+                             &viewOpt = cl.viewOpt, &shotOpt = cl.shotOpt;
     parser.process(app);
 
     auto number = [&parser](const QCommandLineOption &opt, qint32 &out) {
         bool ok = false;
         const qint32 v = parser.value(opt).toInt(&ok);
         if (!ok) {
-            std::fprintf(stderr, "vela-asset: --%s needs a whole number\n", qPrintable(opt.names().constLast()));
+            std::fprintf(stderr, "vela-asset: --%s needs a whole number\n",
+                qPrintable(opt.names().constLast()));
             return false;
         }
         out = v;
@@ -242,7 +254,7 @@ int main(int argc, char **argv)
                 control.setUserID(vela::SuiteDatabase::DemoAdminUserID);
         } catch (const std::exception &e) {
             QMessageBox::critical(&window, QStringLiteral("خطا"),
-                                  QStringLiteral("پایگاه داده نمونه ساخته نشد.\n") + QString::fromUtf8(e.what()));
+                QStringLiteral("پایگاه داده نمونه ساخته نشد.\n") + QString::fromUtf8(e.what()));
         }
     }
     SettingsPropertyBag bag(settings);

@@ -29,7 +29,8 @@ int main(int argc, char **argv)
         timer.start();
         vela::SuiteDatabase::createSqlite(path, true);
         vela::SuiteDatabase::generateAssets(path, count, seed);
-        std::printf("generated %d records in %s (%.1f s)\n", count, argv[1], timer.elapsed() / 1000.0);
+        std::printf(
+            "generated %d records in %s (%.1f s)\n", count, argv[1], timer.elapsed() / 1000.0);
     } catch (const vela::VelaError &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

@@ -22,9 +22,9 @@
 #include <QTemporaryFile>
 #include <QTimer>
 #include <algorithm>
-#include <sys/resource.h>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -48,7 +48,7 @@ bool resetPeak()
 
 double cpuSeconds(int who)
 {
-    rusage u{};
+    rusage u {};
     getrusage(who, &u);
     return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
@@ -71,7 +71,7 @@ Timing shellRun(const QString &db, const QString &statementFile)
         std::fprintf(stderr, "sqlite3 failed: %s\n", p.readAllStandardError().constData());
         std::exit(1);
     }
-    return Timing{t.nsecsElapsed() / 1e9, cpuSeconds(RUSAGE_CHILDREN) - cpu0};
+    return Timing {t.nsecsElapsed() / 1e9, cpuSeconds(RUSAGE_CHILDREN) - cpu0};
 }
 
 struct Report {
@@ -102,7 +102,7 @@ void measure(vela::FormSearch &form, const QString &db, Report &r)
     t.start();
     form.cmdSearch->click();
     form.flxSearch->viewport()->repaint();
-    r.search = Timing{t.nsecsElapsed() / 1e9, cpuSeconds(RUSAGE_SELF) - cpu0};
+    r.search = Timing {t.nsecsElapsed() / 1e9, cpuSeconds(RUSAGE_SELF) - cpu0};
     r.peakKb = statusKb("VmHWM:");
     r.rows = form.flxSearch->Rows() - 2;
     r.tableBytes = form.flxSearch->memoryUsage();
@@ -170,16 +170,18 @@ int main(int argc, char **argv)
     const double ratio = r.search.wall / r.shell.wall;
     const double peakMb = (r.peakKb - r.idleKb) / 1024.0;
     std::printf("records                 %d\n", r.rows);
-    std::printf("search until drawn      %.3f s wall, %.3f s processor\n", r.search.wall, r.search.cpu);
-    std::printf("sqlite3 shell (best/3)  %.3f s wall, %.3f s processor\n", r.shell.wall, r.shell.cpu);
+    std::printf(
+        "search until drawn      %.3f s wall, %.3f s processor\n", r.search.wall, r.search.cpu);
+    std::printf(
+        "sqlite3 shell (best/3)  %.3f s wall, %.3f s processor\n", r.shell.wall, r.shell.cpu);
     std::printf("ratio                   %.2f wall, %.2f processor  (goal <= 1.50)\n", ratio,
-                r.search.cpu / r.shell.cpu);
+        r.search.cpu / r.shell.cpu);
     std::printf("idle resident           %.1f MB\n", r.idleKb / 1024.0);
     std::printf("peak above idle         %.1f MB  (goal <= 300)%s\n", peakMb,
-                r.peakReset ? "" : "  [peak not resettable: whole-run peak]");
+        r.peakReset ? "" : "  [peak not resettable: whole-run peak]");
     std::printf("grid cells held         %.1f MB\n", r.tableBytes / 1048576.0);
     std::printf("total of column 12      %s\n", qPrintable(r.total));
     std::printf("scroll %d steps         %.1f ms total, %.2f ms per step, %.2f ms slowest\n",
-                r.scrollSteps, r.scrollTotalMs, r.scrollTotalMs / r.scrollSteps, r.scrollMaxMs);
+        r.scrollSteps, r.scrollTotalMs, r.scrollTotalMs / r.scrollSteps, r.scrollMaxMs);
     return 0;
 }

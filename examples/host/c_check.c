@@ -1,8 +1,8 @@
 /* The C entry points, as a host that loads the library with dlopen() uses them; compiled as C,
  * which also shows that their header is plain C. */
 #define _GNU_SOURCE /* RTLD_DEFAULT */
-#include <host/velaAssetEstC.h>
 #include <dlfcn.h>
+#include <host/velaAssetEstC.h>
 
 int c_check_version(void)
 {

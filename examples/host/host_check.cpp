@@ -1,6 +1,6 @@
 // A host that places the control and opens record 1 of the database named by argv[1].
-#include <host/velaAssetEst.h>
 #include <QApplication>
+#include <host/velaAssetEst.h>
 
 extern "C" int c_check_version(void);
 

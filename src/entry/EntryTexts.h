@@ -23,8 +23,10 @@ inline constexpr QStringView HostRefusalStart = u"شما مجاز به انجا�
 inline constexpr QStringView HostRefusalEnd = u"“";
 // Statements and their pieces; numbers follow the pieces in plain decimal.
 inline constexpr QStringView LoadSql = u"select * from tblAssetEstablishment Where ID=";
-inline constexpr QStringView InstallDirectorySql = u"Select Isnull(BasePath,'') as InstallDirectory from vwOrvoBasePath Where ID=1 ";
-inline constexpr QStringView AttachmentSql1 = u"Select * from tblOrvoFormAttachment Where FormTypeID = ";
+inline constexpr QStringView InstallDirectorySql
+    = u"Select Isnull(BasePath,'') as InstallDirectory from vwOrvoBasePath Where ID=1 ";
+inline constexpr QStringView AttachmentSql1
+    = u"Select * from tblOrvoFormAttachment Where FormTypeID = ";
 inline constexpr QStringView AttachmentSql2 = u" and FormID = ";
 inline constexpr QStringView AttachmentSql3 = u" and RowNumber = ";
 // The attachment editor asked for without a record.
@@ -32,7 +34,10 @@ inline constexpr QStringView TitleProblem = u"اشكال";
 inline constexpr QStringView NoRecordForEditor = u"شماره رايانه اي استقرار يافت نشد.";
 
 // Captions of the entry form's buttons and labels, by control name.
-struct Caption { const char *control; QStringView text; };
+struct Caption {
+    const char *control;
+    QStringView text;
+};
 inline constexpr Caption Captions[] = {
     {"cmdDocGen", u"توليد مجدد سند"},
     {"cmdViewAccountDoc", u"سند حسابداري..."},

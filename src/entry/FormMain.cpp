@@ -57,8 +57,8 @@ constexpr double LeftLabelWidth = 1530, MiddleLabelWidth = 1275;
 // right to left would get trailing dots on the wrong side.
 class CaptionStyle : public QProxyStyle {
 public:
-    void drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &pal, bool enabled,
-                      const QString &text, QPalette::ColorRole textRole) const override
+    void drawItemText(QPainter *painter, const QRect &rect, int flags, const QPalette &pal,
+        bool enabled, const QString &text, QPalette::ColorRole textRole) const override
     {
         const Qt::LayoutDirection old = painter->layoutDirection();
         painter->setLayoutDirection(Qt::LeftToRight);
@@ -189,10 +189,14 @@ void FormMain::buildControls()
         double left, width;
     };
     const BarButton bar[] = {
-        {cmdDocGen, "cmdDocGen", 0, 1650},       {cmdViewAccountDoc, "cmdViewAccountDoc", 1650, 1635},
-        {cmdPreview, "cmdPreview", 3300, 1320},  {cmdCancel, "cmdCancel", 4620, 1245},
-        {cmdSearch, "cmdSearch", 5865, 1305},    {cmdDelete, "cmdDelete", 7155, 1320},
-        {cmdSave, "cmdSave", 8475, 1320},        {cmdEdit, "cmdEdit", 9795, 1320},
+        {cmdDocGen, "cmdDocGen", 0, 1650},
+        {cmdViewAccountDoc, "cmdViewAccountDoc", 1650, 1635},
+        {cmdPreview, "cmdPreview", 3300, 1320},
+        {cmdCancel, "cmdCancel", 4620, 1245},
+        {cmdSearch, "cmdSearch", 5865, 1305},
+        {cmdDelete, "cmdDelete", 7155, 1320},
+        {cmdSave, "cmdSave", 8475, 1320},
+        {cmdEdit, "cmdEdit", 9795, 1320},
         {cmdNew, "cmdNew", 11115, 1320},
     };
     for (const BarButton &b : bar) {
@@ -443,7 +447,8 @@ void FormMain::DisableComponents()
     setWindowTitle(caption);
 
     const int m = FormMode;
-    const bool view = m == ModeView, edit = m == ModeEdit, fresh = m == ModeNew, empty = m == ModeEmpty;
+    const bool view = m == ModeView, edit = m == ModeEdit, fresh = m == ModeNew,
+               empty = m == ModeEmpty;
     cmdNew->setEnabled(view || edit || empty);
     cmdEdit->setEnabled(view);
     cmdDelete->setEnabled(view);
@@ -454,12 +459,30 @@ void FormMain::DisableComponents()
     txtID->setEnabled(false);
     sltCreator->setEnabled(false);
     const bool input = edit || fresh;
-    const QList<QWidget *> inputs{
-        txtLabelNo,    txtOldLabelNo,       txtCode,          txtName,        datUtilizationDate,
-        datCreateDate, sltType,             txtCost,          txtAccumulatedCost,
-        txtAbortCost,  txtOfficeMaxCost,    sltStatusType,    txtDocumentNo,  datDocumentDate,
-        datReevaluationDate, sltGroup,      sltLocation,      txtOrganizationLocation,
-        sltAccountable, sltResponsible,     sltCostCenter,    sltBranch,      txtDescription,
+    const QList<QWidget *> inputs {
+        txtLabelNo,
+        txtOldLabelNo,
+        txtCode,
+        txtName,
+        datUtilizationDate,
+        datCreateDate,
+        sltType,
+        txtCost,
+        txtAccumulatedCost,
+        txtAbortCost,
+        txtOfficeMaxCost,
+        sltStatusType,
+        txtDocumentNo,
+        datDocumentDate,
+        datReevaluationDate,
+        sltGroup,
+        sltLocation,
+        txtOrganizationLocation,
+        sltAccountable,
+        sltResponsible,
+        sltCostCenter,
+        sltBranch,
+        txtDescription,
     };
     for (QWidget *w : inputs)
         w->setEnabled(input);
@@ -599,9 +622,15 @@ void FormMain::cmdSearch_Click()
 
 // Not yet wired: the extra properties dialog, printing and the accounting document link come
 // with their own forms; until then these buttons do nothing.
-void FormMain::cmdMoreInfo_Click() {}
-void FormMain::cmdPreview_Click() {}
-void FormMain::cmdViewAccountDoc_Click() {}
+void FormMain::cmdMoreInfo_Click()
+{
+}
+void FormMain::cmdPreview_Click()
+{
+}
+void FormMain::cmdViewAccountDoc_Click()
+{
+}
 
 // ---------------------------------------------------------------- layout
 

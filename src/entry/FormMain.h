@@ -3,11 +3,11 @@
 // empty), its commands, start-up, loading, saving, deleting, attachment viewer and layout.
 #include <QDate>
 #include <QDialog>
+#include <QPair>
+#include <QPixmap>
 #include <QString>
 #include <QVector>
 #include <QWidget>
-#include <QPixmap>
-#include <QPair>
 #include <exception>
 #include <functional>
 
@@ -26,7 +26,12 @@ class OrvoButton;
 class FormMain : public QWidget {
     Q_OBJECT
 public:
-    enum Mode { ModeView = 0, ModeEdit = 1, ModeNew = 2, ModeEmpty = 3 };
+    enum Mode {
+        ModeView = 0,
+        ModeEdit = 1,
+        ModeNew = 2,
+        ModeEmpty = 3
+    };
     static constexpr qint32 FormTypeID = 1022148;
 
     // The one shared instance, created (and started up) on first use; recreated after the user
@@ -84,9 +89,9 @@ public:
     // 8 x 27 pixels at 96 DPI to its client area instead.
     static constexpr double FrameWidthTwips = 120;
     static constexpr double FrameHeightTwips = 405;
-    static constexpr double DesignClientWidth = 12435;  // twips
-    static constexpr double DesignClientHeight = 5970;  // twips
-    static constexpr double MinimumLayoutSize = 6000;   // twips; at or below it nothing moves
+    static constexpr double DesignClientWidth = 12435; // twips
+    static constexpr double DesignClientHeight = 5970; // twips
+    static constexpr double MinimumLayoutSize = 6000; // twips; at or below it nothing moves
     double windowWidthTwips() const;
     double windowHeightTwips() const;
 
@@ -117,7 +122,7 @@ private:
     void applyLayout(double W, double H);
     void writeFormAction(qint32 eventId, qint32 id, const QString &description);
     QString textOf(QLineEdit *e) const;
-    qint32 currentRecordID() const;  // txtID through ToNumber, as a 32-bit integer
+    qint32 currentRecordID() const; // txtID through ToNumber, as a 32-bit integer
     qint32 currentRowNumber() const; // the caption of cmdRefreshPicture, as a 16-bit number
     // Runs a command handler's body; any failure is reported to the user and ends the command,
     // so nothing escapes a slot.

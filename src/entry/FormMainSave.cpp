@@ -34,7 +34,8 @@ const QString kNoAccumulatedCost = QStringLiteral("استهلاک انباشته
 const QString kNoAbortCost = QStringLiteral("ارزش اسقاط مشخص نشده است!");
 const QString kNoStatusType = QStringLiteral("وضعيت دارايي مشخص نشده است!");
 const QString kInsertInto = QStringLiteral("insert into tblAssetEstablishment ");
-const QString kInsertColumns = QStringLiteral("(CreatorID,LabelNo,Name,UtilizationDate,FarsiUtilizationDate,TypeID,Cost,AccumulatedCost,AbortCost,StatusTypeID)");
+const QString kInsertColumns = QStringLiteral(
+    "(CreatorID,LabelNo,Name,UtilizationDate,FarsiUtilizationDate,TypeID,Cost,AccumulatedCost,AbortCost,StatusTypeID)");
 const QString kInsertValues = QStringLiteral(" values (");
 const QString kCommaQuote = QStringLiteral(", '");
 const QString kQuoteCommaQuote = QStringLiteral("','");
@@ -81,7 +82,8 @@ const QString kTitleSaveFailed = QStringLiteral("خطا در ثبت");
 const QString kAreYouSure = QStringLiteral("آيا مطمئن هستيد؟");
 const QString kTitleDelete = QStringLiteral("حذف");
 const QString kDeleteRecord = QStringLiteral("Delete tblAssetEstablishment Where ID=");
-const QString kDeleteAttachments = QStringLiteral("Delete tblOrvoFormAttachment Where FormTypeID = ");
+const QString kDeleteAttachments
+    = QStringLiteral("Delete tblOrvoFormAttachment Where FormTypeID = ");
 const QString kAndFormID = QStringLiteral(" and FormID = ");
 const QString kLogDeleted = QStringLiteral("“ حذف شد.");
 const QString kDependency = QStringLiteral("به اين فرم استقرار وابستگي وجود دارد.");
@@ -201,9 +203,9 @@ void reportSaveFailure(const QString &description)
 void FormMain::writeFormAction(qint32 eventId, qint32 id, const QString &description)
 {
     const QDate today = datToday->Value();
-    DtEn().spOrvoInsertFormAction(eventId, QString::number(id), FormTypeID, description, CurrentUserID,
-                                  today.isValid() ? QDateTime(today, QTime(0, 0)) : QDateTime(),
-                                  datToday->PersianDate(), minutesSinceMidnight());
+    DtEn().spOrvoInsertFormAction(eventId, QString::number(id), FormTypeID, description,
+        CurrentUserID, today.isValid() ? QDateTime(today, QTime(0, 0)) : QDateTime(),
+        datToday->PersianDate(), minutesSinceMidnight());
 }
 
 // ---------------------------------------------------------------- save
@@ -262,52 +264,39 @@ void FormMain::cmdSave_Click()
         // cannot hold (in any of the four amount boxes, the ceiling included, which the insert
         // does not carry) then stops the save with nothing half written, so a corrected second
         // save of a new record cannot insert it twice.
-        const QString setColumns = kSetCreatorID + lookupOrNull(sltCreator)
-            + kSetLabelNo + textOrNull(txtLabelNo->text())
-            + kSetOldLabelNo + textOrNull(txtOldLabelNo->text())
-            + kSetCode + textOrNull(txtCode->text())
-            + kSetName + textOrNull(txtName->text())
-            + kSetUtilizationDate + dateOrNull(datUtilizationDate)
-            + kSetFarsiUtilizationDate + persianDateOrNull(datUtilizationDate)
-            + kSetCreateDate + dateOrNull(datCreateDate)
-            + kSetFarsiCreateDate + persianDateOrNull(datCreateDate)
-            + kSetTypeID + lookupOrNull(sltType)
-            + kSetCost + amountOrNull(txtCost)
-            + kSetAccumulatedCost + amountOrNull(txtAccumulatedCost)
-            + kSetAbortCost + amountOrNull(txtAbortCost)
-            + kSetOfficeMaxCost + amountOrNull(txtOfficeMaxCost)
-            + kSetStatusTypeID + lookupOrNull(sltStatusType)
-            + kSetDocumentNo + textOrNull(txtDocumentNo->text())
-            + kSetDocumentDate + dateOrNull(datDocumentDate)
-            + kSetFarsiDocumentDate + persianDateOrNull(datDocumentDate)
-            + kSetReevaluationDate + dateOrNull(datReevaluationDate)
-            + kSetFarsiReevaluationDate + persianDateOrNull(datReevaluationDate)
-            + kSetGroupID + lookupOrNull(sltGroup)
-            + kSetLocationID + lookupOrNull(sltLocation)
-            + kSetOrganizationLocation + textOrNull(txtOrganizationLocation->text())
-            + kSetAccountableID + lookupOrNull(sltAccountable)
-            + kSetResponsibleID + lookupOrNull(sltResponsible)
-            + kSetCostCenterID + lookupOrNull(sltCostCenter)
-            + kSetBranchID + lookupOrNull(sltBranch)
-            + kSetDescription + textOrNull(description);
+        const QString setColumns = kSetCreatorID + lookupOrNull(sltCreator) + kSetLabelNo
+            + textOrNull(txtLabelNo->text()) + kSetOldLabelNo + textOrNull(txtOldLabelNo->text())
+            + kSetCode + textOrNull(txtCode->text()) + kSetName + textOrNull(txtName->text())
+            + kSetUtilizationDate + dateOrNull(datUtilizationDate) + kSetFarsiUtilizationDate
+            + persianDateOrNull(datUtilizationDate) + kSetCreateDate + dateOrNull(datCreateDate)
+            + kSetFarsiCreateDate + persianDateOrNull(datCreateDate) + kSetTypeID
+            + lookupOrNull(sltType) + kSetCost + amountOrNull(txtCost) + kSetAccumulatedCost
+            + amountOrNull(txtAccumulatedCost) + kSetAbortCost + amountOrNull(txtAbortCost)
+            + kSetOfficeMaxCost + amountOrNull(txtOfficeMaxCost) + kSetStatusTypeID
+            + lookupOrNull(sltStatusType) + kSetDocumentNo + textOrNull(txtDocumentNo->text())
+            + kSetDocumentDate + dateOrNull(datDocumentDate) + kSetFarsiDocumentDate
+            + persianDateOrNull(datDocumentDate) + kSetReevaluationDate
+            + dateOrNull(datReevaluationDate) + kSetFarsiReevaluationDate
+            + persianDateOrNull(datReevaluationDate) + kSetGroupID + lookupOrNull(sltGroup)
+            + kSetLocationID + lookupOrNull(sltLocation) + kSetOrganizationLocation
+            + textOrNull(txtOrganizationLocation->text()) + kSetAccountableID
+            + lookupOrNull(sltAccountable) + kSetResponsibleID + lookupOrNull(sltResponsible)
+            + kSetCostCenterID + lookupOrNull(sltCostCenter) + kSetBranchID
+            + lookupOrNull(sltBranch) + kSetDescription + textOrNull(description);
 
         Recordset &rs = DtEn().rssqlAccountManager();
 
         if (mode == ModeNew) {
             // The required columns create the row; the database gives it its identifier.
             const QString insert = kInsertInto + kInsertColumns + kInsertValues
-                + QString::number(sltCreator->SelectedID())
-                + kCommaQuote + SqlText(txtLabelNo->text())
-                + kQuoteCommaQuote + SqlText(txtName->text())
+                + QString::number(sltCreator->SelectedID()) + kCommaQuote
+                + SqlText(txtLabelNo->text()) + kQuoteCommaQuote + SqlText(txtName->text())
                 + kQuoteCommaSpaceQuote + SqlDateText(datUtilizationDate->Value())
-                + kQuoteCommaQuote + SqlText(datUtilizationDate->PersianDate())
-                + kQuote
-                + kComma + QString::number(sltType->SelectedID())
-                + kComma + txtCost->Value().toString()
-                + kComma + txtAccumulatedCost->Value().toString()
-                + kComma + txtAbortCost->Value().toString()
-                + kComma + QString::number(sltStatusType->SelectedID())
-                + kClose;
+                + kQuoteCommaQuote + SqlText(datUtilizationDate->PersianDate()) + kQuote + kComma
+                + QString::number(sltType->SelectedID()) + kComma + txtCost->Value().toString()
+                + kComma + txtAccumulatedCost->Value().toString() + kComma
+                + txtAbortCost->Value().toString() + kComma
+                + QString::number(sltStatusType->SelectedID()) + kClose;
             RunQuery(rs, insert);
             // Right after the insert and on the same connection (DtEn's one cn; nothing runs in
             // between), so the identity is the one this insert generated.
@@ -315,7 +304,8 @@ void FormMain::cmdSave_Click()
             if (rs.RecordCount() > 0)
                 txtID->setText(NumberText(ToNumber(rs.FieldText(QStringLiteral("newID")))));
             const QVariant newId = ToNumber(txtID->text());
-            writeFormAction(EventCreated, ToInt32(newId), kLogPrefix + NumberText(newId) + kLogCreated);
+            writeFormAction(
+                EventCreated, ToInt32(newId), kLogPrefix + NumberText(newId) + kLogCreated);
             rs.Close();
         }
 

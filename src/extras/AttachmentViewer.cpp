@@ -56,11 +56,13 @@ bool pathExists(const QString &path)
 bool writeNewFile(const QString &path, const QByteArray &data)
 {
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd
+        = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         if (errno == EEXIST || errno == ELOOP)
             return false;
-        throw VelaError(QStringLiteral("فایل موقت «%1» ساخته نشد: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        throw VelaError(QStringLiteral("فایل موقت «%1» ساخته نشد: %2")
+                            .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
     }
     const char *p = data.constData();
     qsizetype left = data.size();
@@ -72,7 +74,8 @@ bool writeNewFile(const QString &path, const QByteArray &data)
             const int err = errno;
             ::close(fd);
             ::unlink(native.constData());
-            throw VelaError(QStringLiteral("فایل موقت «%1» نوشته نشد: %2").arg(path, QString::fromLocal8Bit(std::strerror(err))));
+            throw VelaError(QStringLiteral("فایل موقت «%1» نوشته نشد: %2")
+                                .arg(path, QString::fromLocal8Bit(std::strerror(err))));
         }
         p += n;
         left -= n;
@@ -80,7 +83,8 @@ bool writeNewFile(const QString &path, const QByteArray &data)
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(native.constData());
-        throw VelaError(QStringLiteral("فایل موقت «%1» نوشته نشد: %2").arg(path, QString::fromLocal8Bit(std::strerror(err))));
+        throw VelaError(QStringLiteral("فایل موقت «%1» نوشته نشد: %2")
+                            .arg(path, QString::fromLocal8Bit(std::strerror(err))));
     }
     return true;
 }
@@ -116,9 +120,10 @@ QString FormMain::NewTempFilePath(QString &outPath)
 QString FormMain::LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 rowNumber)
 {
     Recordset &rs = DtEn().rssqlAccountManager();
-    RunQuery(rs, texts::AttachmentSql1.toString() + QString::number(formTypeId)
-                     + texts::AttachmentSql2.toString() + QString::number(formId)
-                     + texts::AttachmentSql3.toString() + QString::number(rowNumber));
+    RunQuery(rs,
+        texts::AttachmentSql1.toString() + QString::number(formTypeId)
+            + texts::AttachmentSql2.toString() + QString::number(formId)
+            + texts::AttachmentSql3.toString() + QString::number(rowNumber));
     struct Closer {
         Recordset &rs;
         ~Closer()
@@ -126,12 +131,13 @@ QString FormMain::LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 ro
             if (rs.State() == Recordset::adStateOpen)
                 rs.Close();
         }
-    } closer{rs};
+    } closer {rs};
 
     if (rs.RecordCount() < 1)
         return QString();
 
-    if (!rs.FieldIsNull(QStringLiteral("isExternal")) && rs.Field(QStringLiteral("isExternal")).toBool())
+    if (!rs.FieldIsNull(QStringLiteral("isExternal"))
+        && rs.Field(QStringLiteral("isExternal")).toBool())
         return rs.FieldText(QStringLiteral("MediaPath"));
 
     // A stored attachment. An extension that is not a plain one (a path, "..", odd characters)
@@ -143,15 +149,16 @@ QString FormMain::LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 ro
             extension.clear();
     }
     const QByteArray data = rs.FieldIsNull(QStringLiteral("FileData"))
-                                ? QByteArray()
-                                : rs.Field(QStringLiteral("FileData")).toByteArray();
+        ? QByteArray()
+        : rs.Field(QStringLiteral("FileData")).toByteArray();
 
     // The file is created exclusively; should another file take the name between the check and
     // the creation, a new name is drawn.
     for (int attempt = 0; attempt < 100; ++attempt) {
         QString path;
         if (NewTempFilePath(path).isEmpty())
-            throw VelaError(QStringLiteral("پوشه فایل‌های موقت در دسترس نیست."));
+            throw VelaError(
+                QStringLiteral("پوشه فایل‌های موقت در دسترس نیست."));
         if (!extension.isEmpty()) {
             const QFileInfo info(path);
             QString base = info.fileName();
@@ -199,7 +206,8 @@ qint32 FormMain::currentRowNumber() const
 {
     const qint32 n = ToInt32(ToNumber(cmdRefreshPicture->Caption()));
     if (n < -32768 || n > 32767)
-        throw VelaError(QStringLiteral("سرریز: شماره ردیف پیوست بزرگتر از حد مجاز است."), ErrOverflow);
+        throw VelaError(
+            QStringLiteral("سرریز: شماره ردیف پیوست بزرگتر از حد مجاز است."), ErrOverflow);
     return n;
 }
 
@@ -233,7 +241,10 @@ namespace {
 void setMember(QObject *o, const char *name, const QVariant &value)
 {
     if (o->metaObject()->indexOfProperty(name) < 0 || !o->setProperty(name, value))
-        throw VelaError(QStringLiteral("عضو «%1» در ویرایشگر پیوست‌ها نیست.").arg(QLatin1String(name)), 438);
+        throw VelaError(
+            QStringLiteral("عضو «%1» در ویرایشگر پیوست‌ها نیست.")
+                .arg(QLatin1String(name)),
+            438);
 }
 
 } // namespace
@@ -260,7 +271,10 @@ void FormMain::cmdEditPicture_Click()
         setMember(editor.get(), "FormTypeID", FormTypeID);
         setMember(editor.get(), "FormID", id);
         if (!QMetaObject::invokeMethod(editor.get(), "ShowAttachments", Qt::DirectConnection))
-            throw VelaError(QStringLiteral("عضو «ShowAttachments» در ویرایشگر پیوست‌ها نیست."), 438);
+            throw VelaError(
+                QStringLiteral(
+                    "عضو «ShowAttachments» در ویرایشگر پیوست‌ها نیست."),
+                438);
     });
 }
 

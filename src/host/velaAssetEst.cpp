@@ -85,8 +85,8 @@ bool velaAssetEst::openForm(qint32 id, bool onRecord)
     publishCurrentValues();
     if (!vela::HasPermission(111)) {
         vela::ShowMessage(vela::texts::TitleError.toString(),
-                          vela::texts::HostRefusalStart.toString() + QStringLiteral("111")
-                              + vela::texts::HostRefusalEnd.toString());
+            vela::texts::HostRefusalStart.toString() + QStringLiteral("111")
+                + vela::texts::HostRefusalEnd.toString());
         return false;
     }
     vela::FormMain &form = vela::FormMain::instance();

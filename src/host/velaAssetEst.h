@@ -26,7 +26,9 @@ public:
     virtual ~VelaPropertyBag();
     // The stored value, or `defaultValue` when the key is not stored.
     virtual QVariant ReadProperty(const QString &name, const QVariant &defaultValue) = 0;
-    virtual void WriteProperty(const QString &name, const QVariant &value, const QVariant &defaultValue) = 0;
+    virtual void WriteProperty(
+        const QString &name, const QVariant &value, const QVariant &defaultValue)
+        = 0;
 };
 
 class Q_DECL_EXPORT velaAssetEst : public QWidget {

@@ -1,8 +1,8 @@
 // The C entry points: a handle owns the control (through a guarded pointer, since a host window
 // may delete it first) and the texts handed back to C.
 #include "velaAssetEstC.h"
-#include "velaAssetEst.h"
 #include "shared/VelaError.h"
+#include "velaAssetEst.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -24,7 +24,7 @@ int failWith(VelaAssetEstHandle *h, const QByteArray &text)
     return -1;
 }
 
-template <class F> int call(VelaAssetEstHandle *h, F &&f)
+template<class F> int call(VelaAssetEstHandle *h, F &&f)
 {
     if (!h || !h->control)
         return failWith(h, "velaAssetEst: the control no longer exists");

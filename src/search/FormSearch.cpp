@@ -41,8 +41,11 @@ struct ButtonPlace {
 };
 // From the right edge leftwards.
 constexpr ButtonPlace ButtonPlaces[] = {
-    {"cmdSearch", 10920, 1200},    {"cmdNewsearch", 9660, 1200}, {"cmdSentToText", 7800, 1800},
-    {"cmdExcel", 6120, 1620},      {"cmdExit", 4860, 1200},
+    {"cmdSearch", 10920, 1200},
+    {"cmdNewsearch", 9660, 1200},
+    {"cmdSentToText", 7800, 1800},
+    {"cmdExcel", 6120, 1620},
+    {"cmdExit", 4860, 1200},
 };
 
 // The leading number of a text, the classic way: reading stops at the first character that
@@ -147,7 +150,8 @@ FormSearch::FormSearch() : QDialog(nullptr)
         const int column = place / 5, row = place % 5;
         const double right = FrameWidth - 90 - column * PairWidth;
         const double top = RowTop + row * RowStep;
-        placeTwips(label, right - LabelWidth, top + (InputHeight - LabelHeight) / 2, LabelWidth, LabelHeight);
+        placeTwips(label, right - LabelWidth, top + (InputHeight - LabelHeight) / 2, LabelWidth,
+            LabelHeight);
         placeTwips(input, right - LabelWidth - PairGap - InputWidth, top, InputWidth, InputHeight);
         ++place;
     }
@@ -263,10 +267,10 @@ void FormSearch::Form_Load()
 void FormSearch::cmdNewsearch_Click()
 {
     for (QLineEdit *t : {txtDescription, txtDocumentNo, txtID, txtLabelNo, txtName, txtOldLabelNo,
-                         txtOrganizationLocation})
+             txtOrganizationLocation})
         t->setText(QString());
-    for (OrvoSelector *s : {sltAccountable, sltCostCenter, sltBranch, sltCreator, sltGroup, sltLocation,
-                            sltResponsible, sltStatusType, sltType})
+    for (OrvoSelector *s : {sltAccountable, sltCostCenter, sltBranch, sltCreator, sltGroup,
+             sltLocation, sltResponsible, sltStatusType, sltType})
         s->Clear();
     for (OrvoDate *d : {datCreateDate, datDocumentDate, datUtilizationDate, datReevaluationDate})
         d->Clear();
@@ -453,7 +457,7 @@ void FormSearch::Form_Resize()
     m_gridHeight += dH;
     r = twipsGeometry(flxSearch);
     placeTwips(flxSearch, r.left(), r.top(), std::max<double>(MinGridSize, m_gridWidth),
-               std::max<double>(MinGridSize, m_gridHeight));
+        std::max<double>(MinGridSize, m_gridHeight));
 
     LastWidth = std::round(w);
     LastHeight = std::round(h);

@@ -31,8 +31,8 @@ public:
     static constexpr int MinGridSize = 300;
 
     static FormSearch &instance(); // created on first use; the database is not touched yet
-    static bool isLoaded();        // an instance exists and its load steps have run
-    static void unload();          // destroys the instance (what the close box does)
+    static bool isLoaded(); // an instance exists and its load steps have run
+    static void unload(); // destroys the instance (what the close box does)
     ~FormSearch() override;
 
     // Shows the form modally and returns the chosen record's identifier, or -1 when the form
@@ -72,7 +72,7 @@ protected:
 
 private:
     FormSearch();
-    void Form_Load();   // throws VelaError when a selector cannot load its view
+    void Form_Load(); // throws VelaError when a selector cannot load its view
     void Form_Resize();
     QWidget *filterControl(const char *name) const;
 

@@ -24,23 +24,33 @@ constexpr int DefaultColWidthTwips = 960;
 Qt::Alignment qtAlignment(int a)
 {
     switch (a) {
-    case ResultsGrid::flexAlignLeftTop: return Qt::AlignLeft | Qt::AlignTop;
-    case ResultsGrid::flexAlignLeftCenter: return Qt::AlignLeft | Qt::AlignVCenter;
-    case ResultsGrid::flexAlignLeftBottom: return Qt::AlignLeft | Qt::AlignBottom;
-    case ResultsGrid::flexAlignCenterTop: return Qt::AlignHCenter | Qt::AlignTop;
-    case ResultsGrid::flexAlignCenterCenter: return Qt::AlignCenter;
-    case ResultsGrid::flexAlignCenterBottom: return Qt::AlignHCenter | Qt::AlignBottom;
-    case ResultsGrid::flexAlignRightTop: return Qt::AlignRight | Qt::AlignTop;
-    case ResultsGrid::flexAlignRightCenter: return Qt::AlignRight | Qt::AlignVCenter;
-    case ResultsGrid::flexAlignRightBottom: return Qt::AlignRight | Qt::AlignBottom;
-    default: return Qt::AlignLeading | Qt::AlignVCenter;
+    case ResultsGrid::flexAlignLeftTop:
+        return Qt::AlignLeft | Qt::AlignTop;
+    case ResultsGrid::flexAlignLeftCenter:
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    case ResultsGrid::flexAlignLeftBottom:
+        return Qt::AlignLeft | Qt::AlignBottom;
+    case ResultsGrid::flexAlignCenterTop:
+        return Qt::AlignHCenter | Qt::AlignTop;
+    case ResultsGrid::flexAlignCenterCenter:
+        return Qt::AlignCenter;
+    case ResultsGrid::flexAlignCenterBottom:
+        return Qt::AlignHCenter | Qt::AlignBottom;
+    case ResultsGrid::flexAlignRightTop:
+        return Qt::AlignRight | Qt::AlignTop;
+    case ResultsGrid::flexAlignRightCenter:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case ResultsGrid::flexAlignRightBottom:
+        return Qt::AlignRight | Qt::AlignBottom;
+    default:
+        return Qt::AlignLeading | Qt::AlignVCenter;
     }
 }
 
 [[noreturn]] void subscriptError(int row, int col)
 {
     throw VelaError(QStringLiteral("خانه (%1، %2) در جدول نتایج نیست.").arg(row).arg(col),
-                    ResultsGrid::ErrSubscript);
+        ResultsGrid::ErrSubscript);
 }
 
 } // namespace
@@ -57,10 +67,16 @@ QColor oleColor(quint32 ole)
 // Redraw off never shows a half-built state.
 class ResultsGridModel : public QAbstractTableModel {
 public:
-    explicit ResultsGridModel(ResultsGrid *grid) : QAbstractTableModel(grid), g(grid) {}
+    explicit ResultsGridModel(ResultsGrid *grid) : QAbstractTableModel(grid), g(grid) { }
 
-    int rowCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : m_rows; }
-    int columnCount(const QModelIndex &parent = {}) const override { return parent.isValid() ? 0 : m_cols; }
+    int rowCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : m_rows;
+    }
+    int columnCount(const QModelIndex &parent = {}) const override
+    {
+        return parent.isValid() ? 0 : m_cols;
+    }
 
     QVariant data(const QModelIndex &index, int role) const override
     {
@@ -70,8 +86,9 @@ public:
         case Qt::DisplayRole:
             return g->cellText(r, c);
         case Qt::TextAlignmentRole:
-            return int(qtAlignment(c < int(g->m_colAlignment.size()) ? g->m_colAlignment[size_t(c)]
-                                                                       : ResultsGrid::flexAlignGeneral));
+            return int(
+                qtAlignment(c < int(g->m_colAlignment.size()) ? g->m_colAlignment[size_t(c)]
+                                                              : ResultsGrid::flexAlignGeneral));
         case Qt::BackgroundRole: {
             const quint32 ole = g->cellBackColor(r, c);
             if (ole)
@@ -89,9 +106,11 @@ public:
     {
         if (role == Qt::TextAlignmentRole) {
             // Fixed cells are centred unless column 0 was given an alignment of its own.
-            const int a = g->m_colAlignment.empty() ? ResultsGrid::flexAlignGeneral : g->m_colAlignment[0];
-            return int(orientation == Qt::Vertical && a != ResultsGrid::flexAlignGeneral ? qtAlignment(a)
-                                                                                           : Qt::AlignCenter);
+            const int a
+                = g->m_colAlignment.empty() ? ResultsGrid::flexAlignGeneral : g->m_colAlignment[0];
+            return int(orientation == Qt::Vertical && a != ResultsGrid::flexAlignGeneral
+                    ? qtAlignment(a)
+                    : Qt::AlignCenter);
         }
         if (role != Qt::DisplayRole)
             return QVariant();
@@ -143,13 +162,12 @@ private:
 
 // ---------------------------------------------------------------- grid
 
-ResultsGrid::ResultsGrid(QWidget *parent)
-    : QTableView(parent), m_model(new ResultsGridModel(this))
+ResultsGrid::ResultsGrid(QWidget *parent) : QTableView(parent), m_model(new ResultsGridModel(this))
 {
-    m_table = std::make_shared<ResultTable>(QStringList{QString()});
+    m_table = std::make_shared<ResultTable>(QStringList {QString()});
     m_table->resizeRows(1);
-    m_row0 = QStringList{QString(), QString()};
-    m_grouped.assign(2, RowRange{});
+    m_row0 = QStringList {QString(), QString()};
+    m_grouped.assign(2, RowRange {});
     m_colWidth.assign(2, -1);
     m_colAlignment.assign(2, flexAlignGeneral);
     m_model->m_cellBrush = palette().brush(QPalette::Base);
@@ -446,14 +464,14 @@ void ResultsGrid::setCellBackColor(quint32 ole)
     const int r1 = qMin(m_row, m_rowSel), r2 = qMax(m_row, m_rowSel);
     const int c1 = qMin(m_col, m_colSel), c2 = qMax(m_col, m_colSel);
     if (r1 == r2 && c1 == c2)
-        m_cellColors.insert(cellKey(r1, c1), CellColor{ole, ++m_colorSeq});
+        m_cellColors.insert(cellKey(r1, c1), CellColor {ole, ++m_colorSeq});
     else
         FillAlternateRows(r1, r2, c1, c2, ole, ole);
     contentChanged();
 }
 
-void ResultsGrid::FillAlternateRows(int firstRow, int lastRow, int firstCol, int lastCol,
-                                    quint32 oddColor, quint32 evenColor)
+void ResultsGrid::FillAlternateRows(
+    int firstRow, int lastRow, int firstCol, int lastCol, quint32 oddColor, quint32 evenColor)
 {
     firstRow = qMax(0, firstRow);
     lastRow = qMin(lastRow, m_rows - 1);
@@ -465,7 +483,8 @@ void ResultsGrid::FillAlternateRows(int firstRow, int lastRow, int firstCol, int
     std::erase_if(m_colorRects, [&](const ColorRect &r) {
         return r.r1 >= firstRow && r.r2 <= lastRow && r.c1 >= firstCol && r.c2 <= lastCol;
     });
-    m_colorRects.push_back(ColorRect{firstRow, lastRow, firstCol, lastCol, oddColor, evenColor, ++m_colorSeq});
+    m_colorRects.push_back(
+        ColorRect {firstRow, lastRow, firstCol, lastCol, oddColor, evenColor, ++m_colorSeq});
     contentChanged();
 }
 
@@ -516,7 +535,7 @@ void ResultsGrid::GroupDigitsInColumn(int col, int firstRow, int lastRow)
         if (t == ResultTable::CellType::Integer || t == ResultTable::CellType::Real)
             m_table->setText(r - 1, tc, GroupDigits(m_table->text(r - 1, tc)));
     }
-    grouped = RowRange{firstRow, lastRow};
+    grouped = RowRange {firstRow, lastRow};
     for (int r = firstRow; r <= lastRow; ++r)
         if (m_table->type(r - 1, tc) == ResultTable::CellType::Text)
             m_table->setText(r - 1, tc, GroupDigits(m_table->text(r - 1, tc)));
@@ -568,10 +587,10 @@ void ResultsGrid::bindTable(std::shared_ptr<ResultTable> table)
     m_table = table ? std::move(table) : std::make_shared<ResultTable>();
     m_cols = m_table->columnCount() + 1;
     m_rows = m_table->rowCount() + 1;
-    m_row0 = QStringList{QString()} + m_table->columnNames();
+    m_row0 = QStringList {QString()} + m_table->columnNames();
     m_col0.clear();
-    m_numbered = RowRange{};
-    m_grouped.assign(size_t(m_cols), RowRange{});
+    m_numbered = RowRange {};
+    m_grouped.assign(size_t(m_cols), RowRange {});
     m_colWidth.assign(size_t(m_cols), -1);
     m_colAlignment.assign(size_t(m_cols), flexAlignGeneral);
     m_colorRects.clear();

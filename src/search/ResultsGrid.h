@@ -30,9 +30,15 @@ class ResultsGrid : public QTableView {
 public:
     // Alignment values of ColAlignment.
     enum Alignment {
-        flexAlignLeftTop = 0, flexAlignLeftCenter, flexAlignLeftBottom,
-        flexAlignCenterTop, flexAlignCenterCenter, flexAlignCenterBottom,
-        flexAlignRightTop, flexAlignRightCenter, flexAlignRightBottom,
+        flexAlignLeftTop = 0,
+        flexAlignLeftCenter,
+        flexAlignLeftBottom,
+        flexAlignCenterTop,
+        flexAlignCenterCenter,
+        flexAlignCenterBottom,
+        flexAlignRightTop,
+        flexAlignRightCenter,
+        flexAlignRightBottom,
         flexAlignGeneral
     };
     static constexpr int ErrSubscript = 381; // a row or column outside the grid
@@ -42,13 +48,13 @@ public:
 
     // ---- shape (a new grid has 2 rows, 2 columns, one fixed row and one fixed column)
     int Rows() const { return m_rows; }
-    void setRows(int rows);          // at least 1; new rows are empty, removed rows forgotten
+    void setRows(int rows); // at least 1; new rows are empty, removed rows forgotten
     int Cols() const { return m_cols; }
-    void setCols(int cols);          // at least 1
+    void setCols(int cols); // at least 1
     int FixedRows() const { return m_fixedRows; }
-    void setFixedRows(int n);        // 0 or 1, and less than Rows
+    void setFixedRows(int n); // 0 or 1, and less than Rows
     int FixedCols() const { return m_fixedCols; }
-    void setFixedCols(int n);        // 0 or 1, and less than Cols
+    void setFixedCols(int n); // 0 or 1, and less than Cols
 
     // ---- current cell and selection; setting Row or Col collapses the selection onto it
     int Row() const { return m_row; }
@@ -67,19 +73,19 @@ public:
     void AddItem(const QString &item);
 
     // ---- columns
-    int ColWidth(int col) const;            // twips
+    int ColWidth(int col) const; // twips
     void setColWidth(int col, int twips);
-    int ColAlignment(int col) const;        // Alignment
+    int ColAlignment(int col) const; // Alignment
     void setColAlignment(int col, int alignment);
 
     // ---- colours: 32-bit values with red in the lowest byte; 0 means the default colour
-    quint32 CellBackColor() const;          // of the current cell
+    quint32 CellBackColor() const; // of the current cell
     // Colours the selection (Row..RowSel, Col..ColSel).
     void setCellBackColor(quint32 ole);
     quint32 BackColorSel() const { return m_backColorSel; }
-    void setBackColorSel(quint32 ole);      // background of selected cells
+    void setBackColorSel(quint32 ole); // background of selected cells
     quint32 BackColorBkg() const { return m_backColorBkg; }
-    void setBackColorBkg(quint32 ole);      // the area around and behind the cells
+    void setBackColorBkg(quint32 ole); // the area around and behind the cells
 
     // ---- drawing: while off, changes are collected and shown at once when it is turned on
     bool Redraw() const { return m_redraw; }
@@ -97,8 +103,8 @@ public:
     // Column 0 of rows first..last shows the row number; nothing is stored per row.
     void NumberRows(int firstRow, int lastRow);
     // Rows first..last, columns firstCol..lastCol: odd rows oddColor, even rows evenColor.
-    void FillAlternateRows(int firstRow, int lastRow, int firstCol, int lastCol,
-                           quint32 oddColor, quint32 evenColor);
+    void FillAlternateRows(
+        int firstRow, int lastRow, int firstCol, int lastCol, quint32 oddColor, quint32 evenColor);
     // Column `col`, rows first..last: every cell reads as GroupDigits of its text from now on.
     // Numbers keep their stored value and are grouped when read; text cells are rewritten.
     void GroupDigitsInColumn(int col, int firstRow, int lastRow);
@@ -139,20 +145,23 @@ private:
 
     QString cellText(int row, int col) const; // no range check
     void checkCell(int row, int col) const;
-    static quint64 cellKey(int row, int col) { return (quint64(quint32(row)) << 32) | quint32(col); }
-    void structureChanged();  // rows, columns or fixed parts changed
-    void contentChanged();    // texts or colours changed
-    void applyView();         // publishes the shape and sizes to the view
+    static quint64 cellKey(int row, int col)
+    {
+        return (quint64(quint32(row)) << 32) | quint32(col);
+    }
+    void structureChanged(); // rows, columns or fixed parts changed
+    void contentChanged(); // texts or colours changed
+    void applyView(); // publishes the shape and sizes to the view
     void syncCurrentToView();
-    void clipToRows();        // forgets rules and texts beyond the last row
+    void clipToRows(); // forgets rules and texts beyond the last row
 
     ResultsGridModel *m_model;
     std::shared_ptr<ResultTable> m_table;
-    QStringList m_row0;                  // row 0, one text per column
-    QHash<int, QString> m_col0;          // column 0 texts set one by one, by row
-    RowRange m_numbered;                 // column 0 rows that show their number
-    std::vector<RowRange> m_grouped;     // per grid column: rows read with digit grouping
-    std::vector<int> m_colWidth;         // twips; -1 default
+    QStringList m_row0; // row 0, one text per column
+    QHash<int, QString> m_col0; // column 0 texts set one by one, by row
+    RowRange m_numbered; // column 0 rows that show their number
+    std::vector<RowRange> m_grouped; // per grid column: rows read with digit grouping
+    std::vector<int> m_colWidth; // twips; -1 default
     std::vector<int> m_colAlignment;
     std::vector<ColorRect> m_colorRects;
     QHash<quint64, CellColor> m_cellColors;

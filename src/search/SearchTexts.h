@@ -8,14 +8,14 @@ namespace vela::SearchTexts {
 
 struct FilterText {
     const char *control; // objectName of the filter control
-    const char *column;  // its column in tblAssetEstablishment
-    QString caption;     // its label
+    const char *column; // its column in tblAssetEstablishment
+    QString caption; // its label
 };
 
 struct Fragment {
     const char *control;
     QString before; // text before the value
-    QString after;  // text after the value (empty for numbers)
+    QString after; // text after the value (empty for numbers)
 };
 
 struct ButtonText {
@@ -83,17 +83,24 @@ inline const QString ResultHeaders[28] = {
     QStringLiteral("شرح"),
 };
 inline const QString StatementPieces[12] = {
-    QStringLiteral("select ID as 'شماره رايانه اي',CreatorID as 'ايجاد کننده',LabelNo as 'شماره پلاک',OldLabelNo as 'شماره پلاک قديم' "),
-    QStringLiteral(",Code as 'کد کالا',Name as 'عنوان دارايي',UtilizationDate as 'تاريخ بهره برداري',FarsiUtilizationDate as 'تاريخ بهره برداري'"),
-    QStringLiteral(",CreateDate as 'تاريخ ايجاد',FarsiCreateDate as 'تاريخ ايجاد',TypeID as 'نوع',Cost as 'قيمت تمام شده',AccumulatedCost as 'استهلاک انباشته'"),
-    QStringLiteral(",AbortCost as 'ارزش اسقاط',OfficeMaxCost as 'سقف ارزش دفتري',StatusTypeID as 'وضعيت دارايي',DocumentNo as 'شماره سند'"),
-    QStringLiteral(",DocumentDate as 'تاريخ سند',FarsiDocumentDate as 'تاريخ سند',ReevaluationDate as 'تاريخ تجديد ارزيابي',FarsiReevaluationDate as 'تاريخ تجديد ارزيابي'"),
+    QStringLiteral(
+        "select ID as 'شماره رايانه اي',CreatorID as 'ايجاد کننده',LabelNo as 'شماره پلاک',OldLabelNo as 'شماره پلاک قديم' "),
+    QStringLiteral(
+        ",Code as 'کد کالا',Name as 'عنوان دارايي',UtilizationDate as 'تاريخ بهره برداري',FarsiUtilizationDate as 'تاريخ بهره برداري'"),
+    QStringLiteral(
+        ",CreateDate as 'تاريخ ايجاد',FarsiCreateDate as 'تاريخ ايجاد',TypeID as 'نوع',Cost as 'قيمت تمام شده',AccumulatedCost as 'استهلاک انباشته'"),
+    QStringLiteral(
+        ",AbortCost as 'ارزش اسقاط',OfficeMaxCost as 'سقف ارزش دفتري',StatusTypeID as 'وضعيت دارايي',DocumentNo as 'شماره سند'"),
+    QStringLiteral(
+        ",DocumentDate as 'تاريخ سند',FarsiDocumentDate as 'تاريخ سند',ReevaluationDate as 'تاريخ تجديد ارزيابي',FarsiReevaluationDate as 'تاريخ تجديد ارزيابي'"),
     QStringLiteral(",(Select x.Name from vwAssetGroupMajor x Where x.ID=GroupID) as 'گروه اموال'"),
-    QStringLiteral(",(Select x.Name from vwOrvoInternalLocationMajor x Where x.ID=LocationID) as 'محل استقرار'"),
+    QStringLiteral(
+        ",(Select x.Name from vwOrvoInternalLocationMajor x Where x.ID=LocationID) as 'محل استقرار'"),
     QStringLiteral(",OrganizationLocation as 'واحد سازماني'"),
     QStringLiteral(",(Select x.Name from vwEmployeeMajor x Where x.ID=AccountableID) as 'جمعدار'"),
     QStringLiteral(",(Select x.Name from vwEmployeeMajor x Where x.ID=ResponsibleID) as 'مسوول'"),
-    QStringLiteral(",(Select x.Name from vwAccountCostCenterMajor x Where x.ID=CostCenterID) as 'مرکز هزينه',Description as 'شرح'"),
+    QStringLiteral(
+        ",(Select x.Name from vwAccountCostCenterMajor x Where x.ID=CostCenterID) as 'مرکز هزينه',Description as 'شرح'"),
     QStringLiteral(" from tblAssetEstablishment  Where "),
 };
 // condition fragments in the order they are appended: control, before, after
@@ -104,7 +111,8 @@ inline const Fragment Fragments[] = {
     {"txtLabelNo", QStringLiteral(" and LabelNo like '%"), QStringLiteral("%'")},
     {"txtName", QStringLiteral(" and Name like '%"), QStringLiteral("%'")},
     {"txtOldLabelNo", QStringLiteral(" and OldLabelNo like '%"), QStringLiteral("%'")},
-    {"txtOrganizationLocation", QStringLiteral(" and OrganizationLocation like '%"), QStringLiteral("%'")},
+    {"txtOrganizationLocation", QStringLiteral(" and OrganizationLocation like '%"),
+        QStringLiteral("%'")},
     {"sltAccountable", QStringLiteral(" and AccountableID = "), QString()},
     {"sltCostCenter", QStringLiteral(" and CostCenterID = "), QString()},
     {"sltBranch", QStringLiteral(" and BranchID = "), QString()},
@@ -136,13 +144,18 @@ inline const ButtonText ButtonTexts[] = {
 // selectors in load order: name, major view, minor view
 inline const SelectorViews SelectorViewTexts[] = {
     {"sltCreator", QStringLiteral("vwUserMajor"), QStringLiteral("vwUserMinor")},
-    {"sltType", QStringLiteral("vwAssetEstablishmentTypeMajor"), QStringLiteral("vwAssetEstablishmentTypeMinor")},
-    {"sltStatusType", QStringLiteral("vwAssetStatusTypeMajor"), QStringLiteral("vwAssetStatusTypeMinor")},
+    {"sltType", QStringLiteral("vwAssetEstablishmentTypeMajor"),
+        QStringLiteral("vwAssetEstablishmentTypeMinor")},
+    {"sltStatusType", QStringLiteral("vwAssetStatusTypeMajor"),
+        QStringLiteral("vwAssetStatusTypeMinor")},
     {"sltGroup", QStringLiteral("vwAssetGroupMajor"), QStringLiteral("vwAssetGroupMinor")},
-    {"sltLocation", QStringLiteral("vwOrvoInternalLocationMajor"), QStringLiteral("vwOrvoInternalLocationMinor")},
-    {"sltAccountable", QStringLiteral("vwAssetAccountableMajor"), QStringLiteral("vwAssetAccountableMinor")},
+    {"sltLocation", QStringLiteral("vwOrvoInternalLocationMajor"),
+        QStringLiteral("vwOrvoInternalLocationMinor")},
+    {"sltAccountable", QStringLiteral("vwAssetAccountableMajor"),
+        QStringLiteral("vwAssetAccountableMinor")},
     {"sltResponsible", QStringLiteral("vwEmployeeMajor"), QStringLiteral("vwEmployeeMajor")},
-    {"sltCostCenter", QStringLiteral("vwAccountCostCenterMajor"), QStringLiteral("vwAccountCostCenterMinor")},
+    {"sltCostCenter", QStringLiteral("vwAccountCostCenterMajor"),
+        QStringLiteral("vwAccountCostCenterMinor")},
     {"sltBranch", QStringLiteral("vwAccountBranchMajor"), QStringLiteral("vwAccountBranchMinor")},
 };
 inline const QString ErrorTitle = QStringLiteral("خطا");

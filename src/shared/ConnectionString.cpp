@@ -25,9 +25,11 @@ ConnectionString ConnectionString::parse(const QString &text)
             ++i;
         const QString key = text.mid(keyStart, i - keyStart).trimmed();
         if (i >= n || text[i] != QLatin1Char('='))
-            throw VelaError(QStringLiteral("رشته اتصال نادرست است: «%1» مقدار ندارد.").arg(key), ErrConnection);
+            throw VelaError(
+                QStringLiteral("رشته اتصال نادرست است: «%1» مقدار ندارد.").arg(key), ErrConnection);
         if (key.isEmpty())
-            throw VelaError(QStringLiteral("رشته اتصال نادرست است: نام کلید خالی است."), ErrConnection);
+            throw VelaError(
+                QStringLiteral("رشته اتصال نادرست است: نام کلید خالی است."), ErrConnection);
         ++i; // '='
         skipBlanks();
         QString value;
@@ -48,10 +50,16 @@ ConnectionString ConnectionString::parse(const QString &text)
                 value += text[i++];
             }
             if (!closed)
-                throw VelaError(QStringLiteral("رشته اتصال نادرست است: نقل قول مقدار «%1» بسته نشده است.").arg(key), ErrConnection);
+                throw VelaError(
+                    QStringLiteral("رشته اتصال نادرست است: نقل قول مقدار «%1» بسته نشده است.")
+                        .arg(key),
+                    ErrConnection);
             skipBlanks();
             if (i < n && text[i] != QLatin1Char(';'))
-                throw VelaError(QStringLiteral("رشته اتصال نادرست است: پس از مقدار «%1» نویسه اضافه آمده است.").arg(key), ErrConnection);
+                throw VelaError(
+                    QStringLiteral("رشته اتصال نادرست است: پس از مقدار «%1» نویسه اضافه آمده است.")
+                        .arg(key),
+                    ErrConnection);
         } else {
             const int valueStart = i;
             while (i < n && text[i] != QLatin1Char(';'))

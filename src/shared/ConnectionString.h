@@ -14,7 +14,9 @@ public:
 
     bool contains(const QString &key) const { return m_values.contains(key.toLower()); }
     QString value(const QString &key, const QString &defaultValue = {}) const
-    { return m_values.value(key.toLower(), defaultValue); }
+    {
+        return m_values.value(key.toLower(), defaultValue);
+    }
     QString provider() const { return value(QStringLiteral("Provider")); }
     const QMap<QString, QString> &values() const { return m_values; }
 

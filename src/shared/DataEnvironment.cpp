@@ -181,23 +181,24 @@ static QString traceText(const QString &s)
 
 qint32 DataEnvironment::spOrvoHasPermission(qint32 userId, qint32 formPermissionId)
 {
-    SqlTrace::write(QStringLiteral("CALL spOrvoHasPermission(%1, %2)").arg(userId).arg(formPermissionId));
+    SqlTrace::write(
+        QStringLiteral("CALL spOrvoHasPermission(%1, %2)").arg(userId).arg(formPermissionId));
     return m_cn.backend().hasPermission(userId, formPermissionId);
 }
 
-qint32 DataEnvironment::spOrvoInsertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
-                                               const QString &description, qint32 userId,
-                                               const QDateTime &eventDate, const QString &farsiEventDate,
-                                               qint32 eventTime)
+qint32 DataEnvironment::spOrvoInsertFormAction(qint32 eventId, const QString &formCode,
+    qint32 formTypeId, const QString &description, qint32 userId, const QDateTime &eventDate,
+    const QString &farsiEventDate, qint32 eventTime)
 {
     // Concatenated, not arg()-chained: a text holding "%1" must reach the trace unchanged.
-    const QStringList args{QString::number(eventId), traceText(formCode), QString::number(formTypeId),
-                           traceText(description), QString::number(userId),
-                           traceText(eventDate.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
-                           traceText(farsiEventDate), QString::number(eventTime)};
-    SqlTrace::write(QStringLiteral("CALL spOrvoInsertFormAction(") + args.join(QStringLiteral(", ")) + QLatin1Char(')'));
-    return m_cn.backend().insertFormAction(eventId, formCode, formTypeId, description, userId, eventDate,
-                                           farsiEventDate, eventTime);
+    const QStringList args {QString::number(eventId), traceText(formCode),
+        QString::number(formTypeId), traceText(description), QString::number(userId),
+        traceText(eventDate.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))),
+        traceText(farsiEventDate), QString::number(eventTime)};
+    SqlTrace::write(QStringLiteral("CALL spOrvoInsertFormAction(") + args.join(QStringLiteral(", "))
+        + QLatin1Char(')'));
+    return m_cn.backend().insertFormAction(
+        eventId, formCode, formTypeId, description, userId, eventDate, farsiEventDate, eventTime);
 }
 
 } // namespace vela

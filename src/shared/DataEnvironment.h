@@ -2,8 +2,8 @@
 // The data environment DtEn: one connection (cn) and named recordsets that are reused for any
 // statement text. Statements are T-SQL text as the forms build them; the backend behind the
 // connection adapts them to its engine in one place.
-#include "ResultTable.h"
 #include "ConnectionString.h"
+#include "ResultTable.h"
 #include <QDateTime>
 #include <QString>
 #include <map>
@@ -22,9 +22,9 @@ public:
     virtual void execute(const QString &tsql, ResultTable &out) = 0;
     virtual qint32 hasPermission(qint32 userId, qint32 formPermissionId) = 0;
     virtual qint32 insertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
-                                    const QString &description, qint32 userId,
-                                    const QDateTime &eventDate, const QString &farsiEventDate,
-                                    qint32 eventTime) = 0;
+        const QString &description, qint32 userId, const QDateTime &eventDate,
+        const QString &farsiEventDate, qint32 eventTime)
+        = 0;
     // The engine's raw handle where one exists (sqlite3* for SQLite), for fast paths.
     virtual void *nativeHandle() { return nullptr; }
 
@@ -40,7 +40,7 @@ public:
     void setConnectionString(const QString &text);
     const QString &connectionString() const { return m_text; }
     bool isOpen() const { return bool(m_backend); }
-    void open();  // throws VelaError
+    void open(); // throws VelaError
     void close();
     Backend &backend(); // opens when needed
 
@@ -54,9 +54,12 @@ class DataEnvironment;
 // A reusable carrier of one statement's rows. Its row count is known as soon as it is open.
 class Recordset {
 public:
-    enum State { adStateClosed = 0, adStateOpen = 1 };
+    enum State {
+        adStateClosed = 0,
+        adStateOpen = 1
+    };
 
-    Recordset(DataEnvironment *env, QString name) : m_env(env), m_name(std::move(name)) {}
+    Recordset(DataEnvironment *env, QString name) : m_env(env), m_name(std::move(name)) { }
     const QString &name() const { return m_name; }
 
     int State() const { return m_open ? adStateOpen : adStateClosed; }
@@ -104,7 +107,10 @@ public:
     Recordset &rssqlReportTemplates() { return recordset(QStringLiteral("rssqlReportTemplates")); }
     Recordset &rssqlCash() { return recordset(QStringLiteral("rssqlCash")); }
     Recordset &rssqlBufferQuery() { return recordset(QStringLiteral("rssqlBufferQuery")); }
-    Recordset &rsspGoodTracePropertyDepInsert() { return recordset(QStringLiteral("rsspGoodTracePropertyDepInsert")); }
+    Recordset &rsspGoodTracePropertyDepInsert()
+    {
+        return recordset(QStringLiteral("rsspGoodTracePropertyDepInsert"));
+    }
 
     // Runs one statement on cn (traced as built) and fills `out`.
     void execute(const QString &sql, ResultTable &out);
@@ -121,9 +127,8 @@ public:
     // The suite's two stored procedures; each call is traced as "CALL name(arg, ...)".
     qint32 spOrvoHasPermission(qint32 userId, qint32 formPermissionId);
     qint32 spOrvoInsertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
-                                  const QString &description, qint32 userId,
-                                  const QDateTime &eventDate, const QString &farsiEventDate,
-                                  qint32 eventTime);
+        const QString &description, qint32 userId, const QDateTime &eventDate,
+        const QString &farsiEventDate, qint32 eventTime);
 
 private:
     Connection m_cn;
@@ -158,6 +163,6 @@ private:
 namespace SqlTrace {
 void write(const QString &statement);
 bool enabled();
-}
+} // namespace SqlTrace
 
 } // namespace vela

@@ -36,8 +36,8 @@ std::optional<Money> Money::parse(const QString &input)
     unsigned __int128 whole = 0;
     int fracDigits = 0;
     unsigned __int128 frac = 0; // first four decimals
-    int roundDigit = -1;        // the fifth decimal
-    bool stickyAfter = false;   // any nonzero digit after the fifth
+    int roundDigit = -1; // the fifth decimal
+    bool stickyAfter = false; // any nonzero digit after the fifth
     bool sawDigit = false, sawPoint = false;
     for (; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -74,8 +74,9 @@ std::optional<Money> Money::parse(const QString &input)
     // Round half to even on the fifth decimal.
     if (roundDigit > 5 || (roundDigit == 5 && (stickyAfter || (raw & 1))))
         ++raw;
-    const unsigned __int128 limit = negative ? (unsigned __int128)std::numeric_limits<qint64>::max() + 1
-                                             : (unsigned __int128)std::numeric_limits<qint64>::max();
+    const unsigned __int128 limit = negative
+        ? (unsigned __int128)std::numeric_limits<qint64>::max() + 1
+        : (unsigned __int128)std::numeric_limits<qint64>::max();
     if (raw > limit)
         return std::nullopt;
     Money m;
@@ -86,7 +87,8 @@ std::optional<Money> Money::parse(const QString &input)
 Money Money::fromDouble(double value)
 {
     const double scaled = std::nearbyint(value * double(Scale));
-    if (!std::isfinite(scaled) || scaled >= 9223372036854775807.0 || scaled < -9223372036854775808.0)
+    if (!std::isfinite(scaled) || scaled >= 9223372036854775807.0
+        || scaled < -9223372036854775808.0)
         throwOverflow();
     return fromRaw(qint64(scaled));
 }
@@ -99,7 +101,8 @@ void Money::throwOverflow()
 QString Money::scaledText(__int128 raw)
 {
     const bool negative = raw < 0;
-    unsigned __int128 mag = negative ? -static_cast<unsigned __int128>(raw) : static_cast<unsigned __int128>(raw);
+    unsigned __int128 mag
+        = negative ? -static_cast<unsigned __int128>(raw) : static_cast<unsigned __int128>(raw);
     const unsigned frac = unsigned(mag % Scale);
     mag /= Scale;
     QString s;

@@ -13,7 +13,12 @@ public:
     static constexpr qint64 Scale = 10000;
 
     constexpr Money() = default;
-    static constexpr Money fromRaw(qint64 raw) { Money m; m.m_raw = raw; return m; }
+    static constexpr Money fromRaw(qint64 raw)
+    {
+        Money m;
+        m.m_raw = raw;
+        return m;
+    }
 
     // Reads a plain decimal ("-1234.5", "12", ".5"); ASCII, Persian and Arabic-Indic digits,
     // "." or the Persian decimal separator. More than four decimals round half to even.

@@ -11,14 +11,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <sys/mman.h>
 #include <type_traits>
 #include <utility>
-#include <sys/mman.h>
 
 namespace vela {
 
-template <typename T>
-class PodBuffer {
+template<typename T> class PodBuffer {
     static_assert(std::is_trivially_copyable_v<T>, "PodBuffer holds plain values only");
 
 public:
@@ -64,8 +63,8 @@ public:
     const T *begin() const { return m_data; }
     const T *end() const { return m_data + m_size; }
 
-    // Values may be taken from the buffer itself (buf.push_back(buf[0]), buf.append(buf.data(), n)):
-    // they are copied or found again before a growth moves or frees the old memory.
+    // Values may be taken from the buffer itself (buf.push_back(buf[0]), buf.append(buf.data(),
+    // n)): they are copied or found again before a growth moves or frees the old memory.
     void push_back(const T &v)
     {
         const T copy = v;
@@ -80,13 +79,15 @@ public:
         if (n > MaxCount - m_size)
             throw std::bad_alloc();
         if (m_size + n > m_cap) {
-            const auto at = reinterpret_cast<std::uintptr_t>(p), base = reinterpret_cast<std::uintptr_t>(m_data);
+            const auto at = reinterpret_cast<std::uintptr_t>(p),
+                       base = reinterpret_cast<std::uintptr_t>(m_data);
             const bool own = m_data && at >= base && at < base + m_size * sizeof(T);
             grow(m_size + n);
             if (own)
                 p = m_data + (at - base) / sizeof(T);
         }
-        std::memmove(static_cast<void *>(m_data + m_size), static_cast<const void *>(p), n * sizeof(T));
+        std::memmove(
+            static_cast<void *>(m_data + m_size), static_cast<const void *>(p), n * sizeof(T));
         m_size += n;
     }
     void reserve(size_t n)
@@ -109,7 +110,7 @@ public:
         resize(n, fill);
     }
     void clear() { m_size = 0; } // keeps the memory
-    void reset()                 // gives the memory back
+    void reset() // gives the memory back
     {
         if (m_mappedBytes)
             munmap(m_data, m_mappedBytes);
@@ -128,7 +129,9 @@ private:
     {
         if (need > MaxCount)
             throw std::bad_alloc();
-        size_t cap = exact ? need : std::min(MaxCount, std::max(need, m_cap ? m_cap + m_cap / 2 : size_t(16)));
+        size_t cap = exact
+            ? need
+            : std::min(MaxCount, std::max(need, m_cap ? m_cap + m_cap / 2 : size_t(16)));
         size_t bytes = cap * sizeof(T);
         if (bytes < LargeBytes) {
             void *p = std::realloc(m_data, bytes);

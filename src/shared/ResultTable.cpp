@@ -162,7 +162,8 @@ QString ResultTable::text(int row, int col) const
     const Column &c = m_columns[col];
     const uint32_t word = c.cells[row];
     if (isInline(word))
-        return (word & KindMask) == KindInteger ? QString::number(word & PayloadMask) : inlineTextOf(word);
+        return (word & KindMask) == KindInteger ? QString::number(word & PayloadMask)
+                                                : inlineTextOf(word);
     CellType t;
     const char *p;
     int len;
@@ -195,7 +196,8 @@ QVariant ResultTable::value(int row, int col) const
     const Column &c = m_columns[col];
     const uint32_t word = c.cells[row];
     if (isInline(word))
-        return (word & KindMask) == KindInteger ? QVariant(qint64(word & PayloadMask)) : QVariant(inlineTextOf(word));
+        return (word & KindMask) == KindInteger ? QVariant(qint64(word & PayloadMask))
+                                                : QVariant(inlineTextOf(word));
     CellType t;
     const char *p;
     int len;
@@ -275,7 +277,7 @@ void ResultTable::stageWord(uint32_t word)
 {
     if (m_cursor >= columnCount())
         return; // extra cells are ignored
-    m_stage.push_back(StagedCell{CellType::Null, -1, 0, word});
+    m_stage.push_back(StagedCell {CellType::Null, -1, 0, word});
     ++m_cursor;
 }
 
@@ -285,7 +287,7 @@ void ResultTable::stage(CellType t, const char *payload, int bytes)
         return;
     const size_t pos = m_stageBytes.size();
     m_stageBytes.insert(m_stageBytes.end(), payload, payload + bytes);
-    m_stage.push_back(StagedCell{t, bytes, uint32_t(pos), 0});
+    m_stage.push_back(StagedCell {t, bytes, uint32_t(pos), 0});
     ++m_cursor;
 }
 
@@ -302,7 +304,8 @@ void ResultTable::flushStaged()
             Column &col = m_columns[size_t(c)];
             for (int r = 0; r < rows; ++r) {
                 const StagedCell &s = m_stage[size_t(r) * size_t(cols) + size_t(c)];
-                col.cells.push_back(s.len < 0 ? s.word : store(col, s.type, m_stageBytes.data() + s.pos, s.len));
+                col.cells.push_back(
+                    s.len < 0 ? s.word : store(col, s.type, m_stageBytes.data() + s.pos, s.len));
             }
         }
     } catch (...) {
@@ -358,7 +361,7 @@ uint32_t ResultTable::store(Column &c, CellType t, const char *payload, int byte
         return storeRaw(c, t, payload, bytes);
 
     if (c.dedup.empty())
-        c.dedup.assign(1024, DedupSlot{NullCell, 0});
+        c.dedup.assign(1024, DedupSlot {NullCell, 0});
     const uint32_t h = hashBytes(quint8(t), payload, bytes);
     size_t mask = c.dedup.size() - 1;
     size_t i = h & mask;
@@ -374,7 +377,7 @@ uint32_t ResultTable::store(Column &c, CellType t, const char *payload, int byte
         i = (i + 1) & mask;
     }
     const uint32_t off = storeRaw(c, t, payload, bytes);
-    c.dedup[i] = DedupSlot{off, h};
+    c.dedup[i] = DedupSlot {off, h};
     ++c.dedupCount;
     // A column whose values hardly repeat is not worth indexing: stop and free the index.
     if (c.dedupCount >= DedupGiveUpDistinct && c.dedupCount * 2 > c.cells.size()) {
@@ -384,7 +387,7 @@ uint32_t ResultTable::store(Column &c, CellType t, const char *payload, int byte
     }
     if (c.dedupCount * 2 > c.dedup.size()) {
         PodBuffer<DedupSlot> bigger;
-        bigger.assign(c.dedup.size() * 2, DedupSlot{NullCell, 0});
+        bigger.assign(c.dedup.size() * 2, DedupSlot {NullCell, 0});
         mask = bigger.size() - 1;
         for (const DedupSlot &slot : c.dedup) {
             if (slot.offset == NullCell)
@@ -500,7 +503,8 @@ void ResultTable::setText(int row, int col, const QString &s)
     const QByteArray u = s.toUtf8();
     uint32_t word;
     c.cells[row] = inlineText(u.constData(), int(u.size()), word)
-        ? word : store(c, CellType::Text, u.constData(), int(u.size()));
+        ? word
+        : store(c, CellType::Text, u.constData(), int(u.size()));
 }
 
 void ResultTable::insertColumn(int col, const QString &name)
@@ -545,7 +549,7 @@ size_t ResultTable::memoryUsage() const
     size_t total = 0;
     for (const Column &c : m_columns)
         total += c.cells.capacity() * sizeof(uint32_t) + c.arena.capacity()
-               + c.dedup.capacity() * sizeof(DedupSlot);
+            + c.dedup.capacity() * sizeof(DedupSlot);
     return total;
 }
 

@@ -17,14 +17,20 @@ namespace vela {
 
 class ResultTable {
 public:
-    enum class CellType : quint8 { Null = 0, Integer = 1, Real = 2, Text = 3, Blob = 4 };
+    enum class CellType : quint8 {
+        Null = 0,
+        Integer = 1,
+        Real = 2,
+        Text = 3,
+        Blob = 4
+    };
 
     ResultTable() = default;
     explicit ResultTable(const QStringList &columnNames) { setColumns(columnNames); }
 
     // ---- shape
     void setColumns(const QStringList &names); // drops all rows
-    void clear();                              // drops rows and columns
+    void clear(); // drops rows and columns
     int rowCount() const { return m_rows; } // staged rows included
     int columnCount() const { return int(m_columns.size()); }
     const QStringList &columnNames() const { return m_names; }
@@ -73,7 +79,7 @@ private:
         // (an integer 0 <= v < InlineLimit, or a date text "dddd-dd-dd" / "dddd/dd/dd" whose
         // eight digits make v); else the offset of the value in the arena.
         PodBuffer<uint32_t> cells;
-        PodBuffer<char> arena;         // [type][payload]; text/blob payload: varint length + bytes
+        PodBuffer<char> arena; // [type][payload]; text/blob payload: varint length + bytes
         // While a column repeats values, identical entries are shared through this index (open
         // addressing; the hash kept beside each offset spares a look into the arena on most
         // misses); it is dropped once a column proves unique.
@@ -85,7 +91,7 @@ private:
     static constexpr uint32_t InlineFlag = 0x80000000u;
     static constexpr uint32_t KindMask = 0x60000000u;
     static constexpr uint32_t KindInteger = 0x00000000u;
-    static constexpr uint32_t KindDashDate = 0x20000000u;  // yyyy-MM-dd, the calendar dates
+    static constexpr uint32_t KindDashDate = 0x20000000u; // yyyy-MM-dd, the calendar dates
     static constexpr uint32_t KindSlashDate = 0x40000000u; // yyyy/MM/dd, their Persian twins
     static constexpr uint32_t PayloadMask = 0x1FFFFFFFu;
     static constexpr qint64 InlineLimit = 0x20000000; // kind 3 is unused, so no word is NullCell
@@ -103,7 +109,7 @@ private:
     // its values are stored; row by row, 28 columns' indexes would keep pushing each other out.
     struct StagedCell {
         CellType type;
-        int32_t len;  // -1: `word` holds the cell (NULL or an inline integer)
+        int32_t len; // -1: `word` holds the cell (NULL or an inline integer)
         uint32_t pos; // payload in m_stageBytes
         uint32_t word;
     };

@@ -3,9 +3,9 @@
 #include "VelaError.h"
 #include <QDateTime>
 #include <QFileInfo>
-#include <sqlite3.h>
 #include <cstring>
 #include <memory>
+#include <sqlite3.h>
 
 namespace vela {
 
@@ -41,7 +41,8 @@ unsigned fold(unsigned c)
 
 void fnGetdate(sqlite3_context *ctx, int, sqlite3_value **)
 {
-    const QByteArray now = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    const QByteArray now
+        = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
     sqlite3_result_text(ctx, now.constData(), int(now.size()), SQLITE_TRANSIENT);
 }
 
@@ -70,8 +71,11 @@ void fnLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
             escape = nextCodePoint(q);
         }
     }
-    sqlite3_result_int(ctx, persianLikeMatch(reinterpret_cast<const char *>(pattern),
-                                             reinterpret_cast<const char *>(text), escape) ? 1 : 0);
+    sqlite3_result_int(ctx,
+        persianLikeMatch(
+            reinterpret_cast<const char *>(pattern), reinterpret_cast<const char *>(text), escape)
+            ? 1
+            : 0);
 }
 
 QString sqliteMessage(sqlite3 *db)
@@ -123,26 +127,34 @@ bool persianLikeMatch(const char *patternUtf8, const char *textUtf8, unsigned es
 void SqliteBackend::registerFunctions(sqlite3 *db)
 {
     sqlite3_create_function(db, "getdate", 0, SQLITE_UTF8, nullptr, fnGetdate, nullptr, nullptr);
-    sqlite3_create_function(db, "scope_identity", 0, SQLITE_UTF8, nullptr, fnScopeIdentity, nullptr, nullptr);
-    sqlite3_create_function(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLike, nullptr, nullptr);
-    sqlite3_create_function(db, "like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLike, nullptr, nullptr);
+    sqlite3_create_function(
+        db, "scope_identity", 0, SQLITE_UTF8, nullptr, fnScopeIdentity, nullptr, nullptr);
+    sqlite3_create_function(
+        db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLike, nullptr, nullptr);
+    sqlite3_create_function(
+        db, "like", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fnLike, nullptr, nullptr);
 }
 
 SqliteBackend::SqliteBackend(const QString &path) : m_path(path)
 {
     if (path.trimmed().isEmpty())
-        throw VelaError(QStringLiteral("مسیر پایگاه داده (Data Source) در رشته اتصال مشخص نشده است."), ErrConnection);
+        throw VelaError(
+            QStringLiteral("مسیر پایگاه داده (Data Source) در رشته اتصال مشخص نشده است."),
+            ErrConnection);
     // A file path inside Persian text keeps its own left-to-right order between the marks.
     const QString shownPath = QChar(0x200E) + path + QChar(0x200E);
     const QFileInfo fi(path);
     if (!fi.exists() || !fi.isFile())
         throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد.").arg(shownPath), ErrConnection);
     const QByteArray file = path.toUtf8();
-    if (sqlite3_open_v2(file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(
+            file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr)
+        != SQLITE_OK) {
         const QString msg = m_db ? sqliteMessage(m_db) : QString();
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw VelaError(QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(shownPath, msg), ErrConnection);
+        throw VelaError(
+            QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(shownPath, msg), ErrConnection);
     }
     sqlite3_busy_timeout(m_db, 5000);
     sqlite3_extended_result_codes(m_db, 1);
@@ -153,15 +165,18 @@ SqliteBackend::SqliteBackend(const QString &path) : m_path(path)
         sqlite3_free(err);
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw VelaError(QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(shownPath, msg), ErrConnection);
+        throw VelaError(
+            QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(shownPath, msg), ErrConnection);
     }
     // A file that is not a database is only noticed on the first read: check it now.
-    if (sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err) != SQLITE_OK) {
+    if (sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err)
+        != SQLITE_OK) {
         const QString msg = QString::fromUtf8(err ? err : "");
         sqlite3_free(err);
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw VelaError(QStringLiteral("پایگاه داده «%1» خوانا نیست: %2").arg(shownPath, msg), ErrConnection);
+        throw VelaError(
+            QStringLiteral("پایگاه داده «%1» خوانا نیست: %2").arg(shownPath, msg), ErrConnection);
     }
 }
 
@@ -249,7 +264,8 @@ qint32 SqliteBackend::hasPermission(qint32 userId, qint32 formPermissionId)
 {
     // The suite grants roles per user in tblOrvoUserPermission; a grant row means permitted.
     sqlite3_stmt *stmt = nullptr;
-    const char *sql = "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=?1 AND FormPermissionID=?2";
+    const char *sql
+        = "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=?1 AND FormPermissionID=?2";
     if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
         fail(QStringLiteral("spOrvoHasPermission"));
     sqlite3_bind_int(stmt, 1, userId);
@@ -265,12 +281,13 @@ qint32 SqliteBackend::hasPermission(qint32 userId, qint32 formPermissionId)
 }
 
 qint32 SqliteBackend::insertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
-                                       const QString &description, qint32 userId, const QDateTime &eventDate,
-                                       const QString &farsiEventDate, qint32 eventTime)
+    const QString &description, qint32 userId, const QDateTime &eventDate,
+    const QString &farsiEventDate, qint32 eventTime)
 {
     sqlite3_stmt *stmt = nullptr;
-    const char *sql = "INSERT INTO tblOrvoFormAction(EventID, FormCode, FormTypeID, Description, UserID, "
-                      "EventDate, FarsiEventDate, EventTime) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
+    const char *sql
+        = "INSERT INTO tblOrvoFormAction(EventID, FormCode, FormTypeID, Description, UserID, "
+          "EventDate, FarsiEventDate, EventTime) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
     if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
         fail(QStringLiteral("spOrvoInsertFormAction"));
     // Parameters are declared with these widths in the suite; longer texts are cut as the
@@ -306,13 +323,17 @@ std::unique_ptr<Backend> Backend::create(const ConnectionString &cs)
 {
     const QString provider = cs.provider().trimmed();
     if (provider.isEmpty())
-        throw VelaError(QStringLiteral("رشته اتصال نوع پایگاه داده (Provider) را مشخص نکرده است."), ErrConnection);
+        throw VelaError(QStringLiteral("رشته اتصال نوع پایگاه داده (Provider) را مشخص نکرده است."),
+            ErrConnection);
     if (provider.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0)
         return std::make_unique<SqliteBackend>(cs.value(QStringLiteral("Data Source")));
     if (provider.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0
         || provider.startsWith(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive))
-        throw VelaError(QStringLiteral("اتصال از نوع «%1» در این نسخه پشتیبانی نمی شود.").arg(provider), ErrConnection);
-    throw VelaError(QStringLiteral("نوع پایگاه داده «%1» شناخته نیست.").arg(provider), ErrConnection);
+        throw VelaError(
+            QStringLiteral("اتصال از نوع «%1» در این نسخه پشتیبانی نمی شود.").arg(provider),
+            ErrConnection);
+    throw VelaError(
+        QStringLiteral("نوع پایگاه داده «%1» شناخته نیست.").arg(provider), ErrConnection);
 }
 
 } // namespace vela

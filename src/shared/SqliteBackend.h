@@ -18,8 +18,8 @@ public:
     void execute(const QString &tsql, ResultTable &out) override;
     qint32 hasPermission(qint32 userId, qint32 formPermissionId) override;
     qint32 insertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
-                            const QString &description, qint32 userId, const QDateTime &eventDate,
-                            const QString &farsiEventDate, qint32 eventTime) override;
+        const QString &description, qint32 userId, const QDateTime &eventDate,
+        const QString &farsiEventDate, qint32 eventTime) override;
     void *nativeHandle() override { return m_db; }
 
     // Runs already adapted SQLite text (all statements of it), keeping the rows of the last

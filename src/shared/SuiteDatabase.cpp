@@ -44,12 +44,14 @@ public:
     Handle(const QString &path, bool create)
     {
         const QByteArray file = QFile::encodeName(path);
-        const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+        const int flags
+            = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
         if (sqlite3_open_v2(file.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
             const QString msg = engineMessage(m_db);
             sqlite3_close(m_db);
             m_db = nullptr;
-            throw VelaError(QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(path, msg), ErrConnection);
+            throw VelaError(
+                QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(path, msg), ErrConnection);
         }
         sqlite3_extended_result_codes(m_db, 1);
         sqlite3_busy_timeout(m_db, 5000);
@@ -69,7 +71,8 @@ public:
     Statement(sqlite3 *db, const char *sql)
     {
         if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-            throw VelaError(engineMessage(db) + QStringLiteral(": ") + QString::fromUtf8(sql), ErrDatabase);
+            throw VelaError(
+                engineMessage(db) + QStringLiteral(": ") + QString::fromUtf8(sql), ErrDatabase);
     }
     ~Statement() { sqlite3_finalize(m_stmt); }
     Statement(const Statement &) = delete;
@@ -132,19 +135,22 @@ void execScript(sqlite3 *db, const QByteArray &script, const QString &name)
             if (offset >= 0)
                 line = lineAt(begin, tail + offset);
 #endif
-            throw VelaError(QStringLiteral("%1, line %2: %3").arg(name).arg(line).arg(engineMessage(db)),
-                            ErrDatabase);
+            throw VelaError(
+                QStringLiteral("%1, line %2: %3").arg(name).arg(line).arg(engineMessage(db)),
+                ErrDatabase);
         }
         tail = next;
         if (!stmt) // only blanks or comments were left
             continue;
         int step;
-        while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
-        }
+        while ((step = sqlite3_step(stmt)) == SQLITE_ROW) { }
         sqlite3_finalize(stmt);
         if (step != SQLITE_DONE)
-            throw VelaError(QStringLiteral("%1, line %2: %3").arg(name).arg(lineAt(begin, start)).arg(engineMessage(db)),
-                            ErrDatabase);
+            throw VelaError(QStringLiteral("%1, line %2: %3")
+                                .arg(name)
+                                .arg(lineAt(begin, start))
+                                .arg(engineMessage(db)),
+                ErrDatabase);
     }
 }
 
@@ -162,7 +168,11 @@ QString mediaFolder(const QString &databasePath)
 
 // ---------------------------------------------------------------- demo pictures
 
-enum class Shape { Vehicle, Building, Computer };
+enum class Shape {
+    Vehicle,
+    Building,
+    Computer
+};
 
 bool canRenderText()
 {
@@ -196,8 +206,10 @@ QImage drawPicture(const QString &title, const QString &caption, Shape shape, co
         body.closeSubpath();
         p.drawPath(body);
         p.setBrush(QColor(200, 225, 245));
-        p.drawPolygon(QPolygonF({QPointF(212, 126), QPointF(250, 126), QPointF(250, 158), QPointF(183, 158)}));
-        p.drawPolygon(QPolygonF({QPointF(258, 126), QPointF(296, 126), QPointF(328, 158), QPointF(258, 158)}));
+        p.drawPolygon(QPolygonF(
+            {QPointF(212, 126), QPointF(250, 126), QPointF(250, 158), QPointF(183, 158)}));
+        p.drawPolygon(QPolygonF(
+            {QPointF(258, 126), QPointF(296, 126), QPointF(328, 158), QPointF(258, 158)}));
         p.setBrush(QColor(40, 40, 40));
         p.drawEllipse(QPointF(165, 218), 26, 26);
         p.drawEllipse(QPointF(322, 218), 26, 26);
@@ -258,8 +270,8 @@ QByteArray pngBytes(const QImage &image)
 
 struct DemoPicture {
     qint32 formTypeId, formId, rowNumber;
-    const char *title;    // attachment title
-    const char *caption;  // line under the picture
+    const char *title; // attachment title
+    const char *caption; // line under the picture
     Shape shape;
     QRgb colour;
     bool external;
@@ -279,42 +291,53 @@ QString assetName(sqlite3 *db, qint32 id)
 void insertDemoPictures(sqlite3 *db, const QString &databasePath)
 {
     static const DemoPicture pictures[] = {
-        {AssetFormTypeID, 1, 1, "هنگام تحویل", "تصویر هنگام تحویل", Shape::Vehicle, qRgb(52, 101, 164), false},
-        {AssetFormTypeID, 1, 2, "نصب برچسب", "تصویر پس از نصب برچسب اموال", Shape::Vehicle, qRgb(78, 154, 6), false},
-        {AssetFormTypeID, 1, 3, "پس از سرویس", "تصویر پس از سرویس دوره ای", Shape::Vehicle, qRgb(204, 0, 0), false},
-        {AssetFormTypeID, 2, 1, "نمای ساختمان", "نمای بیرونی ساختمان", Shape::Building, qRgb(193, 125, 17), false},
-        {AssetFormTypeID, 18, 1, "تصویر دستگاه", "رایانه با برچسب اموال", Shape::Computer, qRgb(117, 80, 123), false},
-        {AssetFormTypeID, 4, 1, "تصویر خودرو", "فایل بیرونی", Shape::Vehicle, qRgb(46, 52, 54), true},
-        {1022150, 1, 1, "صورتجلسه جابجایی", "پیوست فرم دیگر", Shape::Building, qRgb(115, 210, 22), false},
+        {AssetFormTypeID, 1, 1, "هنگام تحویل", "تصویر هنگام تحویل", Shape::Vehicle,
+            qRgb(52, 101, 164), false},
+        {AssetFormTypeID, 1, 2, "نصب برچسب", "تصویر پس از نصب برچسب اموال", Shape::Vehicle,
+            qRgb(78, 154, 6), false},
+        {AssetFormTypeID, 1, 3, "پس از سرویس", "تصویر پس از سرویس دوره ای", Shape::Vehicle,
+            qRgb(204, 0, 0), false},
+        {AssetFormTypeID, 2, 1, "نمای ساختمان", "نمای بیرونی ساختمان", Shape::Building,
+            qRgb(193, 125, 17), false},
+        {AssetFormTypeID, 18, 1, "تصویر دستگاه", "رایانه با برچسب اموال", Shape::Computer,
+            qRgb(117, 80, 123), false},
+        {AssetFormTypeID, 4, 1, "تصویر خودرو", "فایل بیرونی", Shape::Vehicle, qRgb(46, 52, 54),
+            true},
+        {1022150, 1, 1, "صورتجلسه جابجایی", "پیوست فرم دیگر", Shape::Building, qRgb(115, 210, 22),
+            false},
     };
 
     Statement insert(db,
-                     "INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, Title, isExternal, "
-                     "MediaPath, FileExtension, FileData, CreateDate, UserID) "
-                     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'png', ?7, ?8, 1)");
+        "INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, Title, isExternal, "
+        "MediaPath, FileExtension, FileData, CreateDate, UserID) "
+        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'png', ?7, ?8, 1)");
     const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
     for (const DemoPicture &pic : pictures) {
         QString title = pic.formTypeId == AssetFormTypeID ? assetName(db, pic.formId) : QString();
         if (title.isEmpty())
             title = QString::fromUtf8(pic.title);
-        const QByteArray png = pngBytes(drawPicture(title, QString::fromUtf8(pic.caption), pic.shape, QColor(pic.colour)));
+        const QByteArray png = pngBytes(
+            drawPicture(title, QString::fromUtf8(pic.caption), pic.shape, QColor(pic.colour)));
         const QByteArray attachmentTitle(pic.title);
         sqlite3_bind_int(insert, 1, pic.formTypeId);
         sqlite3_bind_int(insert, 2, pic.formId);
         sqlite3_bind_int(insert, 3, pic.rowNumber);
-        sqlite3_bind_text(insert, 4, attachmentTitle.constData(), int(attachmentTitle.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(
+            insert, 4, attachmentTitle.constData(), int(attachmentTitle.size()), SQLITE_TRANSIENT);
         sqlite3_bind_int(insert, 5, pic.external ? 1 : 0);
         QByteArray mediaPath;
         if (pic.external) {
             const QString folder = mediaFolder(databasePath);
             if (!QDir().mkpath(folder))
                 throw VelaError(QStringLiteral("پوشه «%1» ساخته نشد.").arg(folder), ErrDatabase);
-            const QString file = folder + QStringLiteral("/asset-%1-%2.png").arg(pic.formId).arg(pic.rowNumber);
+            const QString file
+                = folder + QStringLiteral("/asset-%1-%2.png").arg(pic.formId).arg(pic.rowNumber);
             QFile out(file);
             if (!out.open(QIODevice::WriteOnly) || out.write(png) != png.size())
                 throw VelaError(QStringLiteral("فایل «%1» نوشته نشد.").arg(file), ErrDatabase);
             mediaPath = file.toUtf8();
-            sqlite3_bind_text(insert, 6, mediaPath.constData(), int(mediaPath.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(
+                insert, 6, mediaPath.constData(), int(mediaPath.size()), SQLITE_TRANSIENT);
             sqlite3_bind_null(insert, 7);
         } else {
             sqlite3_bind_null(insert, 6);
@@ -348,63 +371,55 @@ const std::vector<Kind> &kinds()
 {
     static const std::vector<Kind> list = {
         {{"زمین"},
-         {{"زمین اداری", {"خیابان ولیعصر", "بلوار کشاورز", "شهرک صنعتی", "جاده مخصوص", "میدان آزادی"}},
-          {"زمین تجاری", {"خیابان امام", "بلوار معلم", "بازار بزرگ"}},
-          {"زمین صنعتی", {"شهرک صنعتی شمس آباد", "شهرک صنعتی البرز", "منطقه ویژه اقتصادی"}}},
-         {"قطعه ۱", "قطعه ۲", "پلاک ۱۲۴", "پلاک ۸۷", "با سند تک برگ"},
-         5e9, 3e11},
+            {{"زمین اداری",
+                 {"خیابان ولیعصر", "بلوار کشاورز", "شهرک صنعتی", "جاده مخصوص", "میدان آزادی"}},
+                {"زمین تجاری", {"خیابان امام", "بلوار معلم", "بازار بزرگ"}},
+                {"زمین صنعتی", {"شهرک صنعتی شمس آباد", "شهرک صنعتی البرز", "منطقه ویژه اقتصادی"}}},
+            {"قطعه ۱", "قطعه ۲", "پلاک ۱۲۴", "پلاک ۸۷", "با سند تک برگ"}, 5e9, 3e11},
         {{"ساختمان", "سوله", "انبار"},
-         {{"ساختمان اداری", {"دفتر مرکزی", "شعبه غرب", "شعبه شمال", "ستاد استانی"}},
-          {"انبار", {"مرکزی", "قطعات یدکی", "کالای ساخته شده", "مواد اولیه"}},
-          {"سوله", {"نگهداری کالا", "تعمیرگاه", "بارانداز"}},
-          {"واحد مسکونی", {"سازمانی", "مهمانسرا"}}},
-         {"سه طبقه", "دو طبقه", "با پارکینگ", "اسکلت فلزی", "اسکلت بتنی"},
-         5e9, 1.5e11},
+            {{"ساختمان اداری", {"دفتر مرکزی", "شعبه غرب", "شعبه شمال", "ستاد استانی"}},
+                {"انبار", {"مرکزی", "قطعات یدکی", "کالای ساخته شده", "مواد اولیه"}},
+                {"سوله", {"نگهداری کالا", "تعمیرگاه", "بارانداز"}},
+                {"واحد مسکونی", {"سازمانی", "مهمانسرا"}}},
+            {"سه طبقه", "دو طبقه", "با پارکینگ", "اسکلت فلزی", "اسکلت بتنی"}, 5e9, 1.5e11},
         {{"نقلیه", "خودرو", "موتور"},
-         {{"خودروی سواری", {"پژو ۴۰۵", "پژو پارس", "سمند", "دنا", "تویوتا کمری", "کیا سراتو", "هیوندای سوناتا"}},
-          {"وانت", {"نیسان زامیاد", "پیکان", "آریسان", "مزدا کارا"}},
-          {"کامیونت", {"ایسوزو", "هیوندای", "فوتون"}},
-          {"مینی بوس", {"هیوندای کانتی", "بنز"}},
-          {"موتورسیکلت", {"هوندا ۱۲۵", "یاماها", "باجاج پالس"}}},
-         {"مدل ۱۳۹۸", "مدل ۱۴۰۰", "مدل ۱۴۰۲", "سفید", "مشکی", "نقره ای", "دوگانه سوز"},
-         1e8, 8e9},
+            {{"خودروی سواری",
+                 {"پژو ۴۰۵", "پژو پارس", "سمند", "دنا", "تویوتا کمری", "کیا سراتو",
+                     "هیوندای سوناتا"}},
+                {"وانت", {"نیسان زامیاد", "پیکان", "آریسان", "مزدا کارا"}},
+                {"کامیونت", {"ایسوزو", "هیوندای", "فوتون"}}, {"مینی بوس", {"هیوندای کانتی", "بنز"}},
+                {"موتورسیکلت", {"هوندا ۱۲۵", "یاماها", "باجاج پالس"}}},
+            {"مدل ۱۳۹۸", "مدل ۱۴۰۰", "مدل ۱۴۰۲", "سفید", "مشکی", "نقره ای", "دوگانه سوز"}, 1e8,
+            8e9},
         {{"رایانه", "شبکه", "چاپگر", "اسکنر"},
-         {{"رایانه رومیزی", {"Core i3", "Core i5", "Core i7", "HP ProDesk", "Dell OptiPlex"}},
-          {"لپ تاپ", {"Lenovo ThinkPad", "ASUS VivoBook", "Dell Latitude", "HP ProBook"}},
-          {"چاپگر لیزری", {"HP LaserJet M404", "Canon LBP6030", "Brother HL-L2350"}},
-          {"اسکنر", {"Canon DR-C225", "Epson DS-530", "Fujitsu fi-7160"}},
-          {"سوئیچ شبکه", {"Cisco ۲۴ پورت", "Cisco ۴۸ پورت", "HP Aruba"}},
-          {"سرور", {"HP ProLiant DL380", "Dell PowerEdge R740", "Lenovo SR650"}},
-          {"مانیتور", {"Samsung ۲۴ اینچ", "LG ۲۷ اینچ", "Asus ۲۲ اینچ"}}},
-         {"با گارانتی", "ویژه واحد مالی", "ویژه دبیرخانه", "رم ۱۶ گیگ", "نسل جدید"},
-         8e6, 1.5e9},
+            {{"رایانه رومیزی", {"Core i3", "Core i5", "Core i7", "HP ProDesk", "Dell OptiPlex"}},
+                {"لپ تاپ", {"Lenovo ThinkPad", "ASUS VivoBook", "Dell Latitude", "HP ProBook"}},
+                {"چاپگر لیزری", {"HP LaserJet M404", "Canon LBP6030", "Brother HL-L2350"}},
+                {"اسکنر", {"Canon DR-C225", "Epson DS-530", "Fujitsu fi-7160"}},
+                {"سوئیچ شبکه", {"Cisco ۲۴ پورت", "Cisco ۴۸ پورت", "HP Aruba"}},
+                {"سرور", {"HP ProLiant DL380", "Dell PowerEdge R740", "Lenovo SR650"}},
+                {"مانیتور", {"Samsung ۲۴ اینچ", "LG ۲۷ اینچ", "Asus ۲۲ اینچ"}}},
+            {"با گارانتی", "ویژه واحد مالی", "ویژه دبیرخانه", "رم ۱۶ گیگ", "نسل جدید"}, 8e6, 1.5e9},
         {{"تأسیسات", "تاسیسات", "سرمایش", "گرمایش", "آسانسور"},
-         {{"کولر گازی", {"اسپلیت ۱۸۰۰۰", "اسپلیت ۲۴۰۰۰", "اسپلیت ۳۰۰۰۰"}},
-          {"پکیج گرمایشی", {"دیواری", "زمینی"}},
-          {"چیلر", {"جذبی ۲۰۰ تن", "تراکمی ۱۰۰ تن"}},
-          {"آسانسور", {"۶ نفره", "۸ نفره", "باری ۲ تن"}},
-          {"موتورخانه", {"مرکزی", "ساختمان شماره ۲"}}},
-         {"نصب شده", "با قرارداد نگهداری", "ساخت داخل"},
-         2e7, 8e9},
+            {{"کولر گازی", {"اسپلیت ۱۸۰۰۰", "اسپلیت ۲۴۰۰۰", "اسپلیت ۳۰۰۰۰"}},
+                {"پکیج گرمایشی", {"دیواری", "زمینی"}}, {"چیلر", {"جذبی ۲۰۰ تن", "تراکمی ۱۰۰ تن"}},
+                {"آسانسور", {"۶ نفره", "۸ نفره", "باری ۲ تن"}},
+                {"موتورخانه", {"مرکزی", "ساختمان شماره ۲"}}},
+            {"نصب شده", "با قرارداد نگهداری", "ساخت داخل"}, 2e7, 8e9},
         {{"ماشین", "مولد", "فتوکپی", "تجهیزات"},
-         {{"دستگاه فتوکپی", {"Canon iR 2530", "Sharp MX-M315", "Kyocera TASKalfa"}},
-          {"ژنراتور", {"دیزلی ۵۰ کیلووات", "دیزلی ۱۰۰ کیلووات", "گازسوز ۲۰ کیلووات"}},
-          {"یو پی اس", {"۳ کیلوولت آمپر", "۱۰ کیلوولت آمپر", "۲۰ کیلوولت آمپر"}},
-          {"دستگاه تراش", {"CNC", "رومیزی"}},
-          {"لیفتراک", {"دیزلی ۳ تن", "برقی ۲ تن"}}},
-         {"ساخت آلمان", "ساخت ژاپن", "ساخت ایران", "با سرویس سالانه"},
-         5e7, 5e9},
+            {{"دستگاه فتوکپی", {"Canon iR 2530", "Sharp MX-M315", "Kyocera TASKalfa"}},
+                {"ژنراتور", {"دیزلی ۵۰ کیلووات", "دیزلی ۱۰۰ کیلووات", "گازسوز ۲۰ کیلووات"}},
+                {"یو پی اس", {"۳ کیلوولت آمپر", "۱۰ کیلوولت آمپر", "۲۰ کیلوولت آمپر"}},
+                {"دستگاه تراش", {"CNC", "رومیزی"}}, {"لیفتراک", {"دیزلی ۳ تن", "برقی ۲ تن"}}},
+            {"ساخت آلمان", "ساخت ژاپن", "ساخت ایران", "با سرویس سالانه"}, 5e7, 5e9},
         {{},
-         {{"میز", {"مدیریت", "کارمندی", "کنفرانس ۱۲ نفره", "منشی"}},
-          {"صندلی", {"مدیریت چرمی", "کارمندی چرخدار", "انتظار"}},
-          {"کمد", {"فایل فلزی", "بایگانی ریلی", "لباس"}},
-          {"مبلمان اداری", {"۵ نفره", "۷ نفره"}},
-          {"یخچال", {"ساید بای ساید", "دو درب"}},
-          {"آبسردکن", {"ایستاده", "رومیزی"}},
-          {"گاوصندوق", {"نسوز", "دیواری"}},
-          {"قفسه", {"کتابخانه", "انبار"}}},
-         {"چوبی", "فلزی", "قهوه ای", "طوسی", "ام دی اف"},
-         2e6, 4e8},
+            {{"میز", {"مدیریت", "کارمندی", "کنفرانس ۱۲ نفره", "منشی"}},
+                {"صندلی", {"مدیریت چرمی", "کارمندی چرخدار", "انتظار"}},
+                {"کمد", {"فایل فلزی", "بایگانی ریلی", "لباس"}},
+                {"مبلمان اداری", {"۵ نفره", "۷ نفره"}}, {"یخچال", {"ساید بای ساید", "دو درب"}},
+                {"آبسردکن", {"ایستاده", "رومیزی"}}, {"گاوصندوق", {"نسوز", "دیواری"}},
+                {"قفسه", {"کتابخانه", "انبار"}}},
+            {"چوبی", "فلزی", "قهوه ای", "طوسی", "ام دی اف"}, 2e6, 4e8},
     };
     return list;
 }
@@ -428,20 +443,24 @@ std::vector<qint64> idsOf(sqlite3 *db, const char *view)
     while (sqlite3_step(st) == SQLITE_ROW)
         ids.push_back(sqlite3_column_int64(st, 0));
     if (ids.empty())
-        throw VelaError(QStringLiteral("%1 has no rows: generated assets need its lookups.").arg(QLatin1String(view)),
-                        ErrDatabase);
+        throw VelaError(QStringLiteral("%1 has no rows: generated assets need its lookups.")
+                            .arg(QLatin1String(view)),
+            ErrDatabase);
     return ids;
 }
 
 // A small deterministic generator: the same seed gives the same rows on every platform.
 class Random {
 public:
-    explicit Random(quint32 seed) : m_engine(seed) {}
+    explicit Random(quint32 seed) : m_engine(seed) { }
     quint32 next() { return quint32(m_engine()); }
     int below(int n) { return int((quint64(next()) * quint64(n)) >> 32); }
     double unit() { return next() / 4294967296.0; }
     bool chance(double p) { return unit() < p; }
-    template <class T> const T &pick(const std::vector<T> &v) { return v[size_t(below(int(v.size())))]; }
+    template<class T> const T &pick(const std::vector<T> &v)
+    {
+        return v[size_t(below(int(v.size())))];
+    }
 
 private:
     std::mt19937 m_engine;
@@ -488,10 +507,12 @@ double quotedAmount(Random &rnd, double amount)
 QString sqliteConnectionString(const QString &path)
 {
     QString value = path;
-    const bool needsQuotes = path.isEmpty() || path.contains(QLatin1Char(';')) || path.contains(QLatin1Char('\''))
-        || path.contains(QLatin1Char('"')) || path != path.trimmed();
+    const bool needsQuotes = path.isEmpty() || path.contains(QLatin1Char(';'))
+        || path.contains(QLatin1Char('\'')) || path.contains(QLatin1Char('"'))
+        || path != path.trimmed();
     if (needsQuotes)
-        value = QLatin1Char('\'') + QString(path).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+        value = QLatin1Char('\'') + QString(path).replace(QLatin1Char('\''), QStringLiteral("''"))
+            + QLatin1Char('\'');
     return QStringLiteral("Provider=SQLite;Data Source=") + value;
 }
 
@@ -507,11 +528,14 @@ QString defaultDemoPath()
 void createSqlite(const QString &path, bool withDemoData)
 {
     if (QFileInfo::exists(path))
-        throw VelaError(QStringLiteral("پایگاه داده «%1» از پیش وجود دارد.").arg(path), ErrDatabase);
+        throw VelaError(
+            QStringLiteral("پایگاه داده «%1» از پیش وجود دارد.").arg(path), ErrDatabase);
     const QDir scriptDir(QStringLiteral(":/db/sqlite"));
-    const QStringList scripts = scriptDir.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
+    const QStringList scripts
+        = scriptDir.entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
     if (scripts.isEmpty())
-        throw VelaError(QStringLiteral("اسکریپت های پایگاه داده در کتابخانه یافت نشد."), ErrDatabase);
+        throw VelaError(
+            QStringLiteral("اسکریپت های پایگاه داده در کتابخانه یافت نشد."), ErrDatabase);
     QDir().mkpath(QFileInfo(path).absolutePath());
 
     const bool mediaExisted = QFileInfo::exists(mediaFolder(path));
@@ -525,7 +549,8 @@ void createSqlite(const QString &path, bool withDemoData)
                     continue;
                 QFile file(scriptDir.filePath(name));
                 if (!file.open(QIODevice::ReadOnly))
-                    throw VelaError(QStringLiteral("%1: %2").arg(name, file.errorString()), ErrDatabase);
+                    throw VelaError(
+                        QStringLiteral("%1: %2").arg(name, file.errorString()), ErrDatabase);
                 execScript(db, file.readAll(), name);
             }
             if (withDemoData)
@@ -563,7 +588,8 @@ void runSqliteScript(const QString &path, const QString &sql)
 void generateAssets(const QString &path, int count, quint32 seed)
 {
     if (count < 0)
-        throw VelaError(QStringLiteral("generateAssets: negative count %1").arg(count), ErrDatabase);
+        throw VelaError(
+            QStringLiteral("generateAssets: negative count %1").arg(count), ErrDatabase);
     if (!QFileInfo(path).isFile())
         throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد.").arg(path), ErrConnection);
     Handle db(path, false);
@@ -581,10 +607,14 @@ void generateAssets(const QString &path, int count, quint32 seed)
     const std::vector<qint64> branches = idsOf(db, "vwAccountBranchMajor");
     std::vector<GroupInfo> groups;
     {
-        Statement st(db, "SELECT g.ID, g.Name, g.Code, c.Name FROM vwAssetGroupMajor g "
-                         "LEFT JOIN vwAssetCategoryMinor c ON c.ID = g.CategoryID ORDER BY g.ID");
+        Statement st(db,
+            "SELECT g.ID, g.Name, g.Code, c.Name FROM vwAssetGroupMajor g "
+            "LEFT JOIN vwAssetCategoryMinor c ON c.ID = g.CategoryID ORDER BY g.ID");
         while (sqlite3_step(st) == SQLITE_ROW) {
-            auto text = [&](int col) { return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, col))); };
+            auto text = [&](int col) {
+                return QString::fromUtf8(
+                    reinterpret_cast<const char *>(sqlite3_column_text(st, col)));
+            };
             const qint64 id = sqlite3_column_int64(st, 0);
             QString code = text(2);
             if (code.isEmpty())
@@ -592,7 +622,9 @@ void generateAssets(const QString &path, int count, quint32 seed)
             groups.push_back({id, code.toStdString(), &kindOf(text(1), text(3))});
         }
         if (groups.empty())
-            throw VelaError(QStringLiteral("vwAssetGroupMajor has no rows: generated assets need its lookups."), ErrDatabase);
+            throw VelaError(
+                QStringLiteral("vwAssetGroupMajor has no rows: generated assets need its lookups."),
+                ErrDatabase);
     }
 
     qint64 label = 100000;
@@ -602,11 +634,13 @@ void generateAssets(const QString &path, int count, quint32 seed)
             label = std::max<qint64>(label, sqlite3_column_int64(st, 0));
     }
 
-    // ---- calendar: registrations over twenty Persian years (1384..1403), Persian text cached per day
+    // ---- calendar: registrations over twenty Persian years (1384..1403), Persian text cached per
+    // day
     const QDate firstDay(2005, 3, 21), lastDay(2025, 3, 20);
     const QDate cacheFirst = firstDay.addDays(-120);
     const qint64 cacheDays = cacheFirst.daysTo(lastDay) + 1;
-    std::vector<std::string> isoDays(static_cast<size_t>(cacheDays)), persianDays(static_cast<size_t>(cacheDays));
+    std::vector<std::string> isoDays(static_cast<size_t>(cacheDays)),
+        persianDays(static_cast<size_t>(cacheDays));
     for (qint64 i = 0; i < cacheDays; ++i) {
         const QDate d = cacheFirst.addDays(i);
         isoDays[size_t(i)] = d.toString(QStringLiteral("yyyy-MM-dd")).toStdString();
@@ -615,22 +649,22 @@ void generateAssets(const QString &path, int count, quint32 seed)
     const int spanDays = int(firstDay.daysTo(lastDay)) + 1;
     const int firstIndex = int(cacheFirst.daysTo(firstDay));
 
-    static const std::vector<const char *> units = {
-        "واحد فناوری اطلاعات", "امور مالی", "دبیرخانه", "انبار مرکزی", "واحد فروش", "دفتر مدیرعامل",
-        "واحد حراست", "امور اداری", "واحد نقلیه", "آبدارخانه", "سالن اجتماعات", "واحد بازرگانی"};
-    static const std::vector<const char *> notes = {
-        "تحویل شده با فاکتور رسمی", "دارای ضمانت نامه", "نیازمند سرویس دوره ای", "منتقل شده از انبار شعبه",
-        "برچسب اموال نصب شد", "قرارداد نگهداری دارد", "در برنامه نوسازی", "بیمه شده", "اهدایی یکی از مشتریان"};
+    static const std::vector<const char *> units = {"واحد فناوری اطلاعات", "امور مالی", "دبیرخانه",
+        "انبار مرکزی", "واحد فروش", "دفتر مدیرعامل", "واحد حراست", "امور اداری", "واحد نقلیه",
+        "آبدارخانه", "سالن اجتماعات", "واحد بازرگانی"};
+    static const std::vector<const char *> notes = {"تحویل شده با فاکتور رسمی", "دارای ضمانت نامه",
+        "نیازمند سرویس دوره ای", "منتقل شده از انبار شعبه", "برچسب اموال نصب شد",
+        "قرارداد نگهداری دارد", "در برنامه نوسازی", "بیمه شده", "اهدایی یکی از مشتریان"};
 
     Random rnd(seed);
     Statement insert(db,
-                     "INSERT INTO tblAssetEstablishment (CreatorID, LabelNo, OldLabelNo, Code, Name, "
-                     "UtilizationDate, FarsiUtilizationDate, CreateDate, FarsiCreateDate, TypeID, Cost, "
-                     "AccumulatedCost, AbortCost, OfficeMaxCost, StatusTypeID, DocumentNo, DocumentDate, "
-                     "FarsiDocumentDate, ReevaluationDate, FarsiReevaluationDate, GroupID, LocationID, "
-                     "OrganizationLocation, AccountableID, ResponsibleID, CostCenterID, BranchID, Description) "
-                     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, "
-                     "?19, ?20, ?21, ?22, ?23, ?24, ?25, ?26, ?27, ?28)");
+        "INSERT INTO tblAssetEstablishment (CreatorID, LabelNo, OldLabelNo, Code, Name, "
+        "UtilizationDate, FarsiUtilizationDate, CreateDate, FarsiCreateDate, TypeID, Cost, "
+        "AccumulatedCost, AbortCost, OfficeMaxCost, StatusTypeID, DocumentNo, DocumentDate, "
+        "FarsiDocumentDate, ReevaluationDate, FarsiReevaluationDate, GroupID, LocationID, "
+        "OrganizationLocation, AccountableID, ResponsibleID, CostCenterID, BranchID, Description) "
+        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, "
+        "?19, ?20, ?21, ?22, ?23, ?24, ?25, ?26, ?27, ?28)");
     std::string labelText, oldLabel, code, name, documentNo, unit, description;
 
     execPlain(db, "BEGIN IMMEDIATE");
@@ -652,7 +686,8 @@ void generateAssets(const QString &path, int count, quint32 seed)
             }
 
             const int created = firstIndex + rnd.below(spanDays);
-            const double cost = quotedAmount(rnd, kind.minCost * std::pow(kind.maxCost / kind.minCost, rnd.unit()));
+            const double cost = quotedAmount(
+                rnd, kind.minCost * std::pow(kind.maxCost / kind.minCost, rnd.unit()));
 
             sqlite3_bind_int64(insert, 1, rnd.pick(users));
             bindText(insert, 2, labelText);
@@ -746,7 +781,8 @@ void generateAssets(const QString &path, int count, quint32 seed)
             }
 
             if (sqlite3_step(insert) != SQLITE_DONE)
-                throw VelaError(QStringLiteral("generateAssets: ") + engineMessage(db), ErrDatabase);
+                throw VelaError(
+                    QStringLiteral("generateAssets: ") + engineMessage(db), ErrDatabase);
             sqlite3_reset(insert);
         }
         execPlain(db, "COMMIT");

@@ -8,8 +8,8 @@
 
 namespace vela::SuiteDatabase {
 
-constexpr qint32 DemoAdminUserID = 1;   // holds every role of the component
-constexpr qint32 DemoViewerUserID = 2;  // holds only role 111 (open the form)
+constexpr qint32 DemoAdminUserID = 1; // holds every role of the component
+constexpr qint32 DemoViewerUserID = 2; // holds only role 111 (open the form)
 
 // Creates a new SQLite database file at `path` (the file must not exist yet). Throws VelaError
 // naming the failing script on failure and removes the half-made file.

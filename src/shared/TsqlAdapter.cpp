@@ -5,7 +5,14 @@ namespace vela {
 
 namespace {
 
-enum class Tok { Space, Word, String, QuotedId, Comment, Other };
+enum class Tok {
+    Space,
+    Word,
+    String,
+    QuotedId,
+    Comment,
+    Other
+};
 
 struct Token {
     Tok kind;
@@ -14,8 +21,8 @@ struct Token {
 
 bool isWordChar(QChar c)
 {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('@') || c == QLatin1Char('#')
-        || c == QLatin1Char('$');
+    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('@')
+        || c == QLatin1Char('#') || c == QLatin1Char('$');
 }
 
 std::vector<Token> lex(const QString &s)
@@ -31,7 +38,7 @@ std::vector<Token> lex(const QString &s)
                 ++i;
             out.push_back({Tok::Space, st, i - st});
         } else if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[')
-                   || c == QLatin1Char('`')) {
+            || c == QLatin1Char('`')) {
             const QChar close = c == QLatin1Char('[') ? QLatin1Char(']') : c;
             ++i;
             while (i < n) {
@@ -103,7 +110,8 @@ QString adaptTsqlForSqlite(const QString &tsql)
         }
         if (t.kind == Tok::Word && isWord(k, "isnull")) {
             const size_t nx = nextSignificant(k);
-            if (nx < toks.size() && toks[nx].kind == Tok::Other && text(toks[nx]) == QLatin1String("(")) {
+            if (nx < toks.size() && toks[nx].kind == Tok::Other
+                && text(toks[nx]) == QLatin1String("(")) {
                 out += QLatin1String("ifnull");
                 continue;
             }

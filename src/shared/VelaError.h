@@ -2,8 +2,8 @@
 // The one failure type of the component: a description the user can read and an optional number
 // (the numbers follow the classic run-time error codes where one applies: 6 overflow, 13 type
 // mismatch, 429 component not registered).
-#include <QString>
 #include <QByteArray>
+#include <QString>
 #include <exception>
 
 namespace vela {
@@ -11,7 +11,9 @@ namespace vela {
 class VelaError : public std::exception {
 public:
     explicit VelaError(QString description, int number = 0)
-        : m_description(std::move(description)), m_number(number), m_what(m_description.toUtf8()) {}
+        : m_description(std::move(description)), m_number(number), m_what(m_description.toUtf8())
+    {
+    }
     const QString &description() const noexcept { return m_description; }
     int number() const noexcept { return m_number; }
     const char *what() const noexcept override { return m_what.constData(); }

@@ -84,7 +84,8 @@ bool readLeadingNumber(const QString &input, double &result)
             int digits = 0;
             for (int i = 2; i < n; ++i) {
                 const int d = QString(s[i]).toInt(nullptr, 16);
-                const bool ok = s[i].isDigit() || (base == 16 && QStringLiteral("abcdefABCDEF").contains(s[i]));
+                const bool ok = s[i].isDigit()
+                    || (base == 16 && QStringLiteral("abcdefABCDEF").contains(s[i]));
                 if (!ok || d >= base)
                     break;
                 v = v * quint64(base) + quint64(d);
@@ -166,10 +167,14 @@ qint32 ToInt32(const QVariant &number)
     bool ok = false;
     const double d = number.toDouble(&ok);
     if (!ok)
-        throw VelaError(QStringLiteral("مقدار «%1» عدد نیست.").arg(number.toString()), ErrTypeMismatch);
+        throw VelaError(
+            QStringLiteral("مقدار «%1» عدد نیست.").arg(number.toString()), ErrTypeMismatch);
     const double r = std::nearbyint(d); // the default rounding mode: half to even
-    if (!std::isfinite(r) || r < double(std::numeric_limits<qint32>::min()) || r > double(std::numeric_limits<qint32>::max()))
-        throw VelaError(QStringLiteral("سرریز: عدد «%1» بزرگتر از حد مجاز است.").arg(NumberText(number)), ErrOverflow);
+    if (!std::isfinite(r) || r < double(std::numeric_limits<qint32>::min())
+        || r > double(std::numeric_limits<qint32>::max()))
+        throw VelaError(
+            QStringLiteral("سرریز: عدد «%1» بزرگتر از حد مجاز است.").arg(NumberText(number)),
+            ErrOverflow);
     return qint32(r);
 }
 
@@ -205,7 +210,8 @@ Money UngroupDigits(QString &text)
         return *m;
     // A well-formed decimal that does not read is beyond the currency range. Text that only
     // looks numeric ("1.2.3", "-", "12-3") is read the classic way: its leading number or 0.
-    static const QRegularExpression wellFormed(QStringLiteral("^[+-]?([0-9۰-۹٠-٩]+[.٫]?[0-9۰-۹٠-٩]*|[.٫][0-9۰-۹٠-٩]+)$"));
+    static const QRegularExpression wellFormed(
+        QStringLiteral("^[+-]?([0-9۰-۹٠-٩]+[.٫]?[0-9۰-۹٠-٩]*|[.٫][0-9۰-۹٠-٩]+)$"));
     const bool plain = wellFormed.match(text.trimmed()).hasMatch();
     double v = 0;
     if (plain || !readLeadingNumber(text, v))
@@ -236,7 +242,8 @@ QDate ServerDate()
         Recordset &rs = DtEn().rssqlAccountManager();
         RunQuery(rs, QStringLiteral("Select getdate() as today"));
         if (rs.RecordCount() > 0) {
-            const QDate d = QDate::fromString(rs.FieldText(QStringLiteral("today")).left(10), QStringLiteral("yyyy-MM-dd"));
+            const QDate d = QDate::fromString(
+                rs.FieldText(QStringLiteral("today")).left(10), QStringLiteral("yyyy-MM-dd"));
             if (d.isValid())
                 result = d;
         }
@@ -292,7 +299,8 @@ QRectF twipsGeometry(const QWidget *ctl)
     if (v.isValid())
         return v.toRectF();
     const QRect g = ctl->geometry();
-    return QRectF(pixelsToTwips(g.x()), pixelsToTwips(g.y()), pixelsToTwips(g.width()), pixelsToTwips(g.height()));
+    return QRectF(pixelsToTwips(g.x()), pixelsToTwips(g.y()), pixelsToTwips(g.width()),
+        pixelsToTwips(g.height()));
 }
 
 void ShiftControl(QWidget *ctl, double dWidth, double dLeft, double dHeight, double dTop)

@@ -12,14 +12,14 @@ class QWidget;
 namespace vela {
 
 // ---- current values, written only at the start of a host call
-extern qint32 CurrentUserID;      // -1 until a host sets it
-extern qint32 CurrentPositionID;  // -1 until a host sets it
-extern qint32 CurrentEmployeeID;  // copied from the host control; read by nothing
+extern qint32 CurrentUserID; // -1 until a host sets it
+extern qint32 CurrentPositionID; // -1 until a host sets it
+extern qint32 CurrentEmployeeID; // copied from the host control; read by nothing
 extern QString CurrentConnectionString;
 
 // ---- data environment
-DataEnvironment &DtEn();       // created on first use
-void ResetDataEnvironment();   // new DtEn on CurrentConnectionString
+DataEnvironment &DtEn(); // created on first use
+void ResetDataEnvironment(); // new DtEn on CurrentConnectionString
 void RunQuery(Recordset &rs, const QString &sql); // close if open, open on the text
 bool HasPermission(qint32 role); // throws on database failure
 

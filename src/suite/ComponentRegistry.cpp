@@ -8,7 +8,10 @@
 namespace vela {
 
 namespace {
-QString keyOf(const QString &progId) { return progId.trimmed().toLower(); }
+QString keyOf(const QString &progId)
+{
+    return progId.trimmed().toLower();
+}
 } // namespace
 
 ComponentRegistry &ComponentRegistry::instance()
@@ -19,8 +22,8 @@ ComponentRegistry &ComponentRegistry::instance()
 
 ComponentRegistry::ComponentRegistry()
 {
-    registerFactory(QString::fromLatin1(comMSG::ProgId),
-                    [] { return std::unique_ptr<QObject>(new comMSG); });
+    registerFactory(
+        QString::fromLatin1(comMSG::ProgId), [] { return std::unique_ptr<QObject>(new comMSG); });
 }
 
 void ComponentRegistry::registerFactory(const QString &progId, Factory factory)
@@ -32,7 +35,10 @@ void ComponentRegistry::registerFactory(const QString &progId, Factory factory)
     m_factories[keyOf(progId)] = std::move(factory);
 }
 
-void ComponentRegistry::unregister(const QString &progId) { m_factories.erase(keyOf(progId)); }
+void ComponentRegistry::unregister(const QString &progId)
+{
+    m_factories.erase(keyOf(progId));
+}
 
 bool ComponentRegistry::isRegistered(const QString &progId) const
 {
@@ -54,8 +60,8 @@ void ComponentRegistry::registerPlugin(const QString &path)
     auto fn = reinterpret_cast<RegisterFn>(dlsym(handle, "vela_register_components"));
     if (!fn) {
         dlclose(handle);
-        throw VelaError(QStringLiteral("کتابخانه جزء «%1» تابع vela_register_components را ندارد.")
-                            .arg(path));
+        throw VelaError(
+            QStringLiteral("کتابخانه جزء «%1» تابع vela_register_components را ندارد.").arg(path));
     }
     fn(this);
 }
@@ -64,13 +70,11 @@ std::unique_ptr<QObject> ComponentRegistry::create(const QString &progId) const
 {
     auto it = m_factories.find(keyOf(progId));
     if (it == m_factories.end())
-        throw VelaError(QStringLiteral("جزء «%1» ثبت نشده است؛ ساختن آن ممکن نیست.")
-                            .arg(progId),
-                        ErrNotRegistered);
+        throw VelaError(QStringLiteral("جزء «%1» ثبت نشده است؛ ساختن آن ممکن نیست.").arg(progId),
+            ErrNotRegistered);
     std::unique_ptr<QObject> object = it->second();
     if (!object)
-        throw VelaError(QStringLiteral("جزء «%1» ساخته نشد.").arg(progId),
-                        ErrNotRegistered);
+        throw VelaError(QStringLiteral("جزء «%1» ساخته نشد.").arg(progId), ErrNotRegistered);
     return object;
 }
 

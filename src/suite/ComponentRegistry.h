@@ -27,7 +27,7 @@ public:
     // Throws VelaError(ErrNotRegistered) when the name is unknown.
     std::unique_ptr<QObject> create(const QString &progId) const;
 
-    template <class T> std::unique_ptr<T> createAs(const QString &progId) const
+    template<class T> std::unique_ptr<T> createAs(const QString &progId) const
     {
         std::unique_ptr<QObject> o = create(progId);
         T *t = qobject_cast<T *>(o.get());

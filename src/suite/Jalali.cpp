@@ -10,18 +10,21 @@ namespace vela::jalali {
 
 namespace {
 
-constexpr int Breaks[] = {-61, 9, 38, 199, 426, 686, 756, 818, 1111, 1181, 1210,
-                          1635, 2060, 2097, 2192, 2262, 2324, 2394, 2456, 3178};
-constexpr int FirstYear = 1;    // years before 1 AP are not dates this suite handles
-constexpr int LastYear = 3177;  // the break table ends with 3178
+constexpr int Breaks[] = {-61, 9, 38, 199, 426, 686, 756, 818, 1111, 1181, 1210, 1635, 2060, 2097,
+    2192, 2262, 2324, 2394, 2456, 3178};
+constexpr int FirstYear = 1; // years before 1 AP are not dates this suite handles
+constexpr int LastYear = 3177; // the break table ends with 3178
 
 struct YearInfo {
-    int leap = 0;   // 0 for a leap year, else years since the last leap year
-    int gy = 0;     // Gregorian year in which the Persian year begins
-    int march = 0;  // day of March of 1 Farvardin
+    int leap = 0; // 0 for a leap year, else years since the last leap year
+    int gy = 0; // Gregorian year in which the Persian year begins
+    int march = 0; // day of March of 1 Farvardin
 };
 
-bool inRange(int jy) { return jy >= FirstYear && jy <= LastYear; }
+bool inRange(int jy)
+{
+    return jy >= FirstYear && jy <= LastYear;
+}
 
 // Integer division and remainder truncate towards zero in C++, as the algorithm expects.
 YearInfo jalCal(int jy)
@@ -55,11 +58,17 @@ YearInfo jalCal(int jy)
     return r;
 }
 
-qint64 nowruzJulianDay(const YearInfo &r) { return QDate(r.gy, 3, r.march).toJulianDay(); }
+qint64 nowruzJulianDay(const YearInfo &r)
+{
+    return QDate(r.gy, 3, r.march).toJulianDay();
+}
 
 } // namespace
 
-bool isLeapYear(int jy) { return inRange(jy) && jalCal(jy).leap == 0; }
+bool isLeapYear(int jy)
+{
+    return inRange(jy) && jalCal(jy).leap == 0;
+}
 
 int daysInMonth(int jy, int jm)
 {
@@ -72,7 +81,10 @@ int daysInMonth(int jy, int jm)
     return isLeapYear(jy) ? 30 : 29;
 }
 
-bool isValid(int jy, int jm, int jd) { return jd >= 1 && jd <= daysInMonth(jy, jm); }
+bool isValid(int jy, int jm, int jd)
+{
+    return jd >= 1 && jd <= daysInMonth(jy, jm);
+}
 
 JDate fromGregorian(const QDate &d)
 {
@@ -160,8 +172,18 @@ QDate parse(const QString &text)
 QString monthName(int jm)
 {
     static const char *const names[] = {
-        "فروردین", "اردیبهشت", "خرداد", "تیر", "مرداد", "شهریور",
-        "مهر", "آبان", "آذر", "دی", "بهمن", "اسفند",
+        "فروردین",
+        "اردیبهشت",
+        "خرداد",
+        "تیر",
+        "مرداد",
+        "شهریور",
+        "مهر",
+        "آبان",
+        "آذر",
+        "دی",
+        "بهمن",
+        "اسفند",
     };
     if (jm < 1 || jm > 12)
         return {};

@@ -1,6 +1,7 @@
 #pragma once
 // The suite's input controls: lookup selector, Persian date, money amount and push button.
 // Each keeps the member names the forms call.
+#include "shared/Money.h"
 #include <QDate>
 #include <QHash>
 #include <QPalette>
@@ -9,7 +10,6 @@
 #include <QVariant>
 #include <QVector>
 #include <QWidget>
-#include "shared/Money.h"
 
 class QComboBox;
 class QLineEdit;
@@ -38,8 +38,8 @@ public:
     void setMinorView(const QString &view);
     QString MinorView() const { return m_minorView; }
 
-    qint32 SelectedID() const;      // -1 when nothing is chosen
-    void setSelectedID(qint32 id);  // an ID not in the list leaves the control empty
+    qint32 SelectedID() const; // -1 when nothing is chosen
+    void setSelectedID(qint32 id); // an ID not in the list leaves the control empty
     bool IsEmpty() const { return SelectedID() == -1; }
     void Clear() { setSelectedID(-1); }
     void setEnabledState(bool on) { setEnabled(on); }
@@ -73,9 +73,9 @@ class OrvoDate : public QWidget {
 public:
     explicit OrvoDate(QWidget *parent = nullptr);
 
-    QDate Value() const { return m_value; }   // invalid QDate when empty
-    void setValue(const QDate &d);            // an invalid date empties the control
-    QString PersianDate() const;              // "1396/02/23"; empty when empty
+    QDate Value() const { return m_value; } // invalid QDate when empty
+    void setValue(const QDate &d); // an invalid date empties the control
+    QString PersianDate() const; // "1396/02/23"; empty when empty
     bool IsEmpty() const { return !m_value.isValid(); }
     void Clear() { setValue(QDate()); }
     QLineEdit *editor() const { return m_edit; }
@@ -105,8 +105,8 @@ class OrvoCurrency : public QWidget {
 public:
     explicit OrvoCurrency(QWidget *parent = nullptr);
 
-    QString Text() const { return m_text; }  // the amount as typed, ASCII digits, no grouping
-    void setText(const QString &t);          // empty text empties it; grouping "/" and "," ignored
+    QString Text() const { return m_text; } // the amount as typed, ASCII digits, no grouping
+    void setText(const QString &t); // empty text empties it; grouping "/" and "," ignored
     // The amount as a number; throws VelaError(ErrOverflow) when outside the currency range,
     // VelaError(ErrTypeMismatch) when empty.
     Money Value() const;

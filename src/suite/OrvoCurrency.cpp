@@ -1,5 +1,5 @@
-#include "OrvoControls.h"
 #include "Jalali.h"
+#include "OrvoControls.h"
 #include "SuiteFont.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
@@ -14,14 +14,19 @@ namespace vela {
 
 namespace {
 
-bool isGrouping(QChar c) { return c == u'/' || c == u',' || c == QChar(0x066C); }
+bool isGrouping(QChar c)
+{
+    return c == u'/' || c == u',' || c == QChar(0x066C);
+}
 
 // Accepts an amount: an optional leading minus, digits of any of the three sets and one decimal
 // separator. While the user edits, typed grouping characters are dropped; the grouped text the
 // control shows when not being edited passes as it is.
 class AmountValidator : public QValidator {
 public:
-    AmountValidator(const bool &editing, QObject *parent) : QValidator(parent), m_editing(editing) {}
+    AmountValidator(const bool &editing, QObject *parent) : QValidator(parent), m_editing(editing)
+    {
+    }
 
     State validate(QString &input, int &pos) const override
     {
@@ -62,7 +67,7 @@ OrvoCurrency::OrvoCurrency(QWidget *parent) : QWidget(parent)
     layout->addWidget(m_edit);
     setFocusProxy(m_edit);
     connect(m_edit, &QLineEdit::textEdited, this,
-            [this](const QString &text) { storeText(normalize(text)); });
+        [this](const QString &text) { storeText(normalize(text)); });
 }
 
 QString OrvoCurrency::normalize(const QString &text)

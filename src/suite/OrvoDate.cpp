@@ -1,5 +1,5 @@
-#include "OrvoControls.h"
 #include "Jalali.h"
+#include "OrvoControls.h"
 #include "PersianCalendar.h"
 #include "SuiteFont.h"
 
@@ -53,7 +53,10 @@ void OrvoDate::setValue(const QDate &d)
     storeValue(v);
 }
 
-QString OrvoDate::PersianDate() const { return jalali::formatDate(m_value); }
+QString OrvoDate::PersianDate() const
+{
+    return jalali::formatDate(m_value);
+}
 
 void OrvoDate::storeValue(const QDate &d)
 {
@@ -117,7 +120,8 @@ void OrvoDate::showCalendar()
     QPoint pos = mapToGlobal(QPoint(width() - m_popup->width(), height()));
     if (const QScreen *screen = this->screen()) {
         const QRect avail = screen->availableGeometry();
-        pos.setX(qBound(avail.left(), pos.x(), qMax(avail.left(), avail.right() - m_popup->width())));
+        pos.setX(
+            qBound(avail.left(), pos.x(), qMax(avail.left(), avail.right() - m_popup->width())));
         if (pos.y() + m_popup->height() > avail.bottom())
             pos.setY(mapToGlobal(QPoint(0, 0)).y() - m_popup->height());
     }

@@ -1,5 +1,5 @@
-#include "OrvoControls.h"
 #include "Jalali.h"
+#include "OrvoControls.h"
 #include "SuiteFont.h"
 #include "shared/DataEnvironment.h"
 #include "shared/VelaError.h"
@@ -33,7 +33,10 @@ QString foldForLookup(const QString &text)
     return out;
 }
 
-enum { IdRole = Qt::UserRole, FoldRole = Qt::UserRole + 1 };
+enum {
+    IdRole = Qt::UserRole,
+    FoldRole = Qt::UserRole + 1
+};
 
 // The rows of the selector as a list model: the name shows, the folded name is what the
 // completer matches against.
@@ -134,7 +137,10 @@ OrvoSelector::OrvoSelector(QWidget *parent) : QWidget(parent)
     connect(m_combo->lineEdit(), &QLineEdit::editingFinished, this, &OrvoSelector::commitEditText);
 }
 
-void OrvoSelector::setConnectionString(const QString &cs) { m_connectionString = cs; }
+void OrvoSelector::setConnectionString(const QString &cs)
+{
+    m_connectionString = cs;
+}
 
 void OrvoSelector::setMajorView(const QString &view)
 {
@@ -165,7 +171,10 @@ void OrvoSelector::setMajorView(const QString &view)
     setItems(rows);
 }
 
-void OrvoSelector::setMinorView(const QString &view) { m_minorView = view.trimmed(); }
+void OrvoSelector::setMinorView(const QString &view)
+{
+    m_minorView = view.trimmed();
+}
 
 bool OrvoSelector::fetchFromMinorView(qint32 id)
 {
@@ -173,16 +182,16 @@ bool OrvoSelector::fetchFromMinorView(qint32 id)
     // name a row that only the minor view holds. Showing it keeps that value through an
     // unchanged save instead of turning it into NULL.
     static const QRegularExpression identifier(QStringLiteral("^[A-Za-z0-9_.]+$"));
-    if (id == -1 || m_minorView.isEmpty() || m_minorView == m_majorView || m_connectionString.trimmed().isEmpty()
-        || !identifier.match(m_minorView).hasMatch())
+    if (id == -1 || m_minorView.isEmpty() || m_minorView == m_majorView
+        || m_connectionString.trimmed().isEmpty() || !identifier.match(m_minorView).hasMatch())
         return false;
     try {
         DataEnvironment env;
         env.cn().setConnectionString(m_connectionString);
         ResultTable table;
-        env.execute(QStringLiteral("Select ID, Name from ") + m_minorView + QStringLiteral(" Where ID=")
-                        + QString::number(id),
-                    table);
+        env.execute(QStringLiteral("Select ID, Name from ") + m_minorView
+                + QStringLiteral(" Where ID=") + QString::number(id),
+            table);
         const int nameCol = table.columnIndex(QStringLiteral("Name"));
         if (table.rowCount() < 1 || nameCol < 0)
             return false;
@@ -195,7 +204,10 @@ bool OrvoSelector::fetchFromMinorView(qint32 id)
     }
 }
 
-qint32 OrvoSelector::SelectedID() const { return m_selected; }
+qint32 OrvoSelector::SelectedID() const
+{
+    return m_selected;
+}
 
 QString OrvoSelector::selectedName() const
 {
@@ -203,7 +215,10 @@ QString OrvoSelector::selectedName() const
     return row < 0 ? QString() : m_items[row].second;
 }
 
-int OrvoSelector::itemCount() const { return int(m_items.size()); }
+int OrvoSelector::itemCount() const
+{
+    return int(m_items.size());
+}
 
 void OrvoSelector::setSelectedID(qint32 id)
 {

@@ -39,10 +39,14 @@ PersianCalendar::PersianCalendar(QWidget *parent) : QFrame(parent, Qt::Popup)
 
     // Right to left: earlier months at the right, later ones at the left.
     auto *header = new QHBoxLayout;
-    QToolButton *prevYear = navButton(this, "cmdPreviousYear", QStringLiteral("»"), QStringLiteral("سال قبل"));
-    QToolButton *prevMonth = navButton(this, "cmdPreviousMonth", QStringLiteral("›"), QStringLiteral("ماه قبل"));
-    QToolButton *nextMonthButton = navButton(this, "cmdNextMonth", QStringLiteral("‹"), QStringLiteral("ماه بعد"));
-    QToolButton *nextYearButton = navButton(this, "cmdNextYear", QStringLiteral("«"), QStringLiteral("سال بعد"));
+    QToolButton *prevYear
+        = navButton(this, "cmdPreviousYear", QStringLiteral("»"), QStringLiteral("سال قبل"));
+    QToolButton *prevMonth
+        = navButton(this, "cmdPreviousMonth", QStringLiteral("›"), QStringLiteral("ماه قبل"));
+    QToolButton *nextMonthButton
+        = navButton(this, "cmdNextMonth", QStringLiteral("‹"), QStringLiteral("ماه بعد"));
+    QToolButton *nextYearButton
+        = navButton(this, "cmdNextYear", QStringLiteral("«"), QStringLiteral("سال بعد"));
     m_title = new QLabel(this);
     m_title->setObjectName(QStringLiteral("lblMonth"));
     m_title->setAlignment(Qt::AlignCenter);
@@ -126,10 +130,14 @@ void PersianCalendar::showMonth(int jy, int jm)
 
 QString PersianCalendar::title() const
 {
-    return jalali::monthName(m_month) + QLatin1Char(' ') + jalali::toPersianDigits(QString::number(m_year));
+    return jalali::monthName(m_month) + QLatin1Char(' ')
+        + jalali::toPersianDigits(QString::number(m_year));
 }
 
-int PersianCalendar::columnOfDay(int day) const { return (m_firstCell + day - 1) % Columns; }
+int PersianCalendar::columnOfDay(int day) const
+{
+    return (m_firstCell + day - 1) % Columns;
+}
 
 QToolButton *PersianCalendar::dayButton(int day) const
 {
@@ -138,10 +146,22 @@ QToolButton *PersianCalendar::dayButton(int day) const
     return m_cells.value(m_firstCell + day - 1);
 }
 
-void PersianCalendar::nextMonth() { showMonth(m_year, m_month + 1); }
-void PersianCalendar::previousMonth() { showMonth(m_year, m_month - 1); }
-void PersianCalendar::nextYear() { showMonth(m_year + 1, m_month); }
-void PersianCalendar::previousYear() { showMonth(m_year - 1, m_month); }
+void PersianCalendar::nextMonth()
+{
+    showMonth(m_year, m_month + 1);
+}
+void PersianCalendar::previousMonth()
+{
+    showMonth(m_year, m_month - 1);
+}
+void PersianCalendar::nextYear()
+{
+    showMonth(m_year + 1, m_month);
+}
+void PersianCalendar::previousYear()
+{
+    showMonth(m_year - 1, m_month);
+}
 
 void PersianCalendar::keyPressEvent(QKeyEvent *e)
 {
@@ -170,15 +190,16 @@ void PersianCalendar::refresh()
         b->setVisible(inMonth || i < Columns * 5); // a sixth week only when the month needs it
         b->setEnabled(inMonth);
         b->setText(inMonth ? jalali::toPersianDigits(QString::number(day)) : QString());
-        const bool isToday = inMonth && today == jalali::JDate{m_year, m_month, day};
-        const bool isSelected = inMonth && selected == jalali::JDate{m_year, m_month, day};
+        const bool isToday = inMonth && today == jalali::JDate {m_year, m_month, day};
+        const bool isSelected = inMonth && selected == jalali::JDate {m_year, m_month, day};
         b->setChecked(isSelected);
         b->setProperty("today", isToday);
         QFont f = b->font();
         f.setBold(isToday);
         b->setFont(f);
-        b->setStyleSheet(isToday ? QStringLiteral("QToolButton { border: 1px solid #2a6fdb; color: #2a6fdb; }")
-                                 : QString());
+        b->setStyleSheet(isToday
+                ? QStringLiteral("QToolButton { border: 1px solid #2a6fdb; color: #2a6fdb; }")
+                : QString());
     }
 }
 

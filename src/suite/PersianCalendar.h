@@ -17,13 +17,13 @@ public:
 
     void setSelectedDate(const QDate &d); // also shows its month
     QDate selectedDate() const { return m_selected; }
-    void setToday(const QDate &d);        // the day marked as today
+    void setToday(const QDate &d); // the day marked as today
     QDate today() const { return m_today; }
 
     void showMonth(int jy, int jm);
     int shownYear() const { return m_year; }
     int shownMonth() const { return m_month; }
-    QString title() const;                // "اردیبهشت ۱۳۹۶"
+    QString title() const; // "اردیبهشت ۱۳۹۶"
 
     // The button of a day of the shown month; null for a day the month does not have.
     QToolButton *dayButton(int day) const;

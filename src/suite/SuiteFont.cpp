@@ -10,8 +10,8 @@ namespace vela {
 QStringList suiteFontFamilies()
 {
     return {QStringLiteral("Tahoma"), QStringLiteral("Noto Sans Arabic"),
-            QStringLiteral("Noto Naskh Arabic"), QStringLiteral("Vazirmatn"),
-            QStringLiteral("DejaVu Sans")};
+        QStringLiteral("Noto Naskh Arabic"), QStringLiteral("Vazirmatn"),
+        QStringLiteral("DejaVu Sans")};
 }
 
 QFont suiteFont()

@@ -9,7 +9,7 @@ class QWidget;
 namespace vela {
 
 QStringList suiteFontFamilies(); // "Tahoma" first, then the stand-ins
-QFont suiteFont();               // the application's size in the suite's families
+QFont suiteFont(); // the application's size in the suite's families
 void applySuiteLook(QWidget *w); // suite font and right-to-left layout
 
 } // namespace vela

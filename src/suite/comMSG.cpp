@@ -46,17 +46,25 @@ QColor colorFromOle(quint32 ole)
     return QColor(int(ole & 0xFF), int((ole >> 8) & 0xFF), int((ole >> 16) & 0xFF));
 }
 
-comMSG::comMSG(QObject *parent) : QObject(parent) {}
+comMSG::comMSG(QObject *parent) : QObject(parent)
+{
+}
 
-void comMSG::setResponder(Responder responder) { installedResponder() = std::move(responder); }
+void comMSG::setResponder(Responder responder)
+{
+    installedResponder() = std::move(responder);
+}
 
-comMSG::Responder comMSG::responder() { return installedResponder(); }
+comMSG::Responder comMSG::responder()
+{
+    return installedResponder();
+}
 
 void comMSG::ClearShow()
 {
     m_result = 0;
     if (Responder responder = installedResponder()) { // a copy: it may remove itself
-        MessageRecord record{m_title, m_message, m_type, m_formBack, m_btmBack, m_frameBack};
+        MessageRecord record {m_title, m_message, m_type, m_formBack, m_btmBack, m_frameBack};
         const int answer = responder(record);
         if (m_type == 1)
             m_result = answer;
@@ -82,8 +90,8 @@ void comMSG::ClearShow()
     frameLayout->setContentsMargins(12, 12, 12, 12);
     frameLayout->setSpacing(12);
     auto *icon = new QLabel(frame);
-    const QStyle::StandardPixmap pixmap =
-        m_type == 1 ? QStyle::SP_MessageBoxQuestion : QStyle::SP_MessageBoxInformation;
+    const QStyle::StandardPixmap pixmap
+        = m_type == 1 ? QStyle::SP_MessageBoxQuestion : QStyle::SP_MessageBoxInformation;
     const int iconSize = dlg.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &dlg);
     icon->setPixmap(dlg.style()->standardIcon(pixmap, nullptr, &dlg).pixmap(iconSize, iconSize));
     icon->setAlignment(Qt::AlignTop);

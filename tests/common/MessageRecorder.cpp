@@ -5,9 +5,15 @@ MessageRecorder::MessageRecorder() : m_previous(vela::comMSG::responder())
     vela::comMSG::setResponder([this](const vela::MessageRecord &box) { return respond(box); });
 }
 
-MessageRecorder::~MessageRecorder() { vela::comMSG::setResponder(m_previous); }
+MessageRecorder::~MessageRecorder()
+{
+    vela::comMSG::setResponder(m_previous);
+}
 
-void MessageRecorder::answer(int a) { m_default = a; }
+void MessageRecorder::answer(int a)
+{
+    m_default = a;
+}
 
 void MessageRecorder::queue(std::initializer_list<int> answers)
 {

@@ -22,12 +22,15 @@ struct MessageRecorder {
     MessageRecorder(const MessageRecorder &) = delete;
     MessageRecorder &operator=(const MessageRecorder &) = delete;
 
-    void answer(int a);                          // default answer: 1 yes, 0 no
+    void answer(int a); // default answer: 1 yes, 0 no
     void queue(std::initializer_list<int> answers); // answers for the next questions, in order
     int pendingAnswers() const { return int(m_queue.size()); }
 
     int count() const { return int(boxes.size()); }
-    vela::MessageRecord last() const { return boxes.isEmpty() ? vela::MessageRecord{} : boxes.last(); }
+    vela::MessageRecord last() const
+    {
+        return boxes.isEmpty() ? vela::MessageRecord {} : boxes.last();
+    }
     QStringList texts() const;
     void clear() { boxes.clear(); }
 

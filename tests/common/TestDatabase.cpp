@@ -20,7 +20,9 @@ struct Connection {
     sqlite3 *db = nullptr;
     explicit Connection(const QString &path)
     {
-        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        if (sqlite3_open_v2(
+                QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr)
+            != SQLITE_OK) {
             const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
             sqlite3_close(db);
             db = nullptr;
@@ -40,11 +42,12 @@ QVariant cell(sqlite3_stmt *st, int col)
     case SQLITE_FLOAT:
         return QVariant(sqlite3_column_double(st, col));
     case SQLITE_TEXT:
-        return QVariant(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, col)),
-                                          sqlite3_column_bytes(st, col)));
+        return QVariant(
+            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, col)),
+                sqlite3_column_bytes(st, col)));
     case SQLITE_BLOB:
         return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, col)),
-                                   sqlite3_column_bytes(st, col)));
+            sqlite3_column_bytes(st, col)));
     default:
         return QVariant();
     }

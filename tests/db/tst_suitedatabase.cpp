@@ -31,9 +31,17 @@ const QList<QPair<QString, QString>> LookupColumns = {
 };
 
 const QStringList LookupViews = {
-    "vwUser", "vwAssetEstablishmentType", "vwAssetStatusType", "vwAssetGroup", "vwAssetCategory",
-    "vwOrvoInternalLocation", "vwAssetAccountable", "vwEmployee", "vwAccountCostCenter",
-    "vwAccountBranch", "vwAssetPropertyType",
+    "vwUser",
+    "vwAssetEstablishmentType",
+    "vwAssetStatusType",
+    "vwAssetGroup",
+    "vwAssetCategory",
+    "vwOrvoInternalLocation",
+    "vwAssetAccountable",
+    "vwEmployee",
+    "vwAccountCostCenter",
+    "vwAccountBranch",
+    "vwAssetPropertyType",
 };
 
 const QList<QPair<QString, QString>> DatePairs = {
@@ -43,28 +51,44 @@ const QList<QPair<QString, QString>> DatePairs = {
     {"ReevaluationDate", "FarsiReevaluationDate"},
 };
 
-int count(TestDatabase &db, const QString &sql) { return db.scalar(sql).toInt(); }
+int count(TestDatabase &db, const QString &sql)
+{
+    return db.scalar(sql).toInt();
+}
 
 // Required lookups are set and every lookup ID of the chosen assets is listed by its view.
 void verifyLookups(TestDatabase &db, const QString &where)
 {
-    for (const char *col : {"CreatorID", "TypeID", "StatusTypeID", "GroupID", "BranchID", "Name", "LabelNo", "CreateDate"})
-        QCOMPARE(count(db, QString("SELECT count(*) FROM tblAssetEstablishment WHERE (%1) AND %2 IS NULL").arg(where, col)), 0);
+    for (const char *col : {"CreatorID", "TypeID", "StatusTypeID", "GroupID", "BranchID", "Name",
+             "LabelNo", "CreateDate"})
+        QCOMPARE(count(db,
+                     QString("SELECT count(*) FROM tblAssetEstablishment WHERE (%1) AND %2 IS NULL")
+                         .arg(where, col)),
+            0);
     for (const auto &[col, view] : LookupColumns) {
-        const int bad = count(db, QString("SELECT count(*) FROM tblAssetEstablishment a WHERE (%1) AND a.%2 IS NOT NULL "
-                                          "AND NOT EXISTS (SELECT 1 FROM %3 v WHERE v.ID = a.%2)").arg(where, col, view));
-        QVERIFY2(bad == 0, qPrintable(QString("%1 rows with %2 not in %3").arg(bad).arg(col, view)));
+        const int bad = count(db,
+            QString("SELECT count(*) FROM tblAssetEstablishment a WHERE (%1) AND a.%2 IS NOT NULL "
+                    "AND NOT EXISTS (SELECT 1 FROM %3 v WHERE v.ID = a.%2)")
+                .arg(where, col, view));
+        QVERIFY2(
+            bad == 0, qPrintable(QString("%1 rows with %2 not in %3").arg(bad).arg(col, view)));
     }
     // The search reads the keeper's name from the employees.
-    QCOMPARE(count(db, QString("SELECT count(*) FROM tblAssetEstablishment a WHERE (%1) AND a.AccountableID IS NOT NULL "
-                               "AND NOT EXISTS (SELECT 1 FROM vwEmployeeMajor e WHERE e.ID = a.AccountableID)").arg(where)), 0);
+    QCOMPARE(
+        count(db,
+            QString(
+                "SELECT count(*) FROM tblAssetEstablishment a WHERE (%1) AND a.AccountableID IS NOT NULL "
+                "AND NOT EXISTS (SELECT 1 FROM vwEmployeeMajor e WHERE e.ID = a.AccountableID)")
+                .arg(where)),
+        0);
 }
 
 // Every Persian date is the Persian form of its calendar date; both are NULL together.
 void verifyPersianDates(TestDatabase &db, const QString &where)
 {
     for (const auto &[date, farsi] : DatePairs) {
-        const auto rows = db.rows(QString("SELECT ID, %1, %2 FROM tblAssetEstablishment WHERE %3").arg(date, farsi, where));
+        const auto rows = db.rows(QString("SELECT ID, %1, %2 FROM tblAssetEstablishment WHERE %3")
+                                      .arg(date, farsi, where));
         for (const QVariantList &r : rows) {
             QCOMPARE(r[1].isNull(), r[2].isNull());
             if (r[1].isNull())
@@ -72,7 +96,8 @@ void verifyPersianDates(TestDatabase &db, const QString &where)
             const QDate d = QDate::fromString(r[1].toString(), "yyyy-MM-dd");
             QVERIFY2(d.isValid(), qPrintable(r[1].toString()));
             QVERIFY2(r[2].toString() == jalali::formatDate(d),
-                     qPrintable(QString("asset %1 %2: %3 vs %4").arg(r[0].toString(), date, r[1].toString(), r[2].toString())));
+                qPrintable(QString("asset %1 %2: %3 vs %4")
+                               .arg(r[0].toString(), date, r[1].toString(), r[2].toString())));
         }
     }
 }
@@ -80,13 +105,20 @@ void verifyPersianDates(TestDatabase &db, const QString &where)
 // Share of NULLs of each optional column among the chosen assets.
 QMap<QString, double> nullShares(TestDatabase &db, const QString &where)
 {
-    static const QStringList optional = {"OldLabelNo", "UtilizationDate", "AccumulatedCost", "AbortCost", "OfficeMaxCost",
-                                         "DocumentNo", "ReevaluationDate", "LocationID", "OrganizationLocation",
-                                         "AccountableID", "ResponsibleID", "CostCenterID", "Description"};
-    const double total = db.scalar(QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1").arg(where)).toDouble();
+    static const QStringList optional = {"OldLabelNo", "UtilizationDate", "AccumulatedCost",
+        "AbortCost", "OfficeMaxCost", "DocumentNo", "ReevaluationDate", "LocationID",
+        "OrganizationLocation", "AccountableID", "ResponsibleID", "CostCenterID", "Description"};
+    const double total
+        = db.scalar(QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1").arg(where))
+              .toDouble();
     QMap<QString, double> shares;
     for (const QString &col : optional)
-        shares[col] = db.scalar(QString("SELECT count(*) FROM tblAssetEstablishment WHERE (%1) AND %2 IS NULL").arg(where, col)).toDouble() / total;
+        shares[col]
+            = db.scalar(
+                    QString("SELECT count(*) FROM tblAssetEstablishment WHERE (%1) AND %2 IS NULL")
+                        .arg(where, col))
+                  .toDouble()
+            / total;
     return shares;
 }
 
@@ -102,8 +134,10 @@ private slots:
         QCOMPARE(count(empty, "SELECT count(*) FROM tblAssetEstablishment"), 0);
         QCOMPARE(count(empty, "PRAGMA user_version"), 1);
         // Even without demo data the administrator exists, and the base path row is there.
-        QCOMPARE(empty.scalar("SELECT Name FROM vwUserMajor WHERE ID = 1").toString(), QString("مدیر سیستم"));
-        QCOMPARE(empty.rows("SELECT ID, BasePath FROM vwOrvoBasePath"), QList<QVariantList>({{qint64(1), QVariant()}}));
+        QCOMPARE(empty.scalar("SELECT Name FROM vwUserMajor WHERE ID = 1").toString(),
+            QString("مدیر سیستم"));
+        QCOMPARE(empty.rows("SELECT ID, BasePath FROM vwOrvoBasePath"),
+            QList<QVariantList>({{qint64(1), QVariant()}}));
 
         // An existing file is never overwritten.
         QFile file(empty.path);
@@ -112,27 +146,42 @@ private slots:
         QCOMPARE(QFile(empty.path).size(), size);
 
         // Dates are kept in the one form the statements compare by equality.
-        empty.exec("INSERT INTO tblAssetEstablishment (ID, CreateDate, FarsiCreateDate, Cost) VALUES (7, '2017-05-13', '1396/02/23', 1500000.0)");
-        QCOMPARE(empty.scalar("SELECT typeof(Cost) FROM tblAssetEstablishment WHERE ID = 7").toString(), QString("integer"));
-        QVERIFY_THROWS_EXCEPTION(VelaError, empty.exec("UPDATE tblAssetEstablishment SET CreateDate = '2017-05-13 00:00:00' WHERE ID = 7"));
-        QVERIFY_THROWS_EXCEPTION(VelaError, empty.exec("UPDATE tblAssetEstablishment SET FarsiCreateDate = '1396-02-23' WHERE ID = 7"));
-        empty.exec("UPDATE tblAssetEstablishment SET CreateDate = NULL, FarsiCreateDate = NULL, Cost = 1234.5 WHERE ID = 7");
-        QCOMPARE(empty.scalar("SELECT typeof(Cost) FROM tblAssetEstablishment WHERE ID = 7").toString(), QString("real"));
+        empty.exec(
+            "INSERT INTO tblAssetEstablishment (ID, CreateDate, FarsiCreateDate, Cost) VALUES (7, '2017-05-13', '1396/02/23', 1500000.0)");
+        QCOMPARE(
+            empty.scalar("SELECT typeof(Cost) FROM tblAssetEstablishment WHERE ID = 7").toString(),
+            QString("integer"));
+        QVERIFY_THROWS_EXCEPTION(VelaError,
+            empty.exec(
+                "UPDATE tblAssetEstablishment SET CreateDate = '2017-05-13 00:00:00' WHERE ID = 7"));
+        QVERIFY_THROWS_EXCEPTION(VelaError,
+            empty.exec(
+                "UPDATE tblAssetEstablishment SET FarsiCreateDate = '1396-02-23' WHERE ID = 7"));
+        empty.exec(
+            "UPDATE tblAssetEstablishment SET CreateDate = NULL, FarsiCreateDate = NULL, Cost = 1234.5 WHERE ID = 7");
+        QCOMPARE(
+            empty.scalar("SELECT typeof(Cost) FROM tblAssetEstablishment WHERE ID = 7").toString(),
+            QString("real"));
 
         // A failing script names its line and leaves nothing behind.
         try {
-            SuiteDatabase::runSqliteScript(empty.path, "INSERT INTO tblAssetStatusType (Name) VALUES ('فعال');\n"
-                                                       "-- a comment\n"
-                                                       "INSERT INTO tblNoSuchTable VALUES (1);");
+            SuiteDatabase::runSqliteScript(empty.path,
+                "INSERT INTO tblAssetStatusType (Name) VALUES ('فعال');\n"
+                "-- a comment\n"
+                "INSERT INTO tblNoSuchTable VALUES (1);");
             QFAIL("the script should have failed");
         } catch (const VelaError &e) {
-            QVERIFY2(e.description().contains("line 3") && e.description().contains("tblNoSuchTable"), qPrintable(e.description()));
+            QVERIFY2(
+                e.description().contains("line 3") && e.description().contains("tblNoSuchTable"),
+                qPrintable(e.description()));
         }
         QCOMPARE(count(empty, "SELECT count(*) FROM tblAssetStatusType"), 0);
 
         // A path that needs quoting survives the connection string.
-        for (const QString &path : {QString("/tmp/a b/suite.sqlite"), QString("/tmp/it's; here/x.sqlite"), QString(" /lead/space ")}) {
-            const ConnectionString cs = ConnectionString::parse(SuiteDatabase::sqliteConnectionString(path));
+        for (const QString &path : {QString("/tmp/a b/suite.sqlite"),
+                 QString("/tmp/it's; here/x.sqlite"), QString(" /lead/space ")}) {
+            const ConnectionString cs
+                = ConnectionString::parse(SuiteDatabase::sqliteConnectionString(path));
             QCOMPARE(cs.provider(), QString("SQLite"));
             QCOMPARE(cs.value("Data Source"), path);
         }
@@ -152,30 +201,45 @@ private slots:
             }
             for (const QVariantList &r : minor)
                 minorIds << r[0].toLongLong();
-            QVERIFY2(majorIds.size() == major.size() && minorIds.size() == minor.size(), qPrintable(base + " repeats an ID"));
+            QVERIFY2(majorIds.size() == major.size() && minorIds.size() == minor.size(),
+                qPrintable(base + " repeats an ID"));
             QVERIFY2(minorIds.contains(majorIds), qPrintable(base));
             // A lookup by ID is a primary-key probe, not a scan.
-            const QString plan = db.rows(QString("EXPLAIN QUERY PLAN SELECT Name FROM %1Major WHERE ID = 3").arg(base)).value(0).value(3).toString();
-            QVERIFY2(plan.contains("INTEGER PRIMARY KEY") || plan.contains("PRIMARY KEY"), qPrintable(base + ": " + plan));
+            const QString plan
+                = db.rows(QString("EXPLAIN QUERY PLAN SELECT Name FROM %1Major WHERE ID = 3")
+                              .arg(base))
+                      .value(0)
+                      .value(3)
+                      .toString();
+            QVERIFY2(plan.contains("INTEGER PRIMARY KEY") || plan.contains("PRIMARY KEY"),
+                qPrintable(base + ": " + plan));
         }
         // Some rows are inactive: the Major views leave them out.
-        QVERIFY(count(db, "SELECT count(*) FROM vwEmployeeMinor") > count(db, "SELECT count(*) FROM vwEmployeeMajor"));
+        QVERIFY(count(db, "SELECT count(*) FROM vwEmployeeMinor")
+            > count(db, "SELECT count(*) FROM vwEmployeeMajor"));
         // Keepers are employees with the same IDs and names.
-        QCOMPARE(count(db, "SELECT count(*) FROM vwAssetAccountableMajor k JOIN vwEmployeeMajor e ON e.ID = k.ID AND e.Name = k.Name"),
-                 count(db, "SELECT count(*) FROM vwAssetAccountableMajor"));
-        QVERIFY(count(db, "SELECT count(*) FROM vwAssetAccountableMajor") < count(db, "SELECT count(*) FROM vwEmployeeMajor"));
+        QCOMPARE(
+            count(db,
+                "SELECT count(*) FROM vwAssetAccountableMajor k JOIN vwEmployeeMajor e ON e.ID = k.ID AND e.Name = k.Name"),
+            count(db, "SELECT count(*) FROM vwAssetAccountableMajor"));
+        QVERIFY(count(db, "SELECT count(*) FROM vwAssetAccountableMajor")
+            < count(db, "SELECT count(*) FROM vwEmployeeMajor"));
     }
 
     void rolesAndForeignKeys()
     {
         TestDatabase db;
-        const QString granted = "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=%1 AND FormPermissionID=%2";
+        const QString granted
+            = "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=%1 AND FormPermissionID=%2";
         const QList<int> roles = {111, 102214801, 102214802, 102214803, 102214805, 102214809, 303};
         for (int role : roles) {
-            QVERIFY2(count(db, granted.arg(SuiteDatabase::DemoAdminUserID).arg(role)) > 0, qPrintable(QString::number(role)));
-            QCOMPARE(count(db, granted.arg(SuiteDatabase::DemoViewerUserID).arg(role)), role == 111 ? 1 : 0);
+            QVERIFY2(count(db, granted.arg(SuiteDatabase::DemoAdminUserID).arg(role)) > 0,
+                qPrintable(QString::number(role)));
+            QCOMPARE(count(db, granted.arg(SuiteDatabase::DemoViewerUserID).arg(role)),
+                role == 111 ? 1 : 0);
         }
-        QCOMPARE(db.scalar("SELECT Name FROM vwUserMajor WHERE ID = 2").toString(), QString("کاربر مشاهده"));
+        QCOMPARE(db.scalar("SELECT Name FROM vwUserMajor WHERE ID = 2").toString(),
+            QString("کاربر مشاهده"));
 
         // An asset that has moved cannot be deleted.
         const QString deleteAsset = "DELETE FROM tblAssetEstablishment WHERE ID = %1";
@@ -185,44 +249,84 @@ private slots:
         } catch (const VelaError &e) {
             QVERIFY2(e.description().contains("FOREIGN KEY"), qPrintable(e.description()));
         }
-        QCOMPARE(count(db, QString("SELECT count(*) FROM tblAssetEstablishment WHERE ID = %1").arg(TestDatabase::AssetWithMovements)), 1);
+        QCOMPARE(count(db,
+                     QString("SELECT count(*) FROM tblAssetEstablishment WHERE ID = %1")
+                         .arg(TestDatabase::AssetWithMovements)),
+            1);
 
         // Property values go with their asset; attachments and documents do not hold it back.
         const int plain = TestDatabase::PlainAsset;
-        QVERIFY(count(db, QString("SELECT count(*) FROM tblAssetEstablishmentPropertyData WHERE EstablishmentID = %1").arg(plain)) > 0);
-        QCOMPARE(count(db, QString("SELECT count(*) FROM tblAssetMovement WHERE EstablishmentID IN (%1, %2, %3)")
-                               .arg(plain).arg(TestDatabase::AssetWithPictures).arg(TestDatabase::AssetWithExternalPicture)), 0);
+        QVERIFY(
+            count(db,
+                QString(
+                    "SELECT count(*) FROM tblAssetEstablishmentPropertyData WHERE EstablishmentID = %1")
+                    .arg(plain))
+            > 0);
+        QCOMPARE(
+            count(db,
+                QString(
+                    "SELECT count(*) FROM tblAssetMovement WHERE EstablishmentID IN (%1, %2, %3)")
+                    .arg(plain)
+                    .arg(TestDatabase::AssetWithPictures)
+                    .arg(TestDatabase::AssetWithExternalPicture)),
+            0);
         db.exec(deleteAsset.arg(plain));
-        QCOMPARE(count(db, QString("SELECT count(*) FROM tblAssetEstablishmentPropertyData WHERE EstablishmentID = %1").arg(plain)), 0);
+        QCOMPARE(
+            count(db,
+                QString(
+                    "SELECT count(*) FROM tblAssetEstablishmentPropertyData WHERE EstablishmentID = %1")
+                    .arg(plain)),
+            0);
         db.exec(deleteAsset.arg(TestDatabase::AssetWithPictures));
-        QCOMPARE(count(db, "SELECT count(*) FROM tblOrvoFormAttachment WHERE FormTypeID = 1022148 AND FormID = 1"), 3);
+        QCOMPARE(
+            count(db,
+                "SELECT count(*) FROM tblOrvoFormAttachment WHERE FormTypeID = 1022148 AND FormID = 1"),
+            3);
 
         // A new asset continues after the demo IDs.
         db.exec("INSERT INTO tblAssetEstablishment (Name) VALUES ('میز')");
-        QCOMPARE(db.scalar("SELECT max(ID) FROM tblAssetEstablishment").toInt(), TestDatabase::DemoAssetCount + 1);
+        QCOMPARE(db.scalar("SELECT max(ID) FROM tblAssetEstablishment").toInt(),
+            TestDatabase::DemoAssetCount + 1);
     }
 
     void demoAssets()
     {
         TestDatabase db;
-        QCOMPARE(count(db, "SELECT count(*) FROM tblAssetEstablishment"), TestDatabase::DemoAssetCount);
-        QCOMPARE(count(db, "SELECT max(ID) FROM tblAssetEstablishment"), TestDatabase::DemoAssetCount);
+        QCOMPARE(
+            count(db, "SELECT count(*) FROM tblAssetEstablishment"), TestDatabase::DemoAssetCount);
+        QCOMPARE(
+            count(db, "SELECT max(ID) FROM tblAssetEstablishment"), TestDatabase::DemoAssetCount);
         verifyLookups(db, "1");
         verifyPersianDates(db, "1");
-        QCOMPARE(count(db, "SELECT count(*) FROM tblAssetMovement m JOIN tblAssetEstablishment a ON a.ID = m.EstablishmentID "
-                           "WHERE m.FarsiMoveDate IS NOT NULL"), count(db, "SELECT count(*) FROM tblAssetMovement"));
-        for (const QVariantList &r : db.rows("SELECT MoveDate, FarsiMoveDate FROM tblAssetMovement UNION ALL "
-                                             "SELECT DocumentDate, FarsiDocumentDate FROM tblAccountDocument"))
-            QCOMPARE(r[1].toString(), jalali::formatDate(QDate::fromString(r[0].toString(), "yyyy-MM-dd")));
+        QCOMPARE(
+            count(db,
+                "SELECT count(*) FROM tblAssetMovement m JOIN tblAssetEstablishment a ON a.ID = m.EstablishmentID "
+                "WHERE m.FarsiMoveDate IS NOT NULL"),
+            count(db, "SELECT count(*) FROM tblAssetMovement"));
+        for (const QVariantList &r :
+            db.rows("SELECT MoveDate, FarsiMoveDate FROM tblAssetMovement UNION ALL "
+                    "SELECT DocumentDate, FarsiDocumentDate FROM tblAccountDocument"))
+            QCOMPARE(r[1].toString(),
+                jalali::formatDate(QDate::fromString(r[0].toString(), "yyyy-MM-dd")));
         // An asset's location is where its last move took it.
-        QCOMPARE(count(db, "SELECT count(*) FROM tblAssetMovement m WHERE m.ID = (SELECT max(ID) FROM tblAssetMovement "
-                           "WHERE EstablishmentID = m.EstablishmentID) AND m.ToLocationID <> "
-                           "(SELECT LocationID FROM tblAssetEstablishment WHERE ID = m.EstablishmentID)"), 0);
+        QCOMPARE(
+            count(db,
+                "SELECT count(*) FROM tblAssetMovement m WHERE m.ID = (SELECT max(ID) FROM tblAssetMovement "
+                "WHERE EstablishmentID = m.EstablishmentID) AND m.ToLocationID <> "
+                "(SELECT LocationID FROM tblAssetEstablishment WHERE ID = m.EstablishmentID)"),
+            0);
 
         // Amounts: whole ones stored as integers, fractions kept.
-        QVERIFY(count(db, "SELECT count(*) FROM tblAssetEstablishment WHERE typeof(Cost) = 'real' AND Cost <> CAST(Cost AS INTEGER)") > 0);
-        QVERIFY(count(db, "SELECT count(*) FROM tblAssetEstablishment WHERE Cost >= 1000000000") > 0);
-        QCOMPARE(count(db, "SELECT count(*) FROM tblAssetEstablishment WHERE typeof(Cost) = 'real' AND Cost = CAST(Cost AS INTEGER)"), 0);
+        QVERIFY(
+            count(db,
+                "SELECT count(*) FROM tblAssetEstablishment WHERE typeof(Cost) = 'real' AND Cost <> CAST(Cost AS INTEGER)")
+            > 0);
+        QVERIFY(
+            count(db, "SELECT count(*) FROM tblAssetEstablishment WHERE Cost >= 1000000000") > 0);
+        QCOMPARE(
+            count(db,
+                "SELECT count(*) FROM tblAssetEstablishment WHERE typeof(Cost) = 'real' AND Cost = CAST(Cost AS INTEGER)"),
+            0);
         const auto shares = nullShares(db, "1");
         int columnsWithNulls = 0;
         for (double s : shares)
@@ -231,26 +335,43 @@ private slots:
 
         // The final registration document of an asset, found as the form finds it.
         const QString phrase = "ثبت نهايي استقرار";
-        QCOMPARE(count(db, QString("SELECT count(*) FROM tblAccountDocumentDetail WHERE FormTypeID = 1022148 AND FormID = %1 "
-                                   "AND instr(Description, '%2') > 0").arg(TestDatabase::AssetWithDocument).arg(phrase)), 2);
+        QCOMPARE(
+            count(db,
+                QString(
+                    "SELECT count(*) FROM tblAccountDocumentDetail WHERE FormTypeID = 1022148 AND FormID = %1 "
+                    "AND instr(Description, '%2') > 0")
+                    .arg(TestDatabase::AssetWithDocument)
+                    .arg(phrase)),
+            2);
         // Each document balances and its asset carries its number and date.
-        QCOMPARE(count(db, "SELECT count(*) FROM (SELECT DocumentID FROM tblAccountDocumentDetail GROUP BY DocumentID "
-                           "HAVING sum(Debit) <> sum(Credit))"), 0);
-        QCOMPARE(count(db, "SELECT count(*) FROM tblAccountDocument d JOIN tblAccountDocumentDetail r ON r.DocumentID = d.ID "
-                           "JOIN tblAssetEstablishment a ON a.ID = r.FormID WHERE a.DocumentNo <> CAST(d.DocumentNo AS TEXT) "
-                           "OR a.DocumentDate <> d.DocumentDate"), 0);
-        QVERIFY(count(db, "SELECT count(*) FROM tblOrvoReportTemplate WHERE FormTypeID = 1022148") >= 2);
+        QCOMPARE(
+            count(db,
+                "SELECT count(*) FROM (SELECT DocumentID FROM tblAccountDocumentDetail GROUP BY DocumentID "
+                "HAVING sum(Debit) <> sum(Credit))"),
+            0);
+        QCOMPARE(
+            count(db,
+                "SELECT count(*) FROM tblAccountDocument d JOIN tblAccountDocumentDetail r ON r.DocumentID = d.ID "
+                "JOIN tblAssetEstablishment a ON a.ID = r.FormID WHERE a.DocumentNo <> CAST(d.DocumentNo AS TEXT) "
+                "OR a.DocumentDate <> d.DocumentDate"),
+            0);
+        QVERIFY(count(db, "SELECT count(*) FROM tblOrvoReportTemplate WHERE FormTypeID = 1022148")
+            >= 2);
         // Properties are only those defined for the asset's category.
-        QCOMPARE(count(db, "SELECT count(*) FROM tblAssetEstablishmentPropertyData p JOIN tblAssetEstablishment a ON a.ID = p.EstablishmentID "
-                           "JOIN tblAssetGroup g ON g.ID = a.GroupID LEFT JOIN tblAssetCategoryProperty c "
-                           "ON c.CategoryID = g.CategoryID AND c.PropertyTypeID = p.PropertyTypeID WHERE c.CategoryID IS NULL"), 0);
+        QCOMPARE(
+            count(db,
+                "SELECT count(*) FROM tblAssetEstablishmentPropertyData p JOIN tblAssetEstablishment a ON a.ID = p.EstablishmentID "
+                "JOIN tblAssetGroup g ON g.ID = a.GroupID LEFT JOIN tblAssetCategoryProperty c "
+                "ON c.CategoryID = g.CategoryID AND c.PropertyTypeID = p.PropertyTypeID WHERE c.CategoryID IS NULL"),
+            0);
     }
 
     void demoPictures()
     {
         TestDatabase db;
-        const auto rows = db.rows("SELECT RowNumber, isExternal, FileExtension, FileData, MediaPath FROM tblOrvoFormAttachment "
-                                  "WHERE FormTypeID = 1022148 AND FormID = 1 ORDER BY RowNumber");
+        const auto rows = db.rows(
+            "SELECT RowNumber, isExternal, FileExtension, FileData, MediaPath FROM tblOrvoFormAttachment "
+            "WHERE FormTypeID = 1022148 AND FormID = 1 ORDER BY RowNumber");
         QCOMPARE(rows.size(), 3);
         QSet<QByteArray> distinct;
         for (int i = 0; i < rows.size(); ++i) {
@@ -266,15 +387,20 @@ private slots:
         }
         QCOMPARE(distinct.size(), 3);
 
-        const auto external = db.rows(QString("SELECT MediaPath, FileData FROM tblOrvoFormAttachment WHERE FormTypeID = 1022148 "
-                                              "AND FormID = %1 AND isExternal = 1").arg(TestDatabase::AssetWithExternalPicture));
+        const auto external = db.rows(QString(
+            "SELECT MediaPath, FileData FROM tblOrvoFormAttachment WHERE FormTypeID = 1022148 "
+            "AND FormID = %1 AND isExternal = 1")
+                                          .arg(TestDatabase::AssetWithExternalPicture));
         QCOMPARE(external.size(), 1);
         QVERIFY(external[0][1].isNull());
         const QString media = external[0][0].toString();
         QVERIFY2(media.startsWith(db.folder()), qPrintable(media));
         QVERIFY(!QImage(media).isNull());
         // Other forms' rows share the table under their own form type.
-        QVERIFY(count(db, "SELECT count(*) FROM tblOrvoFormAttachment WHERE FormTypeID <> 1022148 AND FormID = 1") > 0);
+        QVERIFY(
+            count(db,
+                "SELECT count(*) FROM tblOrvoFormAttachment WHERE FormTypeID <> 1022148 AND FormID = 1")
+            > 0);
     }
 
     void generatedAssets()
@@ -287,23 +413,48 @@ private slots:
         const QString added = QString("ID > %1").arg(lastId);
         verifyLookups(db, added);
         verifyPersianDates(db, added);
-        QCOMPARE(count(db, "SELECT count(DISTINCT LabelNo) FROM tblAssetEstablishment"), before + 10000);
+        QCOMPARE(
+            count(db, "SELECT count(DISTINCT LabelNo) FROM tblAssetEstablishment"), before + 10000);
 
         const auto shares = nullShares(db, added);
         for (auto it = shares.begin(); it != shares.end(); ++it)
-            QVERIFY2(it.value() >= 0.05 && it.value() <= 0.35, qPrintable(QString("%1: %2").arg(it.key()).arg(it.value())));
-        QVERIFY(count(db, QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND typeof(Cost) = 'real'").arg(added)) > 200);
-        QVERIFY(count(db, QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND Cost >= 1e10").arg(added)) > 100);
-        QVERIFY(count(db, QString("SELECT count(DISTINCT Name) FROM tblAssetEstablishment WHERE %1").arg(added)) > 500);
+            QVERIFY2(it.value() >= 0.05 && it.value() <= 0.35,
+                qPrintable(QString("%1: %2").arg(it.key()).arg(it.value())));
+        QVERIFY(
+            count(db,
+                QString(
+                    "SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND typeof(Cost) = 'real'")
+                    .arg(added))
+            > 200);
+        QVERIFY(count(db,
+                    QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND Cost >= 1e10")
+                        .arg(added))
+            > 100);
+        QVERIFY(count(db,
+                    QString("SELECT count(DISTINCT Name) FROM tblAssetEstablishment WHERE %1")
+                        .arg(added))
+            > 500);
         // Names fit their group: no vehicle model in a computer group.
-        QCOMPARE(count(db, QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND GroupID = 10 AND Name LIKE '%پژو%'").arg(added)), 0);
-        QVERIFY(count(db, QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND GroupID = 4 AND Name LIKE 'خودروی سواری%'").arg(added)) > 0);
+        QCOMPARE(
+            count(db,
+                QString(
+                    "SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND GroupID = 10 AND Name LIKE '%پژو%'")
+                    .arg(added)),
+            0);
+        QVERIFY(
+            count(db,
+                QString(
+                    "SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND GroupID = 4 AND Name LIKE 'خودروی سواری%'")
+                    .arg(added))
+            > 0);
 
         // The same seed gives the same rows.
         TestDatabase again;
         SuiteDatabase::generateAssets(again.path, 10000, 7);
-        const QString digest = QString("SELECT group_concat(Name || Cost || ifnull(FarsiUtilizationDate, '-') || ifnull(AccountableID, '-'), '|') "
-                                       "FROM tblAssetEstablishment WHERE %1").arg(added);
+        const QString digest = QString(
+            "SELECT group_concat(Name || Cost || ifnull(FarsiUtilizationDate, '-') || ifnull(AccountableID, '-'), '|') "
+            "FROM tblAssetEstablishment WHERE %1")
+                                   .arg(added);
         QCOMPARE(again.scalar(digest).toString(), db.scalar(digest).toString());
 
         // Without lookups there is nothing valid to point at.

@@ -24,7 +24,7 @@ struct FormDriver {
         vela::FormMain::unload();
     }
     vela::FormMain &form() { return vela::FormMain::instance(); }
-    template <class T = QWidget> T *get(const char *name)
+    template<class T = QWidget> T *get(const char *name)
     {
         T *w = form().findChild<T *>(QLatin1String(name));
         if (!w)
@@ -41,12 +41,15 @@ struct FormDriver {
     void type(const char *name, const QString &s)
     {
         for (QChar c : s)
-            QTest::sendKeyEvent(QTest::Click, get(name), Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(
+                QTest::Click, get(name), Qt::Key_unknown, QString(c), Qt::NoModifier);
     }
     QStringList takeTrace() // the statements since the last call
     {
         QFile f(tracePath);
-        const QStringList lines = f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts) : QStringList();
+        const QStringList lines = f.open(QIODevice::ReadOnly)
+            ? QString::fromUtf8(f.readAll()).split(u'\n', Qt::SkipEmptyParts)
+            : QStringList();
         QFile::remove(tracePath);
         return lines;
     }

@@ -40,18 +40,26 @@ private slots:
 private:
     QStringList newFiles(QStringList &seen) // files the viewer wrote since the last call
     {
-        QStringList now = QDir(m_temp.path()).entryList({QStringLiteral("rad*")}, QDir::Files | QDir::System);
+        QStringList now
+            = QDir(m_temp.path()).entryList({QStringLiteral("rad*")}, QDir::Files | QDir::System);
         QStringList fresh = now;
         for (const QString &s : seen)
             fresh.removeAll(s);
         seen = now;
         return fresh;
     }
-    static QRgb colour(const QImage &i) { return i.pixel(i.width() / 2, 2); } // tells the pictures apart
+    static QRgb colour(const QImage &i)
+    {
+        return i.pixel(i.width() / 2, 2);
+    } // tells the pictures apart
     QRgb stored(TestDatabase &db, int id, int row)
     {
-        return colour(QImage::fromData(db.scalar(QStringLiteral("SELECT FileData FROM tblOrvoFormAttachment WHERE "
-            "FormTypeID=1022148 AND FormID=%1 AND RowNumber=%2").arg(id).arg(row)).toByteArray()));
+        return colour(QImage::fromData(
+            db.scalar(QStringLiteral("SELECT FileData FROM tblOrvoFormAttachment WHERE "
+                                     "FormTypeID=1022148 AND FormID=%1 AND RowNumber=%2")
+                          .arg(id)
+                          .arg(row))
+                .toByteArray()));
     }
     QRgb shown(FormDriver &d) { return colour(d.form().currentPicture().toImage()); }
     QTemporaryDir m_temp;
@@ -69,7 +77,9 @@ void TestAttachments::stepping()
     QCOMPARE(shown(d), stored(db, 1, 3));
     d.takeTrace();
     d.click("cmdRight"); // past the last one: asked for, nothing changes
-    QCOMPARE(d.takeTrace(), QStringList(QStringLiteral("Select * from tblOrvoFormAttachment Where FormTypeID = 1022148 and FormID = 1 and RowNumber = 4")));
+    QCOMPARE(d.takeTrace(),
+        QStringList(QStringLiteral(
+            "Select * from tblOrvoFormAttachment Where FormTypeID = 1022148 and FormID = 1 and RowNumber = 4")));
     QCOMPARE(caption(), QStringLiteral("3"));
     QCOMPARE(shown(d), stored(db, 1, 3));
     d.click("cmdLeft", 3); // the third at row 1: nothing asked
@@ -77,7 +87,8 @@ void TestAttachments::stepping()
     QCOMPARE(d.takeTrace().size(), 2);
 
     // Row numbers 1, 2, 4: stepping right from 2 stays at 2. The buttons work in new mode too.
-    db.exec(QStringLiteral("UPDATE tblOrvoFormAttachment SET RowNumber=4 WHERE FormID=1 AND RowNumber=3"));
+    db.exec(QStringLiteral(
+        "UPDATE tblOrvoFormAttachment SET RowNumber=4 WHERE FormID=1 AND RowNumber=3"));
     d.click("cmdRight", 2);
     QCOMPARE(caption(), QStringLiteral("2"));
     d.click("cmdNew");
@@ -90,14 +101,18 @@ void TestAttachments::temporaryFiles()
     TestDatabase db;
     // Copies of a stored picture under extensions that must not steer the file anywhere, then a
     // NULL content and a document.
-    const char *const rows[][2] = {{"'jpg'", ".jpg"}, {"NULL", ".tmp"}, {"'../../evil'", ".tmp"}, {"'a/b'", ".tmp"},
-                                   {"'..'", ".tmp"}, {"'png '", ".tmp"}, {"'abcdefghijk'", ".tmp"}, {"'PNG2'", ".PNG2"}};
+    const char *const rows[][2]
+        = {{"'jpg'", ".jpg"}, {"NULL", ".tmp"}, {"'../../evil'", ".tmp"}, {"'a/b'", ".tmp"},
+            {"'..'", ".tmp"}, {"'png '", ".tmp"}, {"'abcdefghijk'", ".tmp"}, {"'PNG2'", ".PNG2"}};
     for (int r = 0; r < 8; ++r)
-        db.exec(QStringLiteral("INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, FileExtension, FileData) "
-                               "SELECT 1022148, 50, %1, %2, FileData FROM tblOrvoFormAttachment WHERE FormID=1 AND RowNumber=2")
-                    .arg(r + 1).arg(QLatin1String(rows[r][0])));
-    db.exec(QStringLiteral("INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, FileExtension, FileData) "
-                           "VALUES (1022148, 50, 9, 'dat', NULL), (1022148, 50, 10, 'txt', CAST('hello' AS BLOB))"));
+        db.exec(QStringLiteral(
+            "INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, FileExtension, FileData) "
+            "SELECT 1022148, 50, %1, %2, FileData FROM tblOrvoFormAttachment WHERE FormID=1 AND RowNumber=2")
+                    .arg(r + 1)
+                    .arg(QLatin1String(rows[r][0])));
+    db.exec(QStringLiteral(
+        "INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, FileExtension, FileData) "
+        "VALUES (1022148, 50, 9, 'dat', NULL), (1022148, 50, 10, 'txt', CAST('hello' AS BLOB))"));
     FormDriver d(db);
     QStringList seen;
     newFiles(seen);
@@ -123,7 +138,8 @@ void TestAttachments::temporaryFiles()
     QVERIFY(!QFileInfo::exists(QFileInfo(m_temp.path()).path() + QStringLiteral("/evil")));
 
     // A planted link, also a dangling one, is never written through.
-    QVERIFY(QFile::link(m_temp.filePath(QStringLiteral("nowhere")), m_temp.filePath(QStringLiteral("link"))));
+    QVERIFY(QFile::link(
+        m_temp.filePath(QStringLiteral("nowhere")), m_temp.filePath(QStringLiteral("link"))));
     QVERIFY(!vela::tempfiles::writeNewFile(m_temp.filePath(QStringLiteral("link")), "evil"));
     QVERIFY(!QFileInfo::exists(m_temp.filePath(QStringLiteral("nowhere"))));
 
@@ -148,12 +164,14 @@ void TestAttachments::externalAndEditor()
     d.host.View(TestDatabase::AssetWithExternalPicture);
     QVERIFY(!d.form().currentPicture().isNull());
     QVERIFY(newFiles(seen).isEmpty()); // shown from its own path, never copied
-    db.exec(QStringLiteral("UPDATE tblOrvoFormAttachment SET MediaPath='/nonexistent/x.png' WHERE FormID=4"));
+    db.exec(QStringLiteral(
+        "UPDATE tblOrvoFormAttachment SET MediaPath='/nonexistent/x.png' WHERE FormID=4"));
     d.click("cmdRefreshPicture");
     QVERIFY(d.form().currentPicture().isNull());
 
     vela::ComponentRegistry &registry = vela::ComponentRegistry::instance();
-    registry.registerFactory(QStringLiteral("AttachmentEditor"), [] { return std::make_unique<FakeEditor>(); });
+    registry.registerFactory(
+        QStringLiteral("AttachmentEditor"), [] { return std::make_unique<FakeEditor>(); });
     d.host.ClearShow();
     d.click("cmdEditPicture"); // no record: a message, no editor
     QCOMPARE(messages.last().title, QStringLiteral("اشكال"));
@@ -162,8 +180,10 @@ void TestAttachments::externalAndEditor()
     d.host.View(18);
     d.click("cmdEditPicture");
     const QString cs = db.connectionString;
-    QCOMPARE(FakeEditor::calls, (QStringList{QStringLiteral("OLE=") + cs, QStringLiteral("CS=") + cs, QStringLiteral("User=1"),
-                                             QStringLiteral("Type=1022148"), QStringLiteral("ID=18"), QStringLiteral("Show")}));
+    QCOMPARE(FakeEditor::calls,
+        (QStringList {QStringLiteral("OLE=") + cs, QStringLiteral("CS=") + cs,
+            QStringLiteral("User=1"), QStringLiteral("Type=1022148"), QStringLiteral("ID=18"),
+            QStringLiteral("Show")}));
     registry.unregister(QStringLiteral("AttachmentEditor"));
     d.click("cmdEditPicture"); // not installed: nothing happens
     QCOMPARE(messages.count(), 1);

@@ -21,20 +21,25 @@ Geometry snapshot(FormMain &f)
 QHash<QString, QRectF> shares(double dW, double dH)
 {
     QHash<QString, QRectF> s;
-    const char *bar[] = {"cmdDocGen", "cmdViewAccountDoc", "cmdPreview", "cmdCancel", "cmdSearch", "cmdDelete", "cmdSave", "cmdEdit", "cmdNew"};
+    const char *bar[] = {"cmdDocGen", "cmdViewAccountDoc", "cmdPreview", "cmdCancel", "cmdSearch",
+        "cmdDelete", "cmdSave", "cmdEdit", "cmdNew"};
     for (int k = 0; k < 9; ++k)
         s[bar[k]] = {k * dW / 9, 0, dW / 9, 0};
-    for (const char *in : {"sltCreator", "txtCost", "txtAccumulatedCost", "txtAbortCost", "txtOfficeMaxCost", "sltStatusType",
-                           "txtDocumentNo", "datDocumentDate", "datReevaluationDate", "sltResponsible", "sltCostCenter", "sltBranch"})
+    for (const char *in : {"sltCreator", "txtCost", "txtAccumulatedCost", "txtAbortCost",
+             "txtOfficeMaxCost", "sltStatusType", "txtDocumentNo", "datDocumentDate",
+             "datReevaluationDate", "sltResponsible", "sltCostCenter", "sltBranch"})
         s[in] = {0, 0, dW / 3, 0};
-    for (const char *lbl : {"lblCreatorID", "lblCost", "lblAccumulatedCost", "lblAbortCost", "lblOfficeValueMax", "lblStatusType",
-                            "lblDocumentNo", "lblDocumentDate", "lblReEvaluationDate", "lblResponsible", "lblCostCenter", "lblBranch"})
+    for (const char *lbl : {"lblCreatorID", "lblCost", "lblAccumulatedCost", "lblAbortCost",
+             "lblOfficeValueMax", "lblStatusType", "lblDocumentNo", "lblDocumentDate",
+             "lblReEvaluationDate", "lblResponsible", "lblCostCenter", "lblBranch"})
         s[lbl] = {dW / 3, 0, 0, 0};
-    for (const char *in : {"txtID", "txtLabelNo", "txtOldLabelNo", "txtCode", "txtName", "datUtilizationDate", "datCreateDate",
-                           "sltType", "sltGroup", "sltLocation", "txtOrganizationLocation", "sltAccountable"})
+    for (const char *in : {"txtID", "txtLabelNo", "txtOldLabelNo", "txtCode", "txtName",
+             "datUtilizationDate", "datCreateDate", "sltType", "sltGroup", "sltLocation",
+             "txtOrganizationLocation", "sltAccountable"})
         s[in] = {dW / 3, 0, dW / 3, 0};
-    for (const char *lbl : {"lblID", "lblLabelNo", "lblOldLabelNo", "lblCode", "lblName", "lblUtilizationDate", "lblCreateDate",
-                            "lblType", "lblGroup", "lblLocation", "lblOrganizationLocation", "lblAccounable", "lblDescription"})
+    for (const char *lbl : {"lblID", "lblLabelNo", "lblOldLabelNo", "lblCode", "lblName",
+             "lblUtilizationDate", "lblCreateDate", "lblType", "lblGroup", "lblLocation",
+             "lblOrganizationLocation", "lblAccounable", "lblDescription"})
         s[lbl] = {2 * dW / 3, 0, 0, 0};
     s["txtDescription"] = {0, 0, 2 * dW / 3, dH};
     s["frameMain"] = {0, 0, dW, dH};
@@ -49,19 +54,24 @@ QHash<QString, QRectF> shares(double dW, double dH)
 
 // Resizes the window (frame included, twips) and checks every control against its share of the
 // change; `refused` is a control whose width change is expected to be refused.
-void resizeAndCheck(FormMain &f, double W, double H, double dW, double dH, const QString &refused = {})
+void resizeAndCheck(
+    FormMain &f, double W, double H, double dW, double dH, const QString &refused = {})
 {
     const Geometry before = snapshot(f);
-    f.resize(vela::twipsToPixels(W - FormMain::FrameWidthTwips), vela::twipsToPixels(H - FormMain::FrameHeightTwips));
+    f.resize(vela::twipsToPixels(W - FormMain::FrameWidthTwips),
+        vela::twipsToPixels(H - FormMain::FrameHeightTwips));
     QTRY_COMPARE(f.windowWidthTwips(), W);
     QTRY_COMPARE(f.windowHeightTwips(), H);
     const Geometry after = snapshot(f);
     const QHash<QString, QRectF> s = shares(dW, dH);
     for (auto it = before.cbegin(); it != before.cend(); ++it) {
         const QRectF b = it.value(), a = after.value(it.key()), e = s.value(it.key());
-        const QRectF want(b.left() + e.left(), b.top() + e.top(), b.width() + (it.key() == refused ? 0 : e.width()), b.height() + e.height());
-        QVERIFY2(qAbs(a.left() - want.left()) + qAbs(a.top() - want.top()) + qAbs(a.width() - want.width()) + qAbs(a.height() - want.height()) < 0.01,
-                 qPrintable(it.key()));
+        const QRectF want(b.left() + e.left(), b.top() + e.top(),
+            b.width() + (it.key() == refused ? 0 : e.width()), b.height() + e.height());
+        QVERIFY2(qAbs(a.left() - want.left()) + qAbs(a.top() - want.top())
+                    + qAbs(a.width() - want.width()) + qAbs(a.height() - want.height())
+                < 0.01,
+            qPrintable(it.key()));
     }
 }
 } // namespace
@@ -87,12 +97,16 @@ void TestFormMainLayout::designAndResize()
     // design's neighbouring buttons share one pixel).
     const QList<QWidget *> all = f.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
     for (QWidget *w : all) {
-        if (auto *l = qobject_cast<QLabel *>(w); l && w->objectName().startsWith(QLatin1String("lbl")))
-            QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(), qPrintable(w->objectName()));
+        if (auto *l = qobject_cast<QLabel *>(w);
+            l && w->objectName().startsWith(QLatin1String("lbl")))
+            QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->width(),
+                qPrintable(w->objectName()));
         for (QWidget *o : all)
-            if (o != w && w->isVisible() && o->isVisible() && !w->objectName().startsWith(QLatin1String("frame"))
+            if (o != w && w->isVisible() && o->isVisible()
+                && !w->objectName().startsWith(QLatin1String("frame"))
                 && !o->objectName().startsWith(QLatin1String("frame")))
-                QVERIFY2(w->geometry().intersected(o->geometry()).width() <= 1, qPrintable(w->objectName() + u' ' + o->objectName()));
+                QVERIFY2(w->geometry().intersected(o->geometry()).width() <= 1,
+                    qPrintable(w->objectName() + u' ' + o->objectName()));
     }
     QVERIFY(f.findChild<QLabel *>(QStringLiteral("lblName"))->x() > f.txtName->geometry().right());
 
@@ -101,7 +115,8 @@ void TestFormMainLayout::designAndResize()
     resizeAndCheck(f, W + 900, H + 450, 0, 450);
     resizeAndCheck(f, 6000, H + 450, 0, 0); // exactly 6000: nothing moves, nothing is stored
     resizeAndCheck(f, W + 300, 6000, 0, 0);
-    resizeAndCheck(f, W + 300, 6015, -600, 6015 - (H + 450)); // the whole change since the last layout
+    resizeAndCheck(
+        f, W + 300, 6015, -600, 6015 - (H + 450)); // the whole change since the last layout
     QCOMPARE(f.designedHeight, 6015);
     resizeAndCheck(f, W, H, -300, H - 6015);
     // 4500 narrower: txtID (1140) cannot lose 1500 and keeps its width; back again it is wider.

@@ -7,21 +7,50 @@ using vela::FormMain;
 namespace {
 const QString Caption = QStringLiteral("استقرار");
 const QString NotAllowed = QStringLiteral("شما به انجام اين عمليات مجاز نيستيد.");
-const QString InstallSql = QStringLiteral("Select Isnull(BasePath,'') as InstallDirectory from vwOrvoBasePath Where ID=1 ");
+const QString InstallSql = QStringLiteral(
+    "Select Isnull(BasePath,'') as InstallDirectory from vwOrvoBasePath Where ID=1 ");
 
 // Enabled per mode (view, edit, new, empty); the last seven are left alone by the modes.
 const char *const ModeTable[][2] = {
-    {"cmdNew", "1101"}, {"cmdEdit", "1000"}, {"cmdDelete", "1000"}, {"cmdSave", "0110"}, {"cmdCancel", "0110"},
-    {"cmdSearch", "1111"}, {"cmdMoreInfo", "1100"}, {"txtID", "0000"}, {"sltCreator", "0000"},
-    {"txtLabelNo", "0110"}, {"txtOldLabelNo", "0110"}, {"txtCode", "0110"}, {"txtName", "0110"},
-    {"datUtilizationDate", "0110"}, {"datCreateDate", "0110"}, {"sltType", "0110"}, {"txtCost", "0110"},
-    {"txtAccumulatedCost", "0110"}, {"txtAbortCost", "0110"}, {"txtOfficeMaxCost", "0110"},
-    {"sltStatusType", "0110"}, {"txtDocumentNo", "0110"}, {"datDocumentDate", "0110"},
-    {"datReevaluationDate", "0110"}, {"sltGroup", "0110"}, {"sltLocation", "0110"},
-    {"txtOrganizationLocation", "0110"}, {"sltAccountable", "0110"}, {"sltResponsible", "0110"},
-    {"sltCostCenter", "0110"}, {"sltBranch", "0110"}, {"txtDescription", "0110"},
-    {"cmdPreview", "1111"}, {"cmdViewAccountDoc", "1111"}, {"cmdDocGen", "1111"}, {"cmdLeft", "1111"},
-    {"cmdRefreshPicture", "1111"}, {"cmdRight", "1111"}, {"cmdEditPicture", "1111"},
+    {"cmdNew", "1101"},
+    {"cmdEdit", "1000"},
+    {"cmdDelete", "1000"},
+    {"cmdSave", "0110"},
+    {"cmdCancel", "0110"},
+    {"cmdSearch", "1111"},
+    {"cmdMoreInfo", "1100"},
+    {"txtID", "0000"},
+    {"sltCreator", "0000"},
+    {"txtLabelNo", "0110"},
+    {"txtOldLabelNo", "0110"},
+    {"txtCode", "0110"},
+    {"txtName", "0110"},
+    {"datUtilizationDate", "0110"},
+    {"datCreateDate", "0110"},
+    {"sltType", "0110"},
+    {"txtCost", "0110"},
+    {"txtAccumulatedCost", "0110"},
+    {"txtAbortCost", "0110"},
+    {"txtOfficeMaxCost", "0110"},
+    {"sltStatusType", "0110"},
+    {"txtDocumentNo", "0110"},
+    {"datDocumentDate", "0110"},
+    {"datReevaluationDate", "0110"},
+    {"sltGroup", "0110"},
+    {"sltLocation", "0110"},
+    {"txtOrganizationLocation", "0110"},
+    {"sltAccountable", "0110"},
+    {"sltResponsible", "0110"},
+    {"sltCostCenter", "0110"},
+    {"sltBranch", "0110"},
+    {"txtDescription", "0110"},
+    {"cmdPreview", "1111"},
+    {"cmdViewAccountDoc", "1111"},
+    {"cmdDocGen", "1111"},
+    {"cmdLeft", "1111"},
+    {"cmdRefreshPicture", "1111"},
+    {"cmdRight", "1111"},
+    {"cmdEditPicture", "1111"},
 };
 
 void checkMode(FormDriver &d, int mode, const QString &caption)
@@ -37,7 +66,8 @@ void checkMode(FormDriver &d, int mode, const QString &caption)
 bool inputsEmpty(FormDriver &d)
 {
     for (QLineEdit *e : d.form().findChildren<QLineEdit *>())
-        if (!e->text().isEmpty() && !d.get("sltCreator")->isAncestorOf(e) && !d.get("datToday")->isAncestorOf(e))
+        if (!e->text().isEmpty() && !d.get("sltCreator")->isAncestorOf(e)
+            && !d.get("datToday")->isAncestorOf(e))
             return false;
     return d.get<QPlainTextEdit>("txtDescription")->toPlainText().isEmpty();
 }
@@ -64,9 +94,11 @@ void TestFormMainModes::startUp()
     QVERIFY(d.form().isVisible());
     QCOMPARE(d.get<vela::OrvoSelector>("sltCreator")->SelectedID(), 1); // the current user
     QVERIFY(qAbs(d.get<vela::OrvoDate>("datToday")->Value().daysTo(QDate::currentDate())) <= 1);
-    for (const char *s : {"sltCreator", "sltType", "sltStatusType", "sltGroup", "sltLocation", "sltAccountable", "sltResponsible", "sltCostCenter", "sltBranch"})
+    for (const char *s : {"sltCreator", "sltType", "sltStatusType", "sltGroup", "sltLocation",
+             "sltAccountable", "sltResponsible", "sltCostCenter", "sltBranch"})
         QVERIFY2(d.get<vela::OrvoSelector>(s)->itemCount() > 0, s);
-    QCOMPARE(d.get<vela::OrvoSelector>("sltResponsible")->MinorView(), QStringLiteral("vwEmployeeMajor"));
+    QCOMPARE(d.get<vela::OrvoSelector>("sltResponsible")->MinorView(),
+        QStringLiteral("vwEmployeeMajor"));
 
     // Start-up runs once per load: again only after the user closed the form; with no setting
     // row the installation directory is empty and the form still opens.
@@ -86,7 +118,8 @@ void TestFormMainModes::modesAndTransitions()
     TestDatabase db;
     MessageRecorder messages;
     FormDriver d(db);
-    const QString name = db.scalar(QStringLiteral("SELECT Name FROM tblAssetEstablishment WHERE ID=1")).toString();
+    const QString name
+        = db.scalar(QStringLiteral("SELECT Name FROM tblAssetEstablishment WHERE ID=1")).toString();
     d.host.ClearShow();
     checkMode(d, 3, Caption);
     d.host.View(1);
@@ -122,7 +155,9 @@ void TestFormMainModes::modesAndTransitions()
     d.click("cmdCancel"); // answered yes
     checkMode(d, 3, Caption);
     QVERIFY(inputsEmpty(d));
-    QCOMPARE(db.scalar(QStringLiteral("SELECT Name FROM tblAssetEstablishment WHERE ID=1")).toString(), name);
+    QCOMPARE(
+        db.scalar(QStringLiteral("SELECT Name FROM tblAssetEstablishment WHERE ID=1")).toString(),
+        name);
 }
 
 void TestFormMainModes::refusalsAndMissingRecord()
@@ -149,7 +184,8 @@ void TestFormMainModes::refusalsAndMissingRecord()
     d.host.View(9999);
     d.takeTrace();
     d.click("cmdEdit");
-    QVERIFY(d.takeTrace().contains(QStringLiteral("select * from tblAssetEstablishment Where ID=-1")));
+    QVERIFY(
+        d.takeTrace().contains(QStringLiteral("select * from tblAssetEstablishment Where ID=-1")));
     QCOMPARE(d.form().FormMode, int(FormMain::ModeEdit));
     QVERIFY(inputsEmpty(d));
 }

@@ -13,7 +13,10 @@ namespace {
 // Keeps what it is given, except a value equal to its default.
 struct MemoryBag : VelaPropertyBag {
     QVariantMap stored;
-    QVariant ReadProperty(const QString &name, const QVariant &def) override { return stored.value(name, def); }
+    QVariant ReadProperty(const QString &name, const QVariant &def) override
+    {
+        return stored.value(name, def);
+    }
     void WriteProperty(const QString &name, const QVariant &value, const QVariant &def) override
     {
         if (value == def)
@@ -64,17 +67,20 @@ void TestHost::properties()
 void TestHost::calls()
 {
     TestDatabase db;
-    db.exec(QStringLiteral("INSERT INTO tblOrvoUser (ID, UserName, Name) VALUES (30, 'guest', 'مهمان')"));
+    db.exec(QStringLiteral(
+        "INSERT INTO tblOrvoUser (ID, UserName, Name) VALUES (30, 'guest', 'مهمان')"));
     MessageRecorder messages;
     FormDriver d(db, 30);
-    QSignalSpy events(&d.host, &velaAssetEst::CreateNewRelationship), shown(&d.host, &velaAssetEst::ShowRelationships);
+    QSignalSpy events(&d.host, &velaAssetEst::CreateNewRelationship),
+        shown(&d.host, &velaAssetEst::ShowRelationships);
 
     // Without role 111: the refusal, and the form is not touched.
     QCOMPARE(d.host.ClearShow(), false);
     QCOMPARE(d.host.View(1), false);
     QCOMPARE(messages.count(), 2);
     QCOMPARE(messages.last().title, QStringLiteral("خطا"));
-    QCOMPARE(messages.last().text, QStringLiteral("شما مجاز به انجام اين عمليات نيستيد. نقش ”111“"));
+    QCOMPARE(
+        messages.last().text, QStringLiteral("شما مجاز به انجام اين عمليات نيستيد. نقش ”111“"));
     QVERIFY(!FormMain::isLoaded());
 
     // A write reaches the component only with the next call.
@@ -96,7 +102,9 @@ void TestHost::calls()
     // Failures of the database reach the host: no connection, a missing file, an unknown
     // provider, a start-up that cannot load a selector (the next good call starts afresh).
     FormMain::unload();
-    for (const QString &cs : {QString(), QStringLiteral("Provider=SQLite;Data Source=/nonexistent/x.sqlite"), QStringLiteral("Provider=No")}) {
+    for (const QString &cs :
+        {QString(), QStringLiteral("Provider=SQLite;Data Source=/nonexistent/x.sqlite"),
+            QStringLiteral("Provider=No")}) {
         d.host.setOLEConnectionString(cs);
         QVERIFY_THROWS_EXCEPTION(vela::VelaError, d.host.ClearShow());
         QVERIFY_THROWS_EXCEPTION(vela::VelaError, d.host.View(1));

@@ -25,7 +25,8 @@ static bool run(const QString &program, const QStringList &args)
 void TestPackage::installAndUse()
 {
     const QString cmake = QStandardPaths::findExecutable(QStringLiteral("cmake"));
-    const QString build = QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")).canonicalPath();
+    const QString build
+        = QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")).canonicalPath();
     QFile cache(build + QStringLiteral("/CMakeCache.txt"));
     if (cmake.isEmpty() || !cache.open(QIODevice::ReadOnly))
         QSKIP("needs cmake and the build tree");
@@ -33,12 +34,19 @@ void TestPackage::installAndUse()
     const QString prefix = work.filePath(QStringLiteral("prefix"));
     QVERIFY(run(cmake, {QStringLiteral("--install"), build, QStringLiteral("--prefix"), prefix}));
     // Only the two public headers are installed.
-    QCOMPARE(QDir(prefix + QStringLiteral("/include/VelaAssetEstablishment/host")).entryList(QDir::Files).size(), 2);
-    QStringList configure{QStringLiteral("-S"), qEnvironmentVariable("VELA_SOURCE_DIR") + QStringLiteral("/examples/host"),
-                          QStringLiteral("-B"), work.filePath(QStringLiteral("b")), QStringLiteral("-DCMAKE_PREFIX_PATH=") + prefix};
-    if (cache.readAll().contains("VELA_SANITIZE:BOOL=ON")) // an instrumented library needs instrumented hosts
+    QCOMPARE(QDir(prefix + QStringLiteral("/include/VelaAssetEstablishment/host"))
+                 .entryList(QDir::Files)
+                 .size(),
+        2);
+    QStringList configure {QStringLiteral("-S"),
+        qEnvironmentVariable("VELA_SOURCE_DIR") + QStringLiteral("/examples/host"),
+        QStringLiteral("-B"), work.filePath(QStringLiteral("b")),
+        QStringLiteral("-DCMAKE_PREFIX_PATH=") + prefix};
+    if (cache.readAll().contains(
+            "VELA_SANITIZE:BOOL=ON")) // an instrumented library needs instrumented hosts
         for (const char *v : {"CXX_FLAGS", "C_FLAGS", "EXE_LINKER_FLAGS"})
-            configure << QStringLiteral("-DCMAKE_%1=-fsanitize=address,undefined").arg(QLatin1String(v));
+            configure
+                << QStringLiteral("-DCMAKE_%1=-fsanitize=address,undefined").arg(QLatin1String(v));
     QVERIFY(run(cmake, configure));
     QVERIFY(run(cmake, {QStringLiteral("--build"), work.filePath(QStringLiteral("b"))}));
     TestDatabase db;

@@ -28,7 +28,7 @@ const QString Statement = [] {
     return s;
 }();
 
-template <class T = QWidget> T *control(FormSearch &f, const char *name)
+template<class T = QWidget> T *control(FormSearch &f, const char *name)
 {
     T *w = f.findChild<T *>(QLatin1String(name));
     if (!w)
@@ -143,7 +143,8 @@ void TestFormSearch::formAndControls()
         for (const SearchTexts::FilterText &t : SearchTexts::FilterTexts) {
             QWidget *input = control(f, t.control);
             QCOMPARE(input->parentWidget(), f.frameFilter);
-            auto *label = qobject_cast<QLabel *>(control<QLabel>(f, qPrintable(QStringLiteral("lbl") + QLatin1String(t.control).mid(3))));
+            auto *label = qobject_cast<QLabel *>(control<QLabel>(
+                f, qPrintable(QStringLiteral("lbl") + QLatin1String(t.control).mid(3))));
             QCOMPARE(label->text(), t.caption);
             QCOMPARE(label->buddy(), input);
             // Right to left: each label stands to the right of its input.
@@ -170,17 +171,22 @@ void TestFormSearch::formAndControls()
 
 void TestFormSearch::everyFilterAddsItsFragmentInOrder()
 {
-    const qint32 accountable = m_db->scalar(QStringLiteral("select max(ID) from vwAssetAccountableMajor")).toInt();
-    const qint32 costCenter = m_db->scalar(QStringLiteral("select max(ID) from vwAccountCostCenterMajor")).toInt();
-    const QString all = QStringLiteral(
-        "1=1 and Description like '% O''Neil %' and DocumentNo like '%14%' and ID = 12 and LabelNo like '%10_0%'"
-        " and Name like '%   %' and OldLabelNo like '%%%' and OrganizationLocation like '%امور%'"
-        " and AccountableID = ") + QString::number(accountable) + QStringLiteral(" and CostCenterID = ")
-        + QString::number(costCenter) + QStringLiteral(
-        " and BranchID = 1 and CreatorID = 1 and GroupID = 4"
-        " and LocationID = 11 and ResponsibleID = 3 and StatusTypeID = 1 and TypeID = 2"
-        " and CreateDate = '2019-10-24' and DocumentDate = '2019-10-29' and UtilizationDate = '2019-09-17'"
-        " and ReEvaluationDate = '2023-07-10'");
+    const qint32 accountable
+        = m_db->scalar(QStringLiteral("select max(ID) from vwAssetAccountableMajor")).toInt();
+    const qint32 costCenter
+        = m_db->scalar(QStringLiteral("select max(ID) from vwAccountCostCenterMajor")).toInt();
+    const QString all
+        = QStringLiteral(
+              "1=1 and Description like '% O''Neil %' and DocumentNo like '%14%' and ID = 12 and LabelNo like '%10_0%'"
+              " and Name like '%   %' and OldLabelNo like '%%%' and OrganizationLocation like '%امور%'"
+              " and AccountableID = ")
+        + QString::number(accountable) + QStringLiteral(" and CostCenterID = ")
+        + QString::number(costCenter)
+        + QStringLiteral(
+            " and BranchID = 1 and CreatorID = 1 and GroupID = 4"
+            " and LocationID = 11 and ResponsibleID = 3 and StatusTypeID = 1 and TypeID = 2"
+            " and CreateDate = '2019-10-24' and DocumentDate = '2019-10-29' and UtilizationDate = '2019-09-17'"
+            " and ReEvaluationDate = '2023-07-10'");
     searches();
     withForm([&](FormSearch &f) {
         // Empty filters: the neutral condition alone.
@@ -202,12 +208,13 @@ void TestFormSearch::everyFilterAddsItsFragmentInOrder()
         f.sltResponsible->setSelectedID(3);
         f.sltCostCenter->setSelectedID(costCenter);
         f.sltBranch->setSelectedID(1);
-        for (OrvoSelector *s : {f.sltCreator, f.sltType, f.sltStatusType, f.sltGroup, f.sltLocation, f.sltAccountable,
-                                f.sltResponsible, f.sltCostCenter, f.sltBranch})
+        for (OrvoSelector *s : {f.sltCreator, f.sltType, f.sltStatusType, f.sltGroup, f.sltLocation,
+                 f.sltAccountable, f.sltResponsible, f.sltCostCenter, f.sltBranch})
             QVERIFY(!s->IsEmpty());
         // Enter commits a date and runs the search (the search is the form's default button).
-        for (auto [date, text] : {std::pair{f.datCreateDate, "1398/08/02"}, {f.datUtilizationDate, "1398/06/26"},
-                                  {f.datDocumentDate, "1398/08/07"}, {f.datReevaluationDate, "1402/04/19"}}) {
+        for (auto [date, text] :
+            {std::pair {f.datCreateDate, "1398/08/02"}, {f.datUtilizationDate, "1398/06/26"},
+                {f.datDocumentDate, "1398/08/07"}, {f.datReevaluationDate, "1402/04/19"}}) {
             type(date->editor(), QLatin1String(text));
             QTest::keyClick(date->editor(), Qt::Key_Return);
         }
@@ -227,7 +234,8 @@ void TestFormSearch::everyFilterAddsItsFragmentInOrder()
         click(f, "cmdSearch");
         QCOMPARE(f.flxSearch->Rows(), 2); // no record, the totals row
     });
-    QCOMPARE(searches(), (QStringList{all, QStringLiteral("1=1 and ID = -1"), QStringLiteral("1=1 and ID = 0")}));
+    QCOMPARE(searches(),
+        (QStringList {all, QStringLiteral("1=1 and ID = -1"), QStringLiteral("1=1 and ID = 0")}));
 }
 
 void TestFormSearch::resultsMatchTheDatabase()
@@ -250,7 +258,8 @@ void TestFormSearch::resultsMatchTheDatabase()
             QCOMPARE(g->ColAlignment(c), int(ResultsGrid::flexAlignCenterCenter));
         }
         QCOMPARE(g->ColWidth(0), 800);
-        QCOMPARE(g->model()->headerData(0, Qt::Horizontal).toString(), SearchTexts::ResultHeaders[0]);
+        QCOMPARE(
+            g->model()->headerData(0, Qt::Horizontal).toString(), SearchTexts::ResultHeaders[0]);
 
         // Every cell as the database has it; money grouped; totals exact in four decimals.
         qint64 totals[4] = {};
@@ -274,7 +283,10 @@ void TestFormSearch::resultsMatchTheDatabase()
         for (int c = 12; c <= 15; ++c)
             QCOMPARE(g->TextMatrix(t, c), GroupDigits(Money::fromRaw(totals[c - 12]).toString()));
         // Seven digits read with two separators; fractions group by characters.
-        const int row101 = int(std::find_if(rows.begin(), rows.end(), [](const QVariantList &r) { return r[0].toInt() == 101; }) - rows.begin()) + 1;
+        const int row101 = int(std::find_if(rows.begin(), rows.end(),
+                                   [](const QVariantList &r) { return r[0].toInt() == 101; })
+                               - rows.begin())
+            + 1;
         QCOMPARE(g->TextMatrix(row101, 12), QStringLiteral("1/234/567"));
         QCOMPARE(g->TextMatrix(row101 + 1, 12), QStringLiteral("999/999/9.5"));
         QCOMPARE(g->TextMatrix(row101, 13), QStringLiteral("0/.25"));
@@ -346,16 +358,19 @@ void TestFormSearch::rejectedStatementIsReported()
         type(f.txtID, QStringLiteral("7"));
         click(f, "cmdSearch");
         QCOMPARE(f.flxSearch->Rows(), 3);
-        m_db->exec(QStringLiteral("ALTER TABLE tblAssetEstablishment RENAME COLUMN OrganizationLocation TO Unit"));
+        m_db->exec(QStringLiteral(
+            "ALTER TABLE tblAssetEstablishment RENAME COLUMN OrganizationLocation TO Unit"));
         click(f, "cmdSearch");
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().title, QStringLiteral("خطا"));
-        QVERIFY2(messages.last().text.contains(QLatin1String("OrganizationLocation")), qPrintable(messages.last().text));
+        QVERIFY2(messages.last().text.contains(QLatin1String("OrganizationLocation")),
+            qPrintable(messages.last().text));
         // The grid is still a grid: drawn, and ready for the next search.
         QVERIFY(f.flxSearch->Redraw());
         QVERIFY(f.flxSearch->updatesEnabled());
         QCOMPARE(DtEn().rssqlCommon().State(), int(Recordset::adStateClosed));
-        m_db->exec(QStringLiteral("ALTER TABLE tblAssetEstablishment RENAME COLUMN Unit TO OrganizationLocation"));
+        m_db->exec(QStringLiteral(
+            "ALTER TABLE tblAssetEstablishment RENAME COLUMN Unit TO OrganizationLocation"));
         click(f, "cmdSearch");
         QCOMPARE(f.flxSearch->Rows(), 3);
         QCOMPARE(f.flxSearch->TextMatrix(1, 1), QStringLiteral("7"));
@@ -369,53 +384,53 @@ void TestFormSearch::choosingARecord()
     QCOMPARE(withForm([](FormSearch &f) { click(f, "cmdExit"); }), -1);
     // A double-click on a result row gives its identifier.
     QCOMPARE(withForm([](FormSearch &f) {
-                 f.cmdNewsearch_Click();
-                 type(f.txtID, QStringLiteral("7"));
-                 click(f, "cmdSearch");
-                 doubleClickRow(f.flxSearch, 1);
-             }),
-             7);
+        f.cmdNewsearch_Click();
+        type(f.txtID, QStringLiteral("7"));
+        click(f, "cmdSearch");
+        doubleClickRow(f.flxSearch, 1);
+    }),
+        7);
     // Shown again as it was left; the totals row chooses 0.
     QCOMPARE(withForm([](FormSearch &f) {
-                 QCOMPARE(f.txtID->text(), QStringLiteral("7"));
-                 QCOMPARE(f.flxSearch->Rows(), 3);
-                 QCOMPARE(f.flxSearch->TextMatrix(1, 1), QStringLiteral("7"));
-                 doubleClickRow(f.flxSearch, 2);
-             }),
-             0);
+        QCOMPARE(f.txtID->text(), QStringLiteral("7"));
+        QCOMPARE(f.flxSearch->Rows(), 3);
+        QCOMPARE(f.flxSearch->TextMatrix(1, 1), QStringLiteral("7"));
+        doubleClickRow(f.flxSearch, 2);
+    }),
+        0);
     // An earlier choice does not leak into a call left without one.
     QCOMPARE(withForm([](FormSearch &f) { f.cmdExit_Click(); }), -1);
     // Enter on the current row, for the keyboard.
     QCOMPARE(withForm([](FormSearch &f) {
-                 f.txtID->clear();
-                 type(f.txtName, QStringLiteral("کتاب ویژه"));
-                 click(f, "cmdSearch");
-                 f.flxSearch->setFocus();
-                 f.flxSearch->setRow(2);
-                 QTest::keyClick(f.flxSearch, Qt::Key_Return);
-             }),
-             102);
+        f.txtID->clear();
+        type(f.txtName, QStringLiteral("کتاب ویژه"));
+        click(f, "cmdSearch");
+        f.flxSearch->setFocus();
+        f.flxSearch->setRow(2);
+        QTest::keyClick(f.flxSearch, Qt::Key_Return);
+    }),
+        102);
     // The cleared grid keeps its header and one empty row, which chooses 0.
     QCOMPARE(withForm([](FormSearch &f) {
-                 click(f, "cmdNewsearch");
-                 QCOMPARE(f.txtName->text(), QString());
-                 QCOMPARE(f.flxSearch->Rows(), 2);
-                 QCOMPARE(f.flxSearch->TextMatrix(0, 1), SearchTexts::ResultHeaders[0]);
-                 QCOMPARE(f.flxSearch->TextMatrix(1, 0), QString());
-                 doubleClickRow(f.flxSearch, 1);
-             }),
-             0);
+        click(f, "cmdNewsearch");
+        QCOMPARE(f.txtName->text(), QString());
+        QCOMPARE(f.flxSearch->Rows(), 2);
+        QCOMPARE(f.flxSearch->TextMatrix(0, 1), SearchTexts::ResultHeaders[0]);
+        QCOMPARE(f.flxSearch->TextMatrix(1, 0), QString());
+        doubleClickRow(f.flxSearch, 1);
+    }),
+        0);
     // The close box unloads: -1, and the next call starts from a fresh form.
     type(control(FormSearch::instance(), "txtName"), QStringLiteral("x"));
     QCOMPARE(withForm([](FormSearch &f) { f.close(); }), -1);
     QVERIFY(!FormSearch::isLoaded());
     QCOMPARE(withForm([](FormSearch &f) {
-                 QCOMPARE(f.txtName->text(), QString());
-                 QCOMPARE(f.flxSearch->TextMatrix(0, 1), QString());
-                 QVERIFY(f.sltCreator->itemCount() > 0);
-                 click(f, "cmdExit");
-             }),
-             -1);
+        QCOMPARE(f.txtName->text(), QString());
+        QCOMPARE(f.flxSearch->TextMatrix(0, 1), QString());
+        QVERIFY(f.sltCreator->itemCount() > 0);
+        click(f, "cmdExit");
+    }),
+        -1);
     QVERIFY(FormSearch::isLoaded());
 }
 
@@ -438,7 +453,8 @@ void TestFormSearch::layoutFollowsTheWindow()
         QCOMPARE(twipsGeometry(f.cmdSearch).left(), search.left() + 1500);
         QCOMPARE(twipsGeometry(f.cmdExit).left(), exit.left() + 1500);
         QCOMPARE(twipsGeometry(f.cmdExit).top(), exit.top());
-        QCOMPARE(twipsGeometry(f.flxSearch), QRectF(grid.left(), grid.top(), grid.width() + 1500, grid.height() + 600));
+        QCOMPARE(twipsGeometry(f.flxSearch),
+            QRectF(grid.left(), grid.top(), grid.width() + 1500, grid.height() + 600));
         // 6000 twips or less in either direction: nothing moves.
         resizeTwips(6000, 9000);
         QCOMPARE(twipsGeometry(f.cmdSearch).left(), search.left() + 1500);
@@ -446,7 +462,8 @@ void TestFormSearch::layoutFollowsTheWindow()
         // Beyond 16 bits, then back to the design size: the layout comes back whole.
         resizeTwips(48000, 36000);
         QCOMPARE(f.LastWidth, 48000.0);
-        QCOMPARE(twipsGeometry(f.flxSearch).width(), grid.width() + 48000 - FormSearch::DesignWidth);
+        QCOMPARE(
+            twipsGeometry(f.flxSearch).width(), grid.width() + 48000 - FormSearch::DesignWidth);
         resizeTwips(FormSearch::DesignWidth, FormSearch::DesignHeight);
         QCOMPARE(twipsGeometry(f.frameFilter), frame);
         QCOMPARE(twipsGeometry(f.cmdSearch), search);

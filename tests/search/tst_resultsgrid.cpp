@@ -15,7 +15,8 @@ namespace {
 // n rows: ID, Name, Cost (whole amounts, a fraction in row 2, NULL in row 3).
 std::shared_ptr<ResultTable> sampleTable(int n)
 {
-    auto t = std::make_shared<ResultTable>(QStringList{QStringLiteral("ID"), QStringLiteral("Name"), QStringLiteral("Cost")});
+    auto t = std::make_shared<ResultTable>(
+        QStringList {QStringLiteral("ID"), QStringLiteral("Name"), QStringLiteral("Cost")});
     for (int i = 0; i < n; ++i) {
         t->beginRow();
         t->appendInteger(i + 1);
@@ -184,8 +185,10 @@ void TestResultsGrid::coloursAreRulesWithExceptions()
     g.setCellBackColor(65280);
     QCOMPARE(g.cellBackColor(4, 2), 65280u);
     // Shown to the view as colours with red in the lowest byte.
-    QCOMPARE(g.model()->index(3, 1).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(0, 255, 0));
-    QCOMPARE(g.model()->index(0, 0).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(254, 247, 235));
+    QCOMPARE(
+        g.model()->index(3, 1).data(Qt::BackgroundRole).value<QBrush>().color(), QColor(0, 255, 0));
+    QCOMPARE(g.model()->index(0, 0).data(Qt::BackgroundRole).value<QBrush>().color(),
+        QColor(254, 247, 235));
 
     // Rows that go take their colours along; rows that come back are plain.
     g.setRows(3);
@@ -246,7 +249,8 @@ void TestResultsGrid::choosingSignals()
     QCOMPARE(chosen.count(), 2);
     QCOMPARE(g.Row(), 4);
     // A double-click on the empty area below the rows chooses nothing.
-    QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, QPoint(at.x(), g.viewport()->height() - 2));
+    QTest::mouseDClick(
+        g.viewport(), Qt::LeftButton, {}, QPoint(at.x(), g.viewport()->height() - 2));
     QCOMPARE(chosen.count(), 2);
 }
 

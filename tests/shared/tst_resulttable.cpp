@@ -18,18 +18,18 @@ private slots:
 void TestResultTable::valuesHeldInTheWordReadBackExactly()
 {
     ResultTable t({QStringLiteral("v")});
-    const QList<qint64> numbers{0, 1, 0x1FFFFFFF, 0x20000000, 0x7FFFFFFF, 0xFFFFFFFFLL, -1,
-                                std::numeric_limits<qint64>::min(), 1234567890123LL};
+    const QList<qint64> numbers {0, 1, 0x1FFFFFFF, 0x20000000, 0x7FFFFFFF, 0xFFFFFFFFLL, -1,
+        std::numeric_limits<qint64>::min(), 1234567890123LL};
     for (qint64 n : numbers) {
         t.beginRow();
         t.appendInteger(n);
         t.endRow();
     }
     // Texts that look like dates but are not exactly ten characters of the date shape stay text.
-    const QStringList texts{QStringLiteral("2019-09-17"), QStringLiteral("1398/06/26"), QStringLiteral("0000-00-00"),
-                            QStringLiteral("9999/99/99"), QStringLiteral("2019-09/17"), QStringLiteral("2019-9-17"),
-                            QStringLiteral("2019-09-17 "), QStringLiteral("۱۳۹۸/۰۶/۲۶"), QStringLiteral("20a9-09-17"),
-                            QStringLiteral("12345678")};
+    const QStringList texts {QStringLiteral("2019-09-17"), QStringLiteral("1398/06/26"),
+        QStringLiteral("0000-00-00"), QStringLiteral("9999/99/99"), QStringLiteral("2019-09/17"),
+        QStringLiteral("2019-9-17"), QStringLiteral("2019-09-17 "), QStringLiteral("۱۳۹۸/۰۶/۲۶"),
+        QStringLiteral("20a9-09-17"), QStringLiteral("12345678")};
     for (const QString &s : texts) {
         t.beginRow();
         t.appendText(s);
@@ -92,7 +92,8 @@ void TestResultTable::stagedRowsAreSeenByEveryReader()
         QCOMPARE(t.text(n - 1, 2), last);
         QVERIFY(t.isNull(n - 1, 1));
         t.removeColumn(1);
-        QCOMPARE(t.columnNames(), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+        QCOMPARE(t.columnNames(),
+            (QStringList {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
         // Cleared before the staged rows were stored: none of them survives.
         t.beginRow();
         t.appendInteger(1);

@@ -44,46 +44,54 @@ private slots:
     void initTestCase()
     {
         m_db = m_dir.filePath(QStringLiteral("suite's db.sqlite")); // a quote in the path too
-        exec("CREATE TABLE tblOrvoUserPermission(UserID INTEGER, FormPermissionID INTEGER);"
-             "INSERT INTO tblOrvoUserPermission VALUES (1, 111), (1, 102214805), (2, 111);"
-             "CREATE TABLE tblOrvoFormAction(ID INTEGER PRIMARY KEY AUTOINCREMENT, EventID INTEGER, FormCode TEXT,"
-             " FormTypeID INTEGER, Description TEXT, UserID INTEGER, EventDate TEXT, FarsiEventDate TEXT, EventTime INTEGER);"
-             "CREATE TABLE tblParent(ID INTEGER PRIMARY KEY AUTOINCREMENT, Name TEXT, Cost NUMERIC(19,4), BasePath TEXT);"
-             "CREATE TABLE tblChild(ID INTEGER PRIMARY KEY, ParentID INTEGER REFERENCES tblParent(ID));"
-             "INSERT INTO tblParent(Name, Cost, BasePath) VALUES ('يك', 1500000.0, NULL), ('دو', 1234.5, '/opt/suite/');"
-             "INSERT INTO tblChild VALUES (1, 1);");
+        exec(
+            "CREATE TABLE tblOrvoUserPermission(UserID INTEGER, FormPermissionID INTEGER);"
+            "INSERT INTO tblOrvoUserPermission VALUES (1, 111), (1, 102214805), (2, 111);"
+            "CREATE TABLE tblOrvoFormAction(ID INTEGER PRIMARY KEY AUTOINCREMENT, EventID INTEGER, FormCode TEXT,"
+            " FormTypeID INTEGER, Description TEXT, UserID INTEGER, EventDate TEXT, FarsiEventDate TEXT, EventTime INTEGER);"
+            "CREATE TABLE tblParent(ID INTEGER PRIMARY KEY AUTOINCREMENT, Name TEXT, Cost NUMERIC(19,4), BasePath TEXT);"
+            "CREATE TABLE tblChild(ID INTEGER PRIMARY KEY, ParentID INTEGER REFERENCES tblParent(ID));"
+            "INSERT INTO tblParent(Name, Cost, BasePath) VALUES ('يك', 1500000.0, NULL), ('دو', 1234.5, '/opt/suite/');"
+            "INSERT INTO tblChild VALUES (1, 1);");
     }
 
     void adaptation()
     {
         // Isnull, Delete without FROM and quoted aliases are rewritten; literals never are.
-        QCOMPARE(adaptTsqlForSqlite(QStringLiteral("Select Isnull(BasePath,'') as InstallDirectory from vwOrvoBasePath Where ID=1 ")),
-                 QStringLiteral("Select ifnull(BasePath,'') as InstallDirectory from vwOrvoBasePath Where ID=1 "));
+        QCOMPARE(
+            adaptTsqlForSqlite(QStringLiteral(
+                "Select Isnull(BasePath,'') as InstallDirectory from vwOrvoBasePath Where ID=1 ")),
+            QStringLiteral(
+                "Select ifnull(BasePath,'') as InstallDirectory from vwOrvoBasePath Where ID=1 "));
         QCOMPARE(adaptTsqlForSqlite(QStringLiteral("Delete tblAssetEstablishment Where ID=5")),
-                 QStringLiteral("Delete from tblAssetEstablishment Where ID=5"));
+            QStringLiteral("Delete from tblAssetEstablishment Where ID=5"));
         QCOMPARE(adaptTsqlForSqlite(QStringLiteral("delete from t where a='Delete x Where'")),
-                 QStringLiteral("delete from t where a='Delete x Where'"));
-        QCOMPARE(adaptTsqlForSqlite(QStringLiteral("select ID as 'شماره رايانه اي',Name as 'it''s \"x\"' from t")),
-                 QStringLiteral("select ID as \"شماره رايانه اي\",Name as \"it's \"\"x\"\"\" from t"));
-        QCOMPARE(adaptTsqlForSqlite(QStringLiteral("select 'Isnull(a,b)', Isnull (a, 'as ''x''') from t -- Isnull(")),
-                 QStringLiteral("select 'Isnull(a,b)', ifnull (a, 'as ''x''') from t -- Isnull("));
+            QStringLiteral("delete from t where a='Delete x Where'"));
+        QCOMPARE(adaptTsqlForSqlite(
+                     QStringLiteral("select ID as 'شماره رايانه اي',Name as 'it''s \"x\"' from t")),
+            QStringLiteral("select ID as \"شماره رايانه اي\",Name as \"it's \"\"x\"\"\" from t"));
+        QCOMPARE(adaptTsqlForSqlite(QStringLiteral(
+                     "select 'Isnull(a,b)', Isnull (a, 'as ''x''') from t -- Isnull(")),
+            QStringLiteral("select 'Isnull(a,b)', ifnull (a, 'as ''x''') from t -- Isnull("));
         // A column named like the function but not called stays.
-        QCOMPARE(adaptTsqlForSqlite(QStringLiteral("select a isnull from t")), QStringLiteral("select a isnull from t"));
+        QCOMPARE(adaptTsqlForSqlite(QStringLiteral("select a isnull from t")),
+            QStringLiteral("select a isnull from t"));
         // An unterminated literal is left to the engine to reject.
         QCOMPARE(adaptTsqlForSqlite(QStringLiteral("select 'abc")), QStringLiteral("select 'abc"));
     }
 
     void connectionStrings()
     {
-        const ConnectionString cs = ConnectionString::parse(
-            QStringLiteral(" provider = SQLite ; DATA SOURCE=\"/tmp/a;b.db\";Password='it''s';Empty=;"));
+        const ConnectionString cs = ConnectionString::parse(QStringLiteral(
+            " provider = SQLite ; DATA SOURCE=\"/tmp/a;b.db\";Password='it''s';Empty=;"));
         QCOMPARE(cs.provider(), QStringLiteral("SQLite"));
         QCOMPARE(cs.value(QStringLiteral("Data Source")), QStringLiteral("/tmp/a;b.db"));
         QCOMPARE(cs.value(QStringLiteral("password")), QStringLiteral("it's"));
         QVERIFY(cs.contains(QStringLiteral("EMPTY")));
         QCOMPARE(cs.value(QStringLiteral("Empty"), QStringLiteral("x")), QString());
 
-        for (const char *bad : {"Provider", "Provider=SQLite;Data Source='unterminated", "=x", "A='b' c"}) {
+        for (const char *bad :
+            {"Provider", "Provider=SQLite;Data Source='unterminated", "=x", "A='b' c"}) {
             try {
                 ConnectionString::parse(QString::fromUtf8(bad));
                 QFAIL(bad);
@@ -92,10 +100,11 @@ private slots:
                 QVERIFY(!e.description().isEmpty());
             }
         }
-        // Unknown provider, missing file, empty string: clear failures when the first statement runs.
-        const QStringList wrong{QStringLiteral("Provider=Oracle;Data Source=x"),
-                                QStringLiteral("Provider=SQLite;Data Source=/nonexistent/db.sqlite"),
-                                QStringLiteral("Data Source=/tmp/x"), QString()};
+        // Unknown provider, missing file, empty string: clear failures when the first statement
+        // runs.
+        const QStringList wrong {QStringLiteral("Provider=Oracle;Data Source=x"),
+            QStringLiteral("Provider=SQLite;Data Source=/nonexistent/db.sqlite"),
+            QStringLiteral("Data Source=/tmp/x"), QString()};
         for (const QString &w : wrong) {
             CurrentConnectionString = w;
             ResetDataEnvironment();
@@ -112,7 +121,7 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(4096, 'x'));
         f.close();
-        QVERIFY_THROWS_EXCEPTION(VelaError, SqliteBackend{junk});
+        QVERIFY_THROWS_EXCEPTION(VelaError, SqliteBackend {junk});
     }
 
     void toNumber()
@@ -126,7 +135,8 @@ private slots:
         QCOMPARE(ToNumber(QStringLiteral("abc")).toDouble(), 0.0);
         QCOMPARE(ToNumber(QStringLiteral("12abc")).toDouble(), 12.0);
         QCOMPARE(ToNumber(QStringLiteral(" 1 2 3 ")).toDouble(), 123.0);
-        QCOMPARE(ToNumber(QStringLiteral("12\r34")).toDouble(), 12.0); // only blanks, tabs, line feeds skipped
+        QCOMPARE(ToNumber(QStringLiteral("12\r34")).toDouble(),
+            12.0); // only blanks, tabs, line feeds skipped
         QCOMPARE(ToNumber(QStringLiteral("-1.5e2")).toDouble(), -150.0);
         QCOMPARE(ToNumber(QStringLiteral("2D3")).toDouble(), 2000.0);
         QCOMPARE(ToNumber(QStringLiteral("1.2.3")).toDouble(), 1.2);
@@ -137,7 +147,7 @@ private slots:
         QCOMPARE(ToNumber(QStringLiteral("1e999")), QVariant(qint32(0))); // overflow
         QCOMPARE(ToNumber(QString(400, QLatin1Char('9'))), QVariant(qint32(0)));
 
-        QCOMPARE(ToInt32(QVariant(2.5)), 2);  // half to even
+        QCOMPARE(ToInt32(QVariant(2.5)), 2); // half to even
         QCOMPARE(ToInt32(QVariant(3.5)), 4);
         QCOMPARE(ToInt32(QVariant(-2.5)), -2);
         QCOMPARE(ToInt32(QVariant()), 0);
@@ -183,17 +193,20 @@ private slots:
     {
         QCOMPARE(Money::parse(QStringLiteral("1234.5"))->toString(), QStringLiteral("1234.5"));
         QCOMPARE(Money::parse(QStringLiteral("۱۲۳٫۴"))->toString(), QStringLiteral("123.4"));
-        QCOMPARE(Money::parse(QStringLiteral("-0.00005"))->raw(), 0);   // half to even
+        QCOMPARE(Money::parse(QStringLiteral("-0.00005"))->raw(), 0); // half to even
         QCOMPARE(Money::parse(QStringLiteral("0.00015"))->raw(), 2);
         QCOMPARE(Money::parse(QStringLiteral("0.000051"))->raw(), 1);
-        QCOMPARE(Money::parse(QStringLiteral("-922337203685477.5808"))->raw(), std::numeric_limits<qint64>::min());
+        QCOMPARE(Money::parse(QStringLiteral("-922337203685477.5808"))->raw(),
+            std::numeric_limits<qint64>::min());
         QVERIFY(!Money::parse(QStringLiteral("922337203685477.5808")));
         QVERIFY(!Money::parse(QStringLiteral("12a")));
         QVERIFY(!Money::parse(QStringLiteral("1.2.3")));
         QVERIFY(!Money::parse(QStringLiteral("-")));
         QVERIFY(!Money::parse(QString()));
-        QCOMPARE(Money::fromRaw(std::numeric_limits<qint64>::min()).toString(), QStringLiteral("-922337203685477.5808"));
-        QVERIFY_THROWS_EXCEPTION(VelaError, Money::fromRaw(std::numeric_limits<qint64>::max()) + Money::fromRaw(1));
+        QCOMPARE(Money::fromRaw(std::numeric_limits<qint64>::min()).toString(),
+            QStringLiteral("-922337203685477.5808"));
+        QVERIFY_THROWS_EXCEPTION(
+            VelaError, Money::fromRaw(std::numeric_limits<qint64>::max()) + Money::fromRaw(1));
         QVERIFY_THROWS_EXCEPTION(VelaError, Money::fromDouble(1e300));
         QCOMPARE(shortestDecimal(0.1 + 0.2), QStringLiteral("0.3"));
         QCOMPARE(shortestDecimal(1500000), QStringLiteral("1500000"));
@@ -234,10 +247,13 @@ private slots:
         const QString trace = m_dir.filePath(QStringLiteral("trace.txt"));
         qputenv("VELA_SQL_TRACE", trace.toUtf8());
 
-        // Quotes, percent signs, backslashes, Persian and emoji reach the table and come back unchanged.
+        // Quotes, percent signs, backslashes, Persian and emoji reach the table and come back
+        // unchanged.
         const QString text = QStringLiteral("O'Brien %1 \\n 100% ي ی ك ک 😀 '' ;--");
         Recordset &rs = DtEn().rssqlAccountManager();
-        RunQuery(rs, QStringLiteral("insert into tblParent(Name, Cost) values ('") + SqlText(text) + QStringLiteral("', 12.5)"));
+        RunQuery(rs,
+            QStringLiteral("insert into tblParent(Name, Cost) values ('") + SqlText(text)
+                + QStringLiteral("', 12.5)"));
         RunQuery(rs, QStringLiteral("Select SCOPE_IDENTITY() as newID"));
         QCOMPARE(rs.RecordCount(), 1);
         const QString id = NumberText(ToNumber(rs.FieldText(QStringLiteral("NEWID"))));
@@ -249,22 +265,27 @@ private slots:
         QVERIFY(rs.FieldIsNull(QStringLiteral("BasePath")));
         QVERIFY_THROWS_EXCEPTION(VelaError, rs.Field(QStringLiteral("NoSuchColumn")));
         // Money stored whole reads back without a decimal tail.
-        RunQuery(rs, QStringLiteral("select Cost, Isnull(BasePath,'') as P from tblParent Where ID=1"));
+        RunQuery(
+            rs, QStringLiteral("select Cost, Isnull(BasePath,'') as P from tblParent Where ID=1"));
         QCOMPARE(rs.FieldText(QStringLiteral("Cost")), QStringLiteral("1500000"));
         QCOMPARE(rs.FieldText(QStringLiteral("P")), QString());
         // Aliases in single quotes, and like() that does not care which ي/ك the user typed.
-        RunQuery(rs, QStringLiteral("select Name as 'نام' from tblParent Where 1=1 and Name like '%یک%'"));
+        RunQuery(rs,
+            QStringLiteral("select Name as 'نام' from tblParent Where 1=1 and Name like '%یک%'"));
         QCOMPARE(rs.RecordCount(), 1);
         QCOMPARE(rs.table().columnName(0), QStringLiteral("نام"));
         QCOMPARE(rs.FieldText(QStringLiteral("نام")), QStringLiteral("يك"));
-        RunQuery(rs, QStringLiteral("select ID from tblParent Where Name like 'o''b%' and Name like '%\\n%'"));
+        RunQuery(rs,
+            QStringLiteral(
+                "select ID from tblParent Where Name like 'o''b%' and Name like '%\\n%'"));
         QCOMPARE(rs.RecordCount(), 1);
         // Delete without FROM; a refusal by a foreign key carries the engine's description.
         try {
             RunQuery(rs, QStringLiteral("Delete tblParent Where ID=1"));
             QFAIL("a parent with a child was deleted");
         } catch (const VelaError &e) {
-            QVERIFY2(e.description().contains(QStringLiteral("FOREIGN KEY")), qPrintable(e.description()));
+            QVERIFY2(e.description().contains(QStringLiteral("FOREIGN KEY")),
+                qPrintable(e.description()));
         }
         QCOMPARE(rs.State(), int(Recordset::adStateClosed));
         RunQuery(rs, QStringLiteral("Delete tblParent Where ID=2"));
@@ -283,13 +304,14 @@ private slots:
 
         // The log procedure stores its arguments; the trace shows the call.
         DtEn().spOrvoInsertFormAction(102214801, QStringLiteral("3"), 1022148,
-                                      QStringLiteral("فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 'x'"), 2,
-                                      QDateTime(QDate(2024, 3, 20), QTime()), QStringLiteral("1402/12/30"), 615);
+            QStringLiteral("فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 'x'"), 2,
+            QDateTime(QDate(2024, 3, 20), QTime()), QStringLiteral("1402/12/30"), 615);
         RunQuery(rs, QStringLiteral("select * from tblOrvoFormAction"));
         QCOMPARE(rs.RecordCount(), 1);
         QCOMPARE(rs.FieldText(QStringLiteral("EventDate")), QStringLiteral("2024-03-20"));
         QCOMPARE(rs.FieldText(QStringLiteral("EventTime")), QStringLiteral("615"));
-        QCOMPARE(rs.FieldText(QStringLiteral("Description")), QStringLiteral("فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 'x'"));
+        QCOMPARE(rs.FieldText(QStringLiteral("Description")),
+            QStringLiteral("فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 'x'"));
 
         // Server date comes from getdate().
         QCOMPARE(ServerDate(), QDate::currentDate());
@@ -298,11 +320,16 @@ private slots:
         RunQuery(rs, QStringLiteral("select 1 as untraced"));
         QFile f(trace);
         QVERIFY(f.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.first(), QStringLiteral("insert into tblParent(Name, Cost) values ('") + SqlText(text).replace(QLatin1String("\n"), QLatin1String("\\n")) + QStringLiteral("', 12.5)"));
+        const QStringList lines
+            = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.first(),
+            QStringLiteral("insert into tblParent(Name, Cost) values ('")
+                + SqlText(text).replace(QLatin1String("\n"), QLatin1String("\\n"))
+                + QStringLiteral("', 12.5)"));
         QCOMPARE(lines[1], QStringLiteral("Select SCOPE_IDENTITY() as newID"));
         QVERIFY(lines.contains(QStringLiteral("CALL spOrvoHasPermission(1, 111)")));
-        QVERIFY(lines.contains(QStringLiteral("CALL spOrvoInsertFormAction(102214801, '3', 1022148, 'فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 ''x''', 2, '2024-03-20 00:00:00', '1402/12/30', 615)")));
+        QVERIFY(lines.contains(QStringLiteral(
+            "CALL spOrvoInsertFormAction(102214801, '3', 1022148, 'فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 ''x''', 2, '2024-03-20 00:00:00', '1402/12/30', 615)")));
         QVERIFY(lines.contains(QStringLiteral("Select getdate() as today")));
         QVERIFY(!lines.contains(QStringLiteral("select 1 as untraced")));
     }

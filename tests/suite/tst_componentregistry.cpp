@@ -34,7 +34,11 @@ void TestComponentRegistry::registerAndUnregister()
 {
     ComponentRegistry &r = ComponentRegistry::instance();
     auto named = [](const char *name) -> ComponentRegistry::Factory {
-        return [name] { auto o = std::make_unique<QObject>(); o->setObjectName(QLatin1String(name)); return o; };
+        return [name] {
+            auto o = std::make_unique<QObject>();
+            o->setObjectName(QLatin1String(name));
+            return o;
+        };
     };
     r.registerFactory(QStringLiteral("Test.Widget"), named("first"));
     QCOMPARE(r.create(QStringLiteral("test.widget"))->objectName(), QStringLiteral("first"));
@@ -70,12 +74,13 @@ void TestComponentRegistry::pluginFailuresNameTheFile()
     QVERIFY(failure(notElf).contains(notElf));
 
     // A real library without the entry point: the component library itself.
-    Dl_info info{};
+    Dl_info info {};
     QVERIFY(dladdr(reinterpret_cast<void *>(&colorFromOle), &info) && info.dli_fname);
     const QString library = QFile::decodeName(info.dli_fname);
     const QString message = failure(library);
-    QVERIFY2(message.contains(library) && message.contains(QStringLiteral("vela_register_components")),
-             qPrintable(message));
+    QVERIFY2(
+        message.contains(library) && message.contains(QStringLiteral("vela_register_components")),
+        qPrintable(message));
 }
 
 QTEST_GUILESS_MAIN(TestComponentRegistry)

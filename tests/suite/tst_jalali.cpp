@@ -14,14 +14,20 @@ private slots:
 
 void TestJalali::knownDaysAndLeapYears()
 {
-    const struct { int y, m, d; QDate g; } anchors[] = {
-        {1396, 2, 23, QDate(2017, 5, 13)}, {1399, 12, 30, QDate(2021, 3, 20)},
-        {1400, 1, 1, QDate(2021, 3, 21)},  {1403, 12, 30, QDate(2025, 3, 20)},
-        {1404, 1, 1, QDate(2025, 3, 21)},  {1354, 1, 1, QDate(1975, 3, 21)},
+    const struct {
+        int y, m, d;
+        QDate g;
+    } anchors[] = {
+        {1396, 2, 23, QDate(2017, 5, 13)},
+        {1399, 12, 30, QDate(2021, 3, 20)},
+        {1400, 1, 1, QDate(2021, 3, 21)},
+        {1403, 12, 30, QDate(2025, 3, 20)},
+        {1404, 1, 1, QDate(2025, 3, 21)},
+        {1354, 1, 1, QDate(1975, 3, 21)},
     };
     for (const auto &a : anchors) {
         QCOMPARE(toGregorian(a.y, a.m, a.d), a.g);
-        QCOMPARE(fromGregorian(a.g), (JDate{a.y, a.m, a.d}));
+        QCOMPARE(fromGregorian(a.g), (JDate {a.y, a.m, a.d}));
     }
     QCOMPARE(formatDate(QDate(2017, 5, 13)), QStringLiteral("1396/02/23"));
     QVERIFY(formatDate(QDate()).isEmpty());
@@ -44,7 +50,7 @@ void TestJalali::everyDayRoundTrips()
         for (int m = 1; m <= 12; ++m) {
             for (int d = 1; d <= daysInMonth(y, m); ++d) {
                 const QDate g = toGregorian(y, m, d);
-                if (g.toJulianDay() != expected || fromGregorian(g) != JDate{y, m, d})
+                if (g.toJulianDay() != expected || fromGregorian(g) != JDate {y, m, d})
                     QFAIL(qPrintable(QStringLiteral("%1/%2/%3").arg(y).arg(m).arg(d)));
                 ++expected;
             }
@@ -56,11 +62,11 @@ void TestJalali::everyDayRoundTrips()
 void TestJalali::parsing()
 {
     const QDate want(2017, 5, 13);
-    for (const char *text : {"1396/02/23", "1396/2/23", "1396-02-23", " 1396/02/23 ",
-                             "۱۳۹۶/۰۲/۲۳", "١٣٩٦/٠٢/٢٣", "\u200F۱۳۹۶/۲/۲۳"})
+    for (const char *text : {"1396/02/23", "1396/2/23", "1396-02-23", " 1396/02/23 ", "۱۳۹۶/۰۲/۲۳",
+             "١٣٩٦/٠٢/٢٣", "\u200F۱۳۹۶/۲/۲۳"})
         QVERIFY2(parse(QString::fromUtf8(text)) == want, text);
     for (const char *text : {"1402/13/40", "1402/00/10", "1402/01/32", "1402/07/31", "1403/12/31",
-                             "1404/12/30", "96/02/23", "1396/02", "1396/02-23", "abcd/02/23", ""})
+             "1404/12/30", "96/02/23", "1396/02", "1396/02-23", "abcd/02/23", ""})
         QVERIFY2(!parse(QString::fromUtf8(text)).isValid(), text);
 }
 

@@ -105,25 +105,36 @@ void TestMessages::unregisteredOrPartialComponent()
     const qint16 unregistered = AskYesNo(Title, Text);
     ShowMessage(Title, Text);
 
-    r.registerFactory(QString::fromLatin1(comMSG::ProgId), [] { return std::make_unique<PartialBox>(); });
+    r.registerFactory(
+        QString::fromLatin1(comMSG::ProgId), [] { return std::make_unique<PartialBox>(); });
     PartialBox::calls.clear();
     const qint16 partial = AskYesNo(Title, Text);
-    r.registerFactory(QString::fromLatin1(comMSG::ProgId), []() -> std::unique_ptr<QObject> { throw VelaError(QStringLiteral("broken")); });
+    r.registerFactory(QString::fromLatin1(comMSG::ProgId),
+        []() -> std::unique_ptr<QObject> { throw VelaError(QStringLiteral("broken")); });
     const qint16 broken = AskYesNo(Title, Text);
-    r.registerFactory(QString::fromLatin1(comMSG::ProgId), [] { return std::make_unique<comMSG>(); });
+    r.registerFactory(
+        QString::fromLatin1(comMSG::ProgId), [] { return std::make_unique<comMSG>(); });
 
     QCOMPARE(unregistered, qint16(0));
     QCOMPARE(messages.count(), 0);
     // Missing and failing members are skipped, the rest still set in order and the box shown.
-    QCOMPARE(PartialBox::calls, QStringList({Title, QStringLiteral("13490407"), QStringLiteral("ClearShow")}));
+    QCOMPARE(PartialBox::calls,
+        QStringList({Title, QStringLiteral("13490407"), QStringLiteral("ClearShow")}));
     QCOMPARE(partial, qint16(7)); // no readable answer counts as no
-    QCOMPARE(broken, qint16(7));  // installed but failing to create its box: no answer, so no
+    QCOMPARE(broken, qint16(7)); // installed but failing to create its box: no answer, so no
 }
 
 void TestMessages::realDialog()
 {
-    const struct { int type; const char *press; int key; int result; QStringList buttons; } cases[] = {
-        {1, "cmdNo", Qt::Key_Return, 1, {QStringLiteral("بله"), QStringLiteral("خير")}}, // Enter: yes
+    const struct {
+        int type;
+        const char *press;
+        int key;
+        int result;
+        QStringList buttons;
+    } cases[] = {
+        {1, "cmdNo", Qt::Key_Return, 1,
+            {QStringLiteral("بله"), QStringLiteral("خير")}}, // Enter: yes
         {1, "cmdYes", Qt::Key_Escape, 0, {QStringLiteral("بله"), QStringLiteral("خير")}},
         {0, "cmdOK", Qt::Key_Return, 0, {QStringLiteral("تاييد")}},
     };
@@ -141,8 +152,9 @@ void TestMessages::realDialog()
                 QWidget *w = *name ? dlg->findChild<QWidget *>(QLatin1String(name)) : dlg;
                 return w->palette().color(QPalette::Window).name();
             };
-            seen << dlg->windowTitle() << dlg->findChild<QLabel *>(QStringLiteral("lblMessage"))->text()
-                 << color("") << color("stripButtons") << color("frameMessage")
+            seen << dlg->windowTitle()
+                 << dlg->findChild<QLabel *>(QStringLiteral("lblMessage"))->text() << color("")
+                 << color("stripButtons") << color("frameMessage")
                  << (dlg->layoutDirection() == Qt::RightToLeft ? "rtl" : "ltr");
             for (QPushButton *b : dlg->findChildren<QPushButton *>())
                 buttons << b->text();
@@ -154,8 +166,9 @@ void TestMessages::realDialog()
         QCOMPARE(box.Resualt(), c.result);
         QCOMPARE(buttons, c.buttons);
         // Colours have red in the lowest byte: 14411760 is #f0e7db.
-        QCOMPARE(seen, QStringList({Title, Text, QStringLiteral("#f0e7db"), QStringLiteral("#e7d8cd"),
-                                    QStringLiteral("#f9f4f0"), QStringLiteral("rtl")}));
+        QCOMPARE(seen,
+            QStringList({Title, Text, QStringLiteral("#f0e7db"), QStringLiteral("#e7d8cd"),
+                QStringLiteral("#f9f4f0"), QStringLiteral("rtl")}));
     }
 }
 

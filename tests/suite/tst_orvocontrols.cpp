@@ -19,15 +19,22 @@ using Items = QVector<QPair<qint32, QString>>;
 
 namespace {
 
-const Items Groups = {{10, QStringLiteral("ساختمان و تاسيسات")}, {20, QStringLiteral("اثاثه اداری")},
-                      {30, QStringLiteral("ميز چوبي")} /* Arabic Yeh, as old data has it */,
-                      {40, QStringLiteral("وسايط نقليه")}, {50, QStringLiteral("Computer")}};
+const Items Groups
+    = {{10, QStringLiteral("ساختمان و تاسيسات")}, {20, QStringLiteral("اثاثه اداری")},
+        {30, QStringLiteral("ميز چوبي")} /* Arabic Yeh, as old data has it */,
+        {40, QStringLiteral("وسايط نقليه")}, {50, QStringLiteral("Computer")}};
 
-QLineEdit *editorOf(OrvoSelector *s) { return s->comboBox()->lineEdit(); }
-template <class Control> QLineEdit *editorOf(Control *c) { return c->editor(); }
+QLineEdit *editorOf(OrvoSelector *s)
+{
+    return s->comboBox()->lineEdit();
+}
+template<class Control> QLineEdit *editorOf(Control *c)
+{
+    return c->editor();
+}
 
 // A form with the control under test and another field to move the focus to.
-template <class Control> struct Form {
+template<class Control> struct Form {
     QWidget window;
     Control *control = new Control;
     QLineEdit *other = new QLineEdit;
@@ -51,7 +58,8 @@ template <class Control> struct Form {
         editor()->selectAll();
         QTest::keyClick(editor(), Qt::Key_Delete);
         for (QChar c : text)
-            QTest::sendKeyEvent(QTest::Click, editor(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(
+                QTest::Click, editor(), Qt::Key_unknown, QString(c), Qt::NoModifier);
         if (thenLeave)
             leave();
     }
@@ -63,7 +71,10 @@ template <class Control> struct Form {
     }
 };
 
-QColor base(QLineEdit *e) { return e->palette().color(QPalette::Base); }
+QColor base(QLineEdit *e)
+{
+    return e->palette().color(QPalette::Base);
+}
 
 } // namespace
 
@@ -84,10 +95,18 @@ void TestOrvoControls::dateTyping()
     Form<OrvoDate> f;
     QVERIFY(QTest::qWaitForWindowActive(&f.window));
     const QColor normal = base(f.editor());
-    const struct { const char *typed; QDate want; } cases[] = {
-        {"۱۳۹۶/۲/۲۳", QDate(2017, 5, 13)}, {"١٤٠٣/١٢/٣٠", QDate(2025, 3, 20)},
-        {"1354-1-1", QDate(1975, 3, 21)},   {"1402/13/40", {}}, {"1403/12/31", {}},
-        {"1404/12/30", {}},                 {"1400/01/01", QDate(2021, 3, 21)}, {"abc", {}},
+    const struct {
+        const char *typed;
+        QDate want;
+    } cases[] = {
+        {"۱۳۹۶/۲/۲۳", QDate(2017, 5, 13)},
+        {"١٤٠٣/١٢/٣٠", QDate(2025, 3, 20)},
+        {"1354-1-1", QDate(1975, 3, 21)},
+        {"1402/13/40", {}},
+        {"1403/12/31", {}},
+        {"1404/12/30", {}},
+        {"1400/01/01", QDate(2021, 3, 21)},
+        {"abc", {}},
     };
     for (const auto &c : cases) {
         f.control->setValue(QDate(2000, 1, 1));
@@ -135,7 +154,8 @@ void TestOrvoControls::calendarPopup()
     QCOMPARE(cal->columnOfDay(1), 6);
     QCOMPARE(cal->columnOfDay(2), 0);
     cal->setToday(QDate(2017, 5, 1)); // 1396/02/11
-    QVERIFY(cal->dayButton(11)->property("today").toBool() && !cal->dayButton(12)->property("today").toBool());
+    QVERIFY(cal->dayButton(11)->property("today").toBool()
+        && !cal->dayButton(12)->property("today").toBool());
     cal->showMonth(1396, 12);
     cal->nextMonth();
     QCOMPARE(cal->title(), QStringLiteral("فروردین ۱۳۹۷"));
@@ -152,7 +172,9 @@ void TestOrvoControls::currencyTyping()
     Form<OrvoCurrency> f;
     QVERIFY(QTest::qWaitForWindowActive(&f.window));
     QLineEdit *e = f.editor();
-    const struct { const char *typed, *text, *shown; } cases[] = {
+    const struct {
+        const char *typed, *text, *shown;
+    } cases[] = {
         {"12a3b", "123", "123"},
         {"1-2.3.4", "12.34", "12.34"},
         {"۱,۲۳۴/۵۶۷٫۵", "1234567.5", "1/234/567.5"}, // grouping typed is dropped
@@ -186,9 +208,16 @@ void TestOrvoControls::currencyValue()
     QCOMPARE(c.Value(), Money::fromRaw(120000));
     c.setText(QStringLiteral("-922337203685477.5807"));
     QCOMPARE(c.Value().raw(), -std::numeric_limits<qint64>::max());
-    const struct { const char *text; int number; } failures[] = {
-        {"922337203685477.5808", ErrOverflow}, {"99999999999999999999", ErrOverflow},
-        {"", ErrTypeMismatch}, {"-", ErrTypeMismatch}, {".", ErrTypeMismatch}, {"12x", ErrTypeMismatch},
+    const struct {
+        const char *text;
+        int number;
+    } failures[] = {
+        {"922337203685477.5808", ErrOverflow},
+        {"99999999999999999999", ErrOverflow},
+        {"", ErrTypeMismatch},
+        {"-", ErrTypeMismatch},
+        {".", ErrTypeMismatch},
+        {"12x", ErrTypeMismatch},
     };
     for (const auto &f : failures) {
         c.setText(QString::fromLatin1(f.text));
@@ -240,8 +269,11 @@ void TestOrvoControls::selectorTyping()
     QCOMPARE(f.control->comboBox()->completer()->filterMode(), Qt::MatchContains);
 
     // Part of a name and Enter chooses it.
-    const struct { const char *typed; int id; } picks[] = {
-        {"نقل", 40},  // the middle of a name
+    const struct {
+        const char *typed;
+        int id;
+    } picks[] = {
+        {"نقل", 40}, // the middle of a name
         {"چوبی", 30}, // Persian Yeh typed, Arabic Yeh stored
         {"COMP", 50}, // case does not matter
     };
@@ -282,7 +314,8 @@ void TestOrvoControls::selectorLoadsFromItsOwnConnection()
         "INSERT INTO tblGroup VALUES(1, 'اثاثه اداری', 1), (2, 'ماشين آلات', 1), (3, 'قدیمی', 0);"
         "CREATE VIEW vwGroup AS SELECT ID, Name FROM tblGroup WHERE Active = 1;"
         "CREATE VIEW vwGroupAll AS SELECT ID, Name FROM tblGroup;"
-        "CREATE VIEW vwOdd AS SELECT ID AS Code FROM tblGroup;", nullptr, nullptr, nullptr);
+        "CREATE VIEW vwOdd AS SELECT ID AS Code FROM tblGroup;",
+        nullptr, nullptr, nullptr);
     sqlite3_close(db);
     QCOMPARE(rc, SQLITE_OK);
 
