@@ -31,6 +31,11 @@ unsigned fold(unsigned c)
 {
     if (c >= 'A' && c <= 'Z')
         return c + 32;
+    // Persian and Arabic-Indic digits match ASCII ones: plate numbers are typed in any of them.
+    if (c >= 0x06F0 && c <= 0x06F9)
+        return '0' + (c - 0x06F0);
+    if (c >= 0x0660 && c <= 0x0669)
+        return '0' + (c - 0x0660);
     switch (c) {
     case 0x064A: // Arabic yeh
     case 0x0649: // alef maksura

@@ -406,6 +406,12 @@ private slots:
         QVERIFY(persianLikeMatch("100!%", "100%", '!'));
         QVERIFY(!persianLikeMatch("100!%", "1000", '!'));
         QVERIFY(persianLikeMatch("%", "", 0));
+        // ASCII, Persian and Arabic-Indic digits are the same digits, each way round.
+        QVERIFY(persianLikeMatch("%۱۰۰۰۲%", "A-100025", 0));
+        QVERIFY(persianLikeMatch("%1002_", "پلاک ١٠٠٢٥", 0));
+        QVERIFY(persianLikeMatch("٧۷7", "۷7٧", 0));
+        QVERIFY(!persianLikeMatch("%۱۰۰۰۲%", "100032", 0));
+        QVERIFY(!persianLikeMatch("_", "", 0));
     }
 
     void earlierMoneyColumns()
