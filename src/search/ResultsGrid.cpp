@@ -189,6 +189,10 @@ ResultsGrid::ResultsGrid(QWidget *parent) : QTableView(parent), m_model(new Resu
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // Columns take the widths given in twips, narrow ones too (down to 0, a hidden column): left
+    // to itself the header keeps every section as wide as the font's widest glyph, which for the
+    // fallback fonts of Persian text is wider than a whole 1000-twip column.
+    horizontalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setDefaultSectionSize(twipsToPixels(DefaultColWidthTwips));
     horizontalHeader()->setHighlightSections(false);
     verticalHeader()->setHighlightSections(false);

@@ -268,6 +268,10 @@ void TestFormSearch::resultsMatchTheDatabase()
             QCOMPARE(g->ColAlignment(c), int(ResultsGrid::flexAlignCenterCenter));
         }
         QCOMPARE(g->ColWidth(0), 800);
+        // The view draws those widths, converted at the screen's logical DPI.
+        for (int c = 1; c <= 28; ++c)
+            QCOMPARE(g->horizontalHeader()->sectionSize(c - 1), twipsToPixels(1000));
+        QCOMPARE(g->verticalHeader()->width(), twipsToPixels(800));
         QCOMPARE(
             g->model()->headerData(0, Qt::Horizontal).toString(), SearchTexts::ResultHeaders[0]);
 
