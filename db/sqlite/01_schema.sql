@@ -3,13 +3,26 @@
 -- Conventions shared with the statements the component sends:
 --   * calendar dates are TEXT 'yyyy-MM-dd' without a time part and are compared by equality;
 --     their Persian twins are TEXT 'yyyy/MM/dd' (ASCII digits);
---   * money is NUMERIC(19,4): whole amounts are stored as INTEGER, fractions as REAL;
+--   * money (four decimals, -922337203685477.5808 to 922337203685477.5807) is DECIMAL TEXT(19,4):
+--     the exact decimal text in its shortest form ('1450000000', '12.5', '-0.0001'). SQLite has
+--     no exact decimal type. A double keeps 15 to 17 significant digits and an amount has up to
+--     19, and a NUMERIC column turns even the text '98765432109876.25' into a double; text keeps
+--     every digit. "TEXT" in the type name gives the column text affinity (an integer written
+--     into it is stored as its digits); the whole name tells the backend to read the column as
+--     money, straight into an exact amount. Statements carry decimal literals as text for the
+--     same reason (the backend's T-SQL adapter); scripts and tools that write here directly must
+--     quote amounts with a fraction too, since SQLite reads an unquoted 98765432109876.25 as a
+--     double before the column sees it. The CHECK admits nothing but the shortest text within
+--     the range, so a malformed or out-of-range amount is refused, never stored. SQL
+--     ordering and arithmetic on these columns are not exact (text sorts as text, sums go
+--     through doubles): the program adds amounts itself. Databases of user_version 1 declared
+--     money NUMERIC(19,4) and hold fractions as REAL; the backend reads those at four decimals;
 --   * identifiers the database assigns are INTEGER PRIMARY KEY AUTOINCREMENT;
 --   * the backend turns PRAGMA foreign_keys on for every connection, the constraints live here.
 -- Scripts numbered below 10 build the suite and run in one transaction; 10 and above are demo
 -- data and run in the same transaction only when a demo database is made.
 
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 
 -- ---------------------------------------------------------------- people and roles
 
@@ -135,10 +148,38 @@ CREATE TABLE tblAssetEstablishment (
     CreateDate            TEXT CHECK (CreateDate GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
     FarsiCreateDate       TEXT CHECK (FarsiCreateDate = '' OR FarsiCreateDate GLOB '[0-9][0-9][0-9][0-9]/[0-9][0-9]/[0-9][0-9]'),
     TypeID                INTEGER,
-    Cost                  NUMERIC(19,4),
-    AccumulatedCost       NUMERIC(19,4),
-    AbortCost             NUMERIC(19,4),
-    OfficeMaxCost         NUMERIC(19,4),
+    Cost                  DECIMAL TEXT(19,4) CHECK (Cost IS NULL OR (typeof(Cost) = 'text'
+        AND (ltrim(Cost, '-') GLOB '[1-9]*' OR ltrim(Cost, '-') GLOB '0.*' OR Cost = '0')
+        AND NOT substr(Cost, 2) GLOB '*[^0-9.]*' AND NOT Cost GLOB '*.*.*'
+        AND NOT Cost GLOB '*.' AND NOT Cost GLOB '*.*0' AND NOT Cost GLOB '*.?????*'
+        AND instr(ltrim(Cost, '-') || '.', '.') <= 16
+        AND (instr(ltrim(Cost, '-') || '.', '.') < 16
+            OR substr(ltrim(Cost, '-') || iif(instr(Cost, '.'), '', '.') || '0000', 1, 20)
+                <= iif(Cost GLOB '-*', '922337203685477.5808', '922337203685477.5807')))),
+    AccumulatedCost       DECIMAL TEXT(19,4) CHECK (AccumulatedCost IS NULL OR (typeof(AccumulatedCost) = 'text'
+        AND (ltrim(AccumulatedCost, '-') GLOB '[1-9]*' OR ltrim(AccumulatedCost, '-') GLOB '0.*' OR AccumulatedCost = '0')
+        AND NOT substr(AccumulatedCost, 2) GLOB '*[^0-9.]*' AND NOT AccumulatedCost GLOB '*.*.*'
+        AND NOT AccumulatedCost GLOB '*.' AND NOT AccumulatedCost GLOB '*.*0' AND NOT AccumulatedCost GLOB '*.?????*'
+        AND instr(ltrim(AccumulatedCost, '-') || '.', '.') <= 16
+        AND (instr(ltrim(AccumulatedCost, '-') || '.', '.') < 16
+            OR substr(ltrim(AccumulatedCost, '-') || iif(instr(AccumulatedCost, '.'), '', '.') || '0000', 1, 20)
+                <= iif(AccumulatedCost GLOB '-*', '922337203685477.5808', '922337203685477.5807')))),
+    AbortCost             DECIMAL TEXT(19,4) CHECK (AbortCost IS NULL OR (typeof(AbortCost) = 'text'
+        AND (ltrim(AbortCost, '-') GLOB '[1-9]*' OR ltrim(AbortCost, '-') GLOB '0.*' OR AbortCost = '0')
+        AND NOT substr(AbortCost, 2) GLOB '*[^0-9.]*' AND NOT AbortCost GLOB '*.*.*'
+        AND NOT AbortCost GLOB '*.' AND NOT AbortCost GLOB '*.*0' AND NOT AbortCost GLOB '*.?????*'
+        AND instr(ltrim(AbortCost, '-') || '.', '.') <= 16
+        AND (instr(ltrim(AbortCost, '-') || '.', '.') < 16
+            OR substr(ltrim(AbortCost, '-') || iif(instr(AbortCost, '.'), '', '.') || '0000', 1, 20)
+                <= iif(AbortCost GLOB '-*', '922337203685477.5808', '922337203685477.5807')))),
+    OfficeMaxCost         DECIMAL TEXT(19,4) CHECK (OfficeMaxCost IS NULL OR (typeof(OfficeMaxCost) = 'text'
+        AND (ltrim(OfficeMaxCost, '-') GLOB '[1-9]*' OR ltrim(OfficeMaxCost, '-') GLOB '0.*' OR OfficeMaxCost = '0')
+        AND NOT substr(OfficeMaxCost, 2) GLOB '*[^0-9.]*' AND NOT OfficeMaxCost GLOB '*.*.*'
+        AND NOT OfficeMaxCost GLOB '*.' AND NOT OfficeMaxCost GLOB '*.*0' AND NOT OfficeMaxCost GLOB '*.?????*'
+        AND instr(ltrim(OfficeMaxCost, '-') || '.', '.') <= 16
+        AND (instr(ltrim(OfficeMaxCost, '-') || '.', '.') < 16
+            OR substr(ltrim(OfficeMaxCost, '-') || iif(instr(OfficeMaxCost, '.'), '', '.') || '0000', 1, 20)
+                <= iif(OfficeMaxCost GLOB '-*', '922337203685477.5808', '922337203685477.5807')))),
     StatusTypeID          INTEGER,
     DocumentNo            TEXT,
     DocumentDate          TEXT CHECK (DocumentDate GLOB '[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]'),
@@ -237,8 +278,22 @@ CREATE TABLE tblAccountDocumentDetail (
     FormID       INTEGER,
     FormTypeID   INTEGER,
     Description  TEXT,
-    Debit        NUMERIC(19,4) NOT NULL DEFAULT 0,
-    Credit       NUMERIC(19,4) NOT NULL DEFAULT 0
+    Debit        DECIMAL TEXT(19,4) NOT NULL DEFAULT '0' CHECK (Debit IS NULL OR (typeof(Debit) = 'text'
+        AND (ltrim(Debit, '-') GLOB '[1-9]*' OR ltrim(Debit, '-') GLOB '0.*' OR Debit = '0')
+        AND NOT substr(Debit, 2) GLOB '*[^0-9.]*' AND NOT Debit GLOB '*.*.*'
+        AND NOT Debit GLOB '*.' AND NOT Debit GLOB '*.*0' AND NOT Debit GLOB '*.?????*'
+        AND instr(ltrim(Debit, '-') || '.', '.') <= 16
+        AND (instr(ltrim(Debit, '-') || '.', '.') < 16
+            OR substr(ltrim(Debit, '-') || iif(instr(Debit, '.'), '', '.') || '0000', 1, 20)
+                <= iif(Debit GLOB '-*', '922337203685477.5808', '922337203685477.5807')))),
+    Credit       DECIMAL TEXT(19,4) NOT NULL DEFAULT '0' CHECK (Credit IS NULL OR (typeof(Credit) = 'text'
+        AND (ltrim(Credit, '-') GLOB '[1-9]*' OR ltrim(Credit, '-') GLOB '0.*' OR Credit = '0')
+        AND NOT substr(Credit, 2) GLOB '*[^0-9.]*' AND NOT Credit GLOB '*.*.*'
+        AND NOT Credit GLOB '*.' AND NOT Credit GLOB '*.*0' AND NOT Credit GLOB '*.?????*'
+        AND instr(ltrim(Credit, '-') || '.', '.') <= 16
+        AND (instr(ltrim(Credit, '-') || '.', '.') < 16
+            OR substr(ltrim(Credit, '-') || iif(instr(Credit, '.'), '', '.') || '0000', 1, 20)
+                <= iif(Credit GLOB '-*', '922337203685477.5808', '922337203685477.5807'))))
 );
 CREATE INDEX ixAccountDocumentDetailDocument ON tblAccountDocumentDetail(DocumentID);
 CREATE INDEX ixAccountDocumentDetailForm ON tblAccountDocumentDetail(FormTypeID, FormID);

@@ -47,6 +47,13 @@ Qt::Alignment qtAlignment(int a)
     }
 }
 
+// Cells that keep a number, and are grouped when read.
+bool isNumber(ResultTable::CellType t)
+{
+    return t == ResultTable::CellType::Integer || t == ResultTable::CellType::Real
+        || t == ResultTable::CellType::Decimal;
+}
+
 [[noreturn]] void subscriptError(int row, int col)
 {
     throw VelaError(QStringLiteral("خانه (%1، %2) در جدول نتایج نیست.").arg(row).arg(col),
@@ -182,6 +189,10 @@ ResultsGrid::ResultsGrid(QWidget *parent) : QTableView(parent), m_model(new Resu
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    // Columns take the widths given in twips, narrow ones too (down to 0, a hidden column): left
+    // to itself the header keeps every section as wide as the font's widest glyph, which for the
+    // fallback fonts of Persian text is wider than a whole 1000-twip column.
+    horizontalHeader()->setMinimumSectionSize(0);
     horizontalHeader()->setDefaultSectionSize(twipsToPixels(DefaultColWidthTwips));
     horizontalHeader()->setHighlightSections(false);
     verticalHeader()->setHighlightSections(false);
@@ -347,7 +358,7 @@ QString ResultsGrid::cellText(int row, int col) const
     }
     if (m_grouped[size_t(col)].contains(row)) {
         const ResultTable::CellType t = m_table->type(row - 1, col - 1);
-        if (t == ResultTable::CellType::Integer || t == ResultTable::CellType::Real)
+        if (isNumber(t))
             return GroupDigits(m_table->text(row - 1, col - 1));
     }
     return m_table->text(row - 1, col - 1);
@@ -531,8 +542,7 @@ void ResultsGrid::GroupDigitsInColumn(int col, int firstRow, int lastRow)
     RowRange &grouped = m_grouped[size_t(col)];
     // Numbers grouped by an earlier call are written out first, so grouping twice groups twice.
     for (int r = grouped.first; r <= grouped.last; ++r) {
-        const ResultTable::CellType t = m_table->type(r - 1, tc);
-        if (t == ResultTable::CellType::Integer || t == ResultTable::CellType::Real)
+        if (isNumber(m_table->type(r - 1, tc)))
             m_table->setText(r - 1, tc, GroupDigits(m_table->text(r - 1, tc)));
     }
     grouped = RowRange {firstRow, lastRow};
@@ -556,6 +566,8 @@ Money ResultsGrid::cellAmount(int row, int col) const
                 Money::throwOverflow();
             return Money::fromRaw(v * Money::Scale);
         }
+        case ResultTable::CellType::Decimal:
+            return m_table->decimal(row - 1, col - 1);
         default:
             break;
         }

@@ -1,5 +1,6 @@
 #include "Money.h"
 #include "VelaError.h"
+#include <QLocale>
 #include <cmath>
 #include <limits>
 
@@ -19,11 +20,9 @@ int digitValue(QChar c)
     return -1;
 }
 
-} // namespace
-
-std::optional<Money> Money::parse(const QString &input)
+template<class View> std::optional<Money> parseDecimal(View input)
 {
-    const QString text = input.trimmed();
+    const View text = input.trimmed();
     if (text.isEmpty())
         return std::nullopt;
     int i = 0;
@@ -40,7 +39,7 @@ std::optional<Money> Money::parse(const QString &input)
     bool stickyAfter = false; // any nonzero digit after the fifth
     bool sawDigit = false, sawPoint = false;
     for (; i < text.size(); ++i) {
-        const QChar c = text[i];
+        const QChar c(text[i]);
         if (c == QLatin1Char('.') || c == QChar(0x066B)) {
             if (sawPoint)
                 return std::nullopt;
@@ -70,7 +69,7 @@ std::optional<Money> Money::parse(const QString &input)
         frac *= 10;
         ++fracDigits;
     }
-    unsigned __int128 raw = whole * Scale + frac;
+    unsigned __int128 raw = whole * Money::Scale + frac;
     // Round half to even on the fifth decimal.
     if (roundDigit > 5 || (roundDigit == 5 && (stickyAfter || (raw & 1))))
         ++raw;
@@ -79,18 +78,35 @@ std::optional<Money> Money::parse(const QString &input)
         : (unsigned __int128)std::numeric_limits<qint64>::max();
     if (raw > limit)
         return std::nullopt;
-    Money m;
-    m.m_raw = negative ? qint64(-(__int128)raw) : qint64(raw);
-    return m;
+    return Money::fromRaw(negative ? qint64(-(__int128)raw) : qint64(raw));
+}
+
+} // namespace
+
+std::optional<Money> Money::parse(QStringView text)
+{
+    return parseDecimal(text);
+}
+
+std::optional<Money> Money::parse(QLatin1String text)
+{
+    return parseDecimal(text);
+}
+
+std::optional<Money> Money::tryFromDouble(double value)
+{
+    if (!std::isfinite(value))
+        return std::nullopt;
+    // Fixed notation: the exponent form is not a plain decimal.
+    return parse(QString::number(value, 'f', QLocale::FloatingPointShortest));
 }
 
 Money Money::fromDouble(double value)
 {
-    const double scaled = std::nearbyint(value * double(Scale));
-    if (!std::isfinite(scaled) || scaled >= 9223372036854775807.0
-        || scaled < -9223372036854775808.0)
+    const std::optional<Money> m = tryFromDouble(value);
+    if (!m)
         throwOverflow();
-    return fromRaw(qint64(scaled));
+    return *m;
 }
 
 void Money::throwOverflow()

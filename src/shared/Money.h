@@ -23,8 +23,14 @@ public:
     // Reads a plain decimal ("-1234.5", "12", ".5"); ASCII, Persian and Arabic-Indic digits,
     // "." or the Persian decimal separator. More than four decimals round half to even.
     // Empty, malformed or out-of-range text gives nullopt.
-    static std::optional<Money> parse(const QString &text);
-    // Throws VelaError(ErrOverflow) when the value is outside the currency range or not finite.
+    static std::optional<Money> parse(QStringView text);
+    // The same for text of single bytes, such as a database's ASCII decimal (ASCII digits only).
+    static std::optional<Money> parse(QLatin1String text);
+    // The amount a double stands for: its shortest round-trip decimal text rounded to four
+    // decimals, so 333333333333.3333 stored as a double reads back as exactly that. Not finite
+    // or outside the currency range gives nullopt.
+    static std::optional<Money> tryFromDouble(double value);
+    // As tryFromDouble; throws VelaError(ErrOverflow) instead of giving nullopt.
     static Money fromDouble(double value);
 
     qint64 raw() const { return m_raw; }

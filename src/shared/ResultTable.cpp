@@ -131,7 +131,7 @@ void ResultTable::decode(const Column &c, uint32_t off, CellType &t, const char 
     }
     const char *q = c.arena.data() + off;
     t = static_cast<CellType>(*q++);
-    if (t == CellType::Integer || t == CellType::Real) {
+    if (t == CellType::Integer || t == CellType::Real || t == CellType::Decimal) {
         p = q;
         len = 8;
     } else {
@@ -181,6 +181,11 @@ QString ResultTable::text(int row, int col) const
         std::memcpy(&v, p, 8);
         return shortestDecimal(v);
     }
+    case CellType::Decimal: {
+        qint64 v;
+        std::memcpy(&v, p, 8);
+        return Money::scaledText(v);
+    }
     case CellType::Text:
     case CellType::Blob:
         return QString::fromUtf8(p, len);
@@ -215,6 +220,11 @@ QVariant ResultTable::value(int row, int col) const
         std::memcpy(&v, p, 8);
         return QVariant(v);
     }
+    case CellType::Decimal: {
+        qint64 v;
+        std::memcpy(&v, p, 8);
+        return QVariant(Money::scaledText(v));
+    }
     case CellType::Text:
         return QVariant(QString::fromUtf8(p, len));
     case CellType::Blob:
@@ -237,6 +247,12 @@ qint64 ResultTable::integer(int row, int col) const
     }
     case CellType::Real:
         return qint64(std::llround(real(row, col)));
+    case CellType::Decimal: {
+        // Half away from zero, as llround does for reals.
+        const qint64 raw = rawAt(row, col);
+        const qint64 half = raw < 0 ? -Money::Scale / 2 : Money::Scale / 2;
+        return qint64((__int128(raw) + half) / Money::Scale);
+    }
     case CellType::Null:
         return 0;
     default:
@@ -254,11 +270,25 @@ double ResultTable::real(int row, int col) const
         std::memcpy(&v, m_columns[col].arena.data() + m_columns[col].cells[row] + 1, 8);
         return v;
     }
+    case CellType::Decimal:
+        return double(rawAt(row, col)) / double(Money::Scale);
     case CellType::Null:
         return 0;
     default:
         return text(row, col).trimmed().toDouble();
     }
+}
+
+Money ResultTable::decimal(int row, int col) const
+{
+    return type(row, col) == CellType::Decimal ? Money::fromRaw(rawAt(row, col)) : Money();
+}
+
+qint64 ResultTable::rawAt(int row, int col) const
+{
+    qint64 v;
+    std::memcpy(&v, m_columns[col].arena.data() + m_columns[col].cells[row] + 1, 8);
+    return v;
 }
 
 void ResultTable::reserveRows(int rows)
@@ -427,6 +457,20 @@ void ResultTable::appendReal(double v)
     char buf[8];
     std::memcpy(buf, &v, 8);
     stage(CellType::Real, buf, 8);
+}
+
+void ResultTable::appendMoney(Money m)
+{
+    if (m.raw() % Money::Scale == 0) {
+        appendInteger(m.raw() / Money::Scale);
+        return;
+    }
+    if (m_cursor >= columnCount())
+        return;
+    const qint64 raw = m.raw();
+    char buf[8];
+    std::memcpy(buf, &raw, 8);
+    stage(CellType::Decimal, buf, 8);
 }
 
 void ResultTable::appendText(const char *utf8, int bytes)

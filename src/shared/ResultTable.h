@@ -4,6 +4,7 @@
 // arena that holds each distinct value once while the column repeats itself (lookup names,
 // dates, amounts). A million search rows of 28 columns take a fraction of what QVariant or
 // QString cells would.
+#include "Money.h"
 #include "PodBuffer.h"
 #include <QByteArray>
 #include <QString>
@@ -22,7 +23,8 @@ public:
         Integer = 1,
         Real = 2,
         Text = 3,
-        Blob = 4
+        Blob = 4,
+        Decimal = 5 // an exact amount with a fraction, held as ten-thousandths (Money::raw)
     };
 
     ResultTable() = default;
@@ -41,11 +43,14 @@ public:
     // ---- reading
     CellType type(int row, int col) const;
     bool isNull(int row, int col) const { return type(row, col) == CellType::Null; }
-    // Text form of a cell: NULL gives empty text, integers and reals their shortest decimal text.
+    // Text form of a cell: NULL gives empty text, integers and reals their shortest decimal text,
+    // decimals their exact text (1234.5, -0.0001).
     QString text(int row, int col) const;
-    QVariant value(int row, int col) const; // NULL gives an invalid QVariant; blobs a QByteArray
+    // NULL gives an invalid QVariant; blobs a QByteArray; decimals their exact text.
+    QVariant value(int row, int col) const;
     qint64 integer(int row, int col) const; // Integer cells; others convert as best they can
     double real(int row, int col) const;
+    Money decimal(int row, int col) const; // Decimal cells; others give 0
 
     // ---- building, one row at a time, cells left to right
     void reserveRows(int rows);
@@ -53,6 +58,9 @@ public:
     void appendNull();
     void appendInteger(qint64 v);
     void appendReal(double v);
+    // A money amount, kept exact: whole amounts as integers, others as a decimal cell. Backends
+    // hand money columns over this way (never through a double).
+    void appendMoney(Money m);
     void appendText(const char *utf8, int bytes);
     void appendText(const QString &s);
     void appendBlob(const void *data, int bytes);
@@ -103,6 +111,7 @@ private:
     uint32_t storeRaw(Column &c, CellType t, const char *payload, int bytes);
     static void decode(const Column &c, uint32_t off, CellType &t, const char *&p, int &len);
     static bool isInline(uint32_t word) { return word != NullCell && (word & InlineFlag); }
+    qint64 rawAt(int row, int col) const; // the 8-byte payload of a stored (non-inline) cell
 
     // Rows being built are staged and moved into the columns a batch at a time, one column
     // after the other, so that a column's index and arena stay in the processor's cache while

@@ -1,11 +1,14 @@
 #include "SqliteBackend.h"
+#include "Money.h"
 #include "TsqlAdapter.h"
 #include "VelaError.h"
 #include <QDateTime>
 #include <QFileInfo>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <sqlite3.h>
+#include <vector>
 
 namespace vela {
 
@@ -28,6 +31,11 @@ unsigned fold(unsigned c)
 {
     if (c >= 'A' && c <= 'Z')
         return c + 32;
+    // Persian and Arabic-Indic digits match ASCII ones: plate numbers are typed in any of them.
+    if (c >= 0x06F0 && c <= 0x06F9)
+        return '0' + (c - 0x06F0);
+    if (c >= 0x0660 && c <= 0x0669)
+        return '0' + (c - 0x0660);
     switch (c) {
     case 0x064A: // Arabic yeh
     case 0x0649: // alef maksura
@@ -76,6 +84,18 @@ void fnLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
             reinterpret_cast<const char *>(pattern), reinterpret_cast<const char *>(text), escape)
             ? 1
             : 0);
+}
+
+// Money columns are known by their declared type: "DECIMAL TEXT(19,4)" keeps exact decimal text
+// (see the schema); "NUMERIC(19,4)", the type of earlier databases, may hold doubles.
+bool isMoneyType(const char *declared)
+{
+    if (!declared)
+        return false;
+    QByteArray t(declared);
+    t = t.toUpper();
+    t.replace(' ', "");
+    return t == "DECIMALTEXT(19,4)" || t == "NUMERIC(19,4)";
 }
 
 QString sqliteMessage(sqlite3 *db)
@@ -217,11 +237,14 @@ void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
         const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
         // Each statement that returns columns replaces the rows of an earlier one.
         const int cols = sqlite3_column_count(stmt);
+        std::vector<bool> money(size_t(qMax(cols, 0)));
         if (cols > 0) {
             QStringList names;
             names.reserve(cols);
-            for (int c = 0; c < cols; ++c)
+            for (int c = 0; c < cols; ++c) {
                 names << QString::fromUtf8(sqlite3_column_name(stmt, c));
+                money[size_t(c)] = isMoneyType(sqlite3_column_decltype(stmt, c));
+            }
             out.setColumns(names);
         }
         ResultTable &rows = out;
@@ -233,12 +256,28 @@ void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
                 case SQLITE_INTEGER:
                     rows.appendInteger(sqlite3_column_int64(stmt, c));
                     break;
-                case SQLITE_FLOAT:
-                    rows.appendReal(sqlite3_column_double(stmt, c));
+                case SQLITE_FLOAT: {
+                    // A double in a money column comes from an earlier database: the amount it
+                    // stands for is its shortest text at four decimals.
+                    const double v = sqlite3_column_double(stmt, c);
+                    const std::optional<Money> m
+                        = money[size_t(c)] ? Money::tryFromDouble(v) : std::nullopt;
+                    if (m)
+                        rows.appendMoney(*m);
+                    else
+                        rows.appendReal(v);
                     break;
+                }
                 case SQLITE_TEXT: {
                     const char *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, c));
-                    rows.appendText(p, sqlite3_column_bytes(stmt, c));
+                    const int n = sqlite3_column_bytes(stmt, c);
+                    // Exact decimal text of a money column; anything else stays text as stored.
+                    const std::optional<Money> m
+                        = money[size_t(c)] ? Money::parse(QLatin1String(p, n)) : std::nullopt;
+                    if (m)
+                        rows.appendMoney(*m);
+                    else
+                        rows.appendText(p, n);
                     break;
                 }
                 case SQLITE_BLOB: {

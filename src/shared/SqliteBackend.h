@@ -27,7 +27,8 @@ public:
     void executeNative(const QString &sql, ResultTable &out);
 
     // Registers getdate(), scope_identity() and the like() that treats Arabic and Persian
-    // forms of ي/ی and ك/ک as the same letter on any SQLite handle.
+    // forms of ي/ی and ك/ک as the same letter, and ASCII, Persian and Arabic-Indic digits as the
+    // same digit, on any SQLite handle.
     static void registerFunctions(sqlite3 *db);
 
 private:
@@ -36,7 +37,7 @@ private:
     QString m_path;
 };
 
-// LIKE with % and _, ASCII case-insensitive, ي=ی and ك=ک; `escape` 0 for none. UTF-8 in.
+// LIKE with % and _, ASCII case-insensitive, ي=ی, ك=ک and 5=۵=٥; `escape` 0 for none. UTF-8 in.
 bool persianLikeMatch(const char *pattern, const char *text, unsigned escape);
 
 } // namespace vela

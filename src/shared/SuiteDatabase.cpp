@@ -2,6 +2,7 @@
 // from the library's resources (:/db/sqlite); everything one call writes is one transaction, so a
 // failure leaves nothing half done and large fills stay fast.
 #include "SuiteDatabase.h"
+#include "Money.h"
 #include "VelaError.h"
 #include "suite/Jalali.h"
 
@@ -478,12 +479,12 @@ void bindText(sqlite3_stmt *st, int index, const std::string &s)
     sqlite3_bind_text(st, index, s.data(), int(s.size()), SQLITE_STATIC);
 }
 
+// Money columns keep exact decimal text. The generated amounts are whole or end in a quarter of
+// a rial, so the double holds them exactly and its text is the amount.
 void bindAmount(sqlite3_stmt *st, int index, double amount)
 {
-    if (amount == std::floor(amount))
-        sqlite3_bind_int64(st, index, qint64(amount));
-    else
-        sqlite3_bind_double(st, index, amount);
+    const QByteArray text = Money::fromDouble(amount).toString().toLatin1();
+    sqlite3_bind_text(st, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
 }
 
 // Rounds an amount the way prices are quoted: to thousands below a hundred million, else to

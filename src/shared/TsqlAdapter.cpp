@@ -8,6 +8,7 @@ namespace {
 enum class Tok {
     Space,
     Word,
+    Number, // a numeric literal: digits, a decimal point, an exponent
     String,
     QuotedId,
     Comment,
@@ -23,6 +24,68 @@ bool isWordChar(QChar c)
 {
     return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('@')
         || c == QLatin1Char('#') || c == QLatin1Char('$');
+}
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// The length of the numeric literal at s[i] ("12", "12.50", ".5", "1.5e3"), or 0 when none starts
+// there. Digits run into letters ("0x1F", "2nd") make a word, not a number.
+int numberLength(const QString &s, int i)
+{
+    const int n = int(s.size());
+    int j = i;
+    while (j < n && isAsciiDigit(s[j]))
+        ++j;
+    const bool whole = j > i;
+    if (j < n && s[j] == QLatin1Char('.')) {
+        int k = j + 1;
+        while (k < n && isAsciiDigit(s[k]))
+            ++k;
+        if (!whole && k == j + 1)
+            return 0; // a lone "."
+        j = k;
+    } else if (!whole) {
+        return 0;
+    }
+    if (j < n && (s[j] == QLatin1Char('e') || s[j] == QLatin1Char('E'))) {
+        int k = j + 1;
+        if (k < n && (s[k] == QLatin1Char('+') || s[k] == QLatin1Char('-')))
+            ++k;
+        if (k < n && isAsciiDigit(s[k])) {
+            while (k < n && isAsciiDigit(s[k]))
+                ++k;
+            j = k;
+        }
+    }
+    return j < n && isWordChar(s[j]) ? 0 : j - i;
+}
+
+// A decimal literal with a point and no exponent in its shortest form: no leading zeros before
+// the point, none trailing after it, no point without decimals ("0012.50" -> "12.5",
+// ".5" -> "0.5", "3." -> "3").
+QString canonicalDecimal(QStringView literal)
+{
+    const qsizetype point = literal.indexOf(QLatin1Char('.'));
+    QStringView whole = literal.left(point), frac = literal.mid(point + 1);
+    while (whole.size() > 1 && whole.front() == QLatin1Char('0'))
+        whole = whole.mid(1);
+    while (!frac.isEmpty() && frac.back() == QLatin1Char('0'))
+        frac.chop(1);
+    QString out = whole.isEmpty() ? QStringLiteral("0") : whole.toString();
+    if (!frac.isEmpty()) {
+        out += QLatin1Char('.');
+        out += frac;
+    }
+    return out;
+}
+
+bool isDecimal(QStringView literal)
+{
+    return literal.contains(QLatin1Char('.')) && !literal.contains(QLatin1Char('e'))
+        && !literal.contains(QLatin1Char('E'));
 }
 
 std::vector<Token> lex(const QString &s)
@@ -63,6 +126,12 @@ std::vector<Token> lex(const QString &s)
                 ++i;
             i = qMin(n, i + 2);
             out.push_back({Tok::Comment, st, i - st});
+        } else if (const int len
+            = (isAsciiDigit(c) || c == QLatin1Char('.')) && (st == 0 || !isWordChar(s[st - 1]))
+                ? numberLength(s, i)
+                : 0) {
+            i += len;
+            out.push_back({Tok::Number, st, len});
         } else if (isWordChar(c)) {
             while (i < n && isWordChar(s[i]))
                 ++i;
@@ -92,9 +161,35 @@ QString adaptTsqlForSqlite(const QString &tsql)
         return k;
     };
 
+    // A minus is a sign, not a subtraction, when what comes before it cannot end an operand:
+    // nothing, an opening parenthesis, a comma, an operator or a keyword such as SET or VALUES.
+    auto minusIsSign = [&](size_t prev) {
+        if (prev >= toks.size())
+            return true;
+        const Token &p = toks[prev];
+        if (p.kind == Tok::Other) // a closing parenthesis or a parameter ends an operand
+            return text(p) != QLatin1String(")") && text(p) != QLatin1String("?");
+        if (p.kind != Tok::Word)
+            return false;
+        for (const char *w : {"select", "where", "and", "or", "not", "values", "set", "then",
+                 "else", "when", "case", "return", "in", "is", "between", "like", "on", "having",
+                 "by", "top", "limit", "offset", "escape", "distinct", "all"})
+            if (isWord(prev, w))
+                return true;
+        return false;
+    };
+    // The exact text of a decimal literal, with its sign, as an SQLite string literal.
+    auto decimalText = [&](const Token &number, bool negative) {
+        const QString digits = canonicalDecimal(text(number));
+        return QLatin1Char('\'')
+            + (negative && digits != QLatin1String("0") ? QLatin1Char('-') + digits : digits)
+            + QLatin1Char('\'');
+    };
+
     QString out;
     out.reserve(tsql.size() + 16);
     bool statementStart = true; // next significant token begins a statement
+    size_t lastSignificant = size_t(-1);
     for (size_t k = 0; k < toks.size(); ++k) {
         const Token &t = toks[k];
         if (t.kind == Tok::Space || t.kind == Tok::Comment) {
@@ -103,6 +198,22 @@ QString adaptTsqlForSqlite(const QString &tsql)
         }
         const bool atStart = statementStart;
         statementStart = false;
+        const size_t previous = lastSignificant;
+        lastSignificant = k;
+        if (t.kind == Tok::Number && isDecimal(text(t))) {
+            out += decimalText(t, false);
+            continue;
+        }
+        if (t.kind == Tok::Other && text(t) == QLatin1String("-") && minusIsSign(previous)) {
+            size_t nx = k + 1;
+            while (nx < toks.size() && toks[nx].kind == Tok::Space)
+                ++nx;
+            if (nx < toks.size() && toks[nx].kind == Tok::Number && isDecimal(text(toks[nx]))) {
+                out += decimalText(toks[nx], true);
+                k = lastSignificant = nx;
+                continue;
+            }
+        }
         if (t.kind == Tok::Other && text(t) == QLatin1String(";")) {
             statementStart = true;
             out += text(t);

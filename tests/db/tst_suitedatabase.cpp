@@ -132,7 +132,7 @@ private slots:
     {
         TestDatabase empty(false);
         QCOMPARE(count(empty, "SELECT count(*) FROM tblAssetEstablishment"), 0);
-        QCOMPARE(count(empty, "PRAGMA user_version"), 1);
+        QCOMPARE(count(empty, "PRAGMA user_version"), 2);
         // Even without demo data the administrator exists, and the base path row is there.
         QCOMPARE(empty.scalar("SELECT Name FROM vwUserMajor WHERE ID = 1").toString(),
             QString("مدیر سیستم"));
@@ -147,10 +147,10 @@ private slots:
 
         // Dates are kept in the one form the statements compare by equality.
         empty.exec(
-            "INSERT INTO tblAssetEstablishment (ID, CreateDate, FarsiCreateDate, Cost) VALUES (7, '2017-05-13', '1396/02/23', 1500000.0)");
+            "INSERT INTO tblAssetEstablishment (ID, CreateDate, FarsiCreateDate, Cost) VALUES (7, '2017-05-13', '1396/02/23', 1500000)");
         QCOMPARE(
             empty.scalar("SELECT typeof(Cost) FROM tblAssetEstablishment WHERE ID = 7").toString(),
-            QString("integer"));
+            QString("text"));
         QVERIFY_THROWS_EXCEPTION(VelaError,
             empty.exec(
                 "UPDATE tblAssetEstablishment SET CreateDate = '2017-05-13 00:00:00' WHERE ID = 7"));
@@ -158,10 +158,14 @@ private slots:
             empty.exec(
                 "UPDATE tblAssetEstablishment SET FarsiCreateDate = '1396-02-23' WHERE ID = 7"));
         empty.exec(
-            "UPDATE tblAssetEstablishment SET CreateDate = NULL, FarsiCreateDate = NULL, Cost = 1234.5 WHERE ID = 7");
+            "UPDATE tblAssetEstablishment SET CreateDate = NULL, FarsiCreateDate = NULL, Cost = '1234.5' WHERE ID = 7");
         QCOMPARE(
             empty.scalar("SELECT typeof(Cost) FROM tblAssetEstablishment WHERE ID = 7").toString(),
-            QString("real"));
+            QString("text"));
+        // Amounts are exact text: a double written directly ('1500000.0' in the column) is
+        // refused rather than kept.
+        QVERIFY_THROWS_EXCEPTION(VelaError,
+            empty.exec("UPDATE tblAssetEstablishment SET Cost = 1500000.0 WHERE ID = 7"));
 
         // A failing script names its line and leaves nothing behind.
         try {
@@ -316,16 +320,15 @@ private slots:
                 "(SELECT LocationID FROM tblAssetEstablishment WHERE ID = m.EstablishmentID)"),
             0);
 
-        // Amounts: whole ones stored as integers, fractions kept.
+        // Amounts: exact text, some with a fraction.
+        QVERIFY(count(db, "SELECT count(*) FROM tblAssetEstablishment WHERE Cost GLOB '*.*'") > 0);
         QVERIFY(
             count(db,
-                "SELECT count(*) FROM tblAssetEstablishment WHERE typeof(Cost) = 'real' AND Cost <> CAST(Cost AS INTEGER)")
+                "SELECT count(*) FROM tblAssetEstablishment WHERE CAST(Cost AS INTEGER) >= 1000000000")
             > 0);
-        QVERIFY(
-            count(db, "SELECT count(*) FROM tblAssetEstablishment WHERE Cost >= 1000000000") > 0);
         QCOMPARE(
             count(db,
-                "SELECT count(*) FROM tblAssetEstablishment WHERE typeof(Cost) = 'real' AND Cost = CAST(Cost AS INTEGER)"),
+                "SELECT count(*) FROM tblAssetEstablishment WHERE typeof(Cost) NOT IN ('text', 'null')"),
             0);
         const auto shares = nullShares(db, "1");
         int columnsWithNulls = 0;
@@ -422,13 +425,14 @@ private slots:
                 qPrintable(QString("%1: %2").arg(it.key()).arg(it.value())));
         QVERIFY(
             count(db,
-                QString(
-                    "SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND typeof(Cost) = 'real'")
+                QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND Cost GLOB '*.*'")
                     .arg(added))
             > 200);
-        QVERIFY(count(db,
-                    QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND Cost >= 1e10")
-                        .arg(added))
+        QVERIFY(
+            count(db,
+                QString(
+                    "SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND CAST(Cost AS INTEGER) >= 10000000000")
+                    .arg(added))
             > 100);
         QVERIFY(count(db,
                     QString("SELECT count(DISTINCT Name) FROM tblAssetEstablishment WHERE %1")

@@ -62,7 +62,7 @@ void TestFormMainLoad::everyColumn()
     MessageRecorder messages;
     // A fraction, a quote, and a record whose every optional column is NULL.
     db.exec(QStringLiteral(
-        "UPDATE tblAssetEstablishment SET AbortCost=4250000000.5, Name='O''Brien' WHERE ID=2;"
+        "UPDATE tblAssetEstablishment SET AbortCost='98765432109876.25', Name='O''Brien' WHERE ID=2;"
         "INSERT INTO tblAssetEstablishment (ID, CreatorID, LabelNo, Name, UtilizationDate, "
         "FarsiUtilizationDate, TypeID, Cost, AccumulatedCost, AbortCost, StatusTypeID) "
         "VALUES (900, 2, '900900', 'میز', '2020-03-20', '1399/01/01', 1, 10, 0, 0, 1)"));
@@ -70,13 +70,10 @@ void TestFormMainLoad::everyColumn()
     for (int id : {1, 2, 3, 900}) {
         d.host.View(id);
         for (const auto &c : Columns) {
-            QVariant stored = db.scalar(
+            const QVariant stored = db.scalar(
                 QStringLiteral("SELECT CAST(%1 AS TEXT) FROM tblAssetEstablishment WHERE ID=%2")
                     .arg(QLatin1String(c[1]))
                     .arg(id));
-            if (c[2][0] == 'm' && stored.isValid()) // stored as REAL: 4250000000.5, 10.0 -> 10
-                stored = QString::number(stored.toDouble(), 'f', 4)
-                             .remove(QRegularExpression(QStringLiteral("\\.?0+$")));
             QVERIFY2(shown(d, c) == stored,
                 qPrintable(QStringLiteral("%1 of %2").arg(QLatin1String(c[1])).arg(id)));
         }

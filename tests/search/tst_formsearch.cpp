@@ -58,6 +58,15 @@ QString cellText(const QVariant &v)
     return v.toString();
 }
 
+// ASCII digits written with the digit set that starts at `zero` (Persian, Arabic-Indic).
+QString digitsFrom(const QString &ascii, char16_t zero)
+{
+    QString s = ascii;
+    for (QChar &c : s)
+        c = QChar(char16_t(zero + (c.unicode() - u'0')));
+    return s;
+}
+
 void doubleClickRow(ResultsGrid *g, int row)
 {
     const QRect r = g->visualRect(g->model()->index(row - g->FixedRows(), 0));
@@ -79,6 +88,7 @@ private slots:
     void rejectedStatementIsReported();
     void choosingARecord();
     void layoutFollowsTheWindow();
+    void digitsMatchInEveryForm();
 
 private:
     // Opens the chooser and runs `body` on it while it waits; leaves it with cmdExit if the body
@@ -258,6 +268,10 @@ void TestFormSearch::resultsMatchTheDatabase()
             QCOMPARE(g->ColAlignment(c), int(ResultsGrid::flexAlignCenterCenter));
         }
         QCOMPARE(g->ColWidth(0), 800);
+        // The view draws those widths, converted at the screen's logical DPI.
+        for (int c = 1; c <= 28; ++c)
+            QCOMPARE(g->horizontalHeader()->sectionSize(c - 1), twipsToPixels(1000));
+        QCOMPARE(g->verticalHeader()->width(), twipsToPixels(800));
         QCOMPARE(
             g->model()->headerData(0, Qt::Horizontal).toString(), SearchTexts::ResultHeaders[0]);
 
@@ -473,6 +487,32 @@ void TestFormSearch::layoutFollowsTheWindow()
         QVERIFY(f.flxSearch->width() >= 0 && f.flxSearch->height() >= 0);
         QVERIFY(twipsGeometry(f.flxSearch).width() >= FormSearch::MinGridSize);
     });
+}
+
+void TestFormSearch::digitsMatchInEveryForm()
+{
+    // Plates are stored in ASCII digits (the demo's) or in Persian ones (this record), and typed
+    // in any of the three forms.
+    m_db->exec(QStringLiteral(
+        "INSERT INTO tblAssetEstablishment (ID, LabelNo, Name) VALUES (104, '۷۷۰۰۱', 'قفسه')"));
+    searches();
+    withForm([](FormSearch &f) {
+        f.cmdNewsearch_Click();
+        const QString plates[][2] = {{QStringLiteral("100002"), QStringLiteral("2")},
+            {QStringLiteral("77001"), QStringLiteral("104")}};
+        for (const auto &plate : plates) {
+            for (const QString &typed :
+                {plate[0], digitsFrom(plate[0], 0x06F0), digitsFrom(plate[0], 0x0660)}) {
+                f.txtLabelNo->clear();
+                type(f.txtLabelNo, typed);
+                click(f, "cmdSearch");
+                QCOMPARE(f.flxSearch->Rows(), 3);
+                QCOMPARE(f.flxSearch->TextMatrix(1, 1), plate[1]);
+            }
+        }
+    });
+    // The statement carries the digits as typed.
+    QCOMPARE(searches().value(1), QStringLiteral("1=1 and LabelNo like '%۱۰۰۰۰۲%'"));
 }
 
 QTEST_MAIN(TestFormSearch)

@@ -80,6 +80,24 @@ private slots:
         QCOMPARE(adaptTsqlForSqlite(QStringLiteral("select 'abc")), QStringLiteral("select 'abc"));
     }
 
+    void decimalLiterals()
+    {
+        // Literals with a point become exact text in their shortest form, a sign in front of one
+        // with them; whole numbers, exponents, subtraction, words and strings stay as written.
+        const char *const cases[][2]
+            = {{"Update t Set Cost=98765432109876.25,AbortCost=-0.0001,X=-5 Where ID=3",
+                   "Update t Set Cost='98765432109876.25',AbortCost='-0.0001',X=-5 Where ID=3"},
+                {"values (1,- 922337203685477.5808, 12.50,.5,3., -0.00,007.10)",
+                    "values (1,'-922337203685477.5808', '12.5','0.5','3', '0','7.1')"},
+                {"select a -1.5, b-2.25, (c)-0.5, 'x'-1.5 from t where a=-1.5 and -1.5<a",
+                    "select a -'1.5', b-'2.25', (c)-'0.5', 'x'-'1.5' from t where a='-1.5' and "
+                    "'-1.5'<a"},
+                {"select 1e5, -1.5e-3, 0x1F, 2nd, t2.c3, x.y, '1.50' -- 2.50",
+                    "select 1e5, -1.5e-3, 0x1F, 2nd, t2.c3, x.y, '1.50' -- 2.50"}};
+        for (const auto &c : cases)
+            QCOMPARE(adaptTsqlForSqlite(QString::fromUtf8(c[0])), QString::fromUtf8(c[1]));
+    }
+
     void connectionStrings()
     {
         const ConnectionString cs = ConnectionString::parse(QStringLiteral(
@@ -208,6 +226,12 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(
             VelaError, Money::fromRaw(std::numeric_limits<qint64>::max()) + Money::fromRaw(1));
         QVERIFY_THROWS_EXCEPTION(VelaError, Money::fromDouble(1e300));
+        QVERIFY(!Money::tryFromDouble(std::numeric_limits<double>::quiet_NaN()));
+        QCOMPARE(
+            Money::fromDouble(333333333333.3333).toString(), QStringLiteral("333333333333.3333"));
+        QCOMPARE(Money::fromDouble(0.00015).raw(), 2); // the double's shortest text, half to even
+        QCOMPARE(Money::parse(QLatin1String("-98765432109876.25"))->raw(), -987654321098762500);
+        QVERIFY(!Money::parse(QLatin1String("\xdb\xb1"))); // UTF-8 bytes are no digits
         QCOMPARE(shortestDecimal(0.1 + 0.2), QStringLiteral("0.3"));
         QCOMPARE(shortestDecimal(1500000), QStringLiteral("1500000"));
     }
@@ -239,6 +263,21 @@ private slots:
         QVERIFY(t.isNull(10, 0));
         t.resizeRows(2);
         QCOMPARE(t.rowCount(), 2);
+
+        // Amounts: whole ones as integers, the others exact.
+        ResultTable m({QStringLiteral("Cost")});
+        for (const char *a : {"1450000000", "98765432109876.25", "-0.0001", "-2.5"}) {
+            m.beginRow();
+            m.appendMoney(*Money::parse(QLatin1String(a)));
+            m.endRow();
+        }
+        QCOMPARE(m.type(0, 0), ResultTable::CellType::Integer);
+        QCOMPARE(m.type(1, 0), ResultTable::CellType::Decimal);
+        QCOMPARE(m.text(1, 0), QStringLiteral("98765432109876.25"));
+        QCOMPARE(m.value(2, 0), QVariant(QStringLiteral("-0.0001")));
+        QCOMPARE(m.decimal(1, 0).raw(), 987654321098762500);
+        QCOMPARE(m.integer(3, 0), -3);
+        QCOMPARE(m.real(3, 0), -2.5);
     }
 
     void realStatements()
@@ -367,7 +406,37 @@ private slots:
         QVERIFY(persianLikeMatch("100!%", "100%", '!'));
         QVERIFY(!persianLikeMatch("100!%", "1000", '!'));
         QVERIFY(persianLikeMatch("%", "", 0));
+        // ASCII, Persian and Arabic-Indic digits are the same digits, each way round.
+        QVERIFY(persianLikeMatch("%۱۰۰۰۲%", "A-100025", 0));
+        QVERIFY(persianLikeMatch("%1002_", "پلاک ١٠٠٢٥", 0));
+        QVERIFY(persianLikeMatch("٧۷7", "۷7٧", 0));
+        QVERIFY(!persianLikeMatch("%۱۰۰۰۲%", "100032", 0));
         QVERIFY(!persianLikeMatch("_", "", 0));
+    }
+
+    void earlierMoneyColumns()
+    {
+        // Databases made before money was kept as text hold fractions as doubles: each reads as
+        // the amount it was written as, at four decimals, also beyond 15 significant digits.
+        useDatabase(1);
+        exec("INSERT INTO tblParent(ID, Cost) VALUES (101, 333333333333.3333), "
+             "(102, 98765432109876.25), (103, 0.1 + 0.2), (104, -0.0001), (105, 1e300)");
+        const char *const expected[]
+            = {"333333333333.3333", "98765432109876.25", "0.3", "-0.0001", nullptr};
+        Recordset &rs = DtEn().rssqlCommon();
+        RunQuery(rs,
+            QStringLiteral("select Cost as 'مبلغ', typeof(Cost) as T from tblParent "
+                           "where ID > 100 order by ID"));
+        QCOMPARE(rs.RecordCount(), 5);
+        for (const char *e : expected) {
+            QCOMPARE(rs.FieldText(QStringLiteral("T")), QStringLiteral("real"));
+            if (e)
+                QCOMPARE(rs.FieldText(QStringLiteral("مبلغ")), QString::fromLatin1(e));
+            else // no amount at all: shown as the double it is
+                QCOMPARE(rs.FieldText(QStringLiteral("مبلغ")), QStringLiteral("1e+300"));
+            rs.MoveNext();
+        }
+        rs.Close();
     }
 
     void saveDialogSeam()

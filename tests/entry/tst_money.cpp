@@ -1,0 +1,196 @@
+// Amounts on the whole road a user takes them: typed into the entry form, saved, stored, loaded
+// again, saved a second time after another change, and shown in the search grid with its
+// totals. Every amount of the money range comes back digit for digit.
+#include "entry/FormDriver.h"
+#include "search/FormSearch.h"
+#include "search/ResultsGrid.h"
+#include "shared/DataEnvironment.h"
+#include "shared/VelaError.h"
+#include "shared/modMain.h"
+
+#include <QComboBox>
+#include <functional>
+
+using namespace vela;
+
+namespace {
+
+// The ends of the range and fractions of one to four decimals; the second and third records of
+// 333333333333.3333 make the total of three that once read 999999999999.999.
+const QString Amounts[] = {QStringLiteral("0.0001"), QStringLiteral("-0.0001"),
+    QStringLiteral("12.5"), QStringLiteral("-1234567.125"), QStringLiteral("98765432109876.25"),
+    QStringLiteral("922337203685477.5807"), QStringLiteral("-922337203685477.5808"),
+    QStringLiteral("333333333333.3333"), QStringLiteral("333333333333.3333"),
+    QStringLiteral("333333333333.3333")};
+const char *const MoneyControls[]
+    = {"txtCost", "txtAccumulatedCost", "txtAbortCost", "txtOfficeMaxCost"};
+
+QString money(const QString &a) // what the update writes for all four amounts
+{
+    return QStringLiteral(",Cost=%1,AccumulatedCost=%1,AbortCost=%1,OfficeMaxCost=%1,").arg(a);
+}
+
+} // namespace
+
+class TestMoney : public QObject {
+    Q_OBJECT
+    TestDatabase db;
+    FormDriver d {db};
+    MessageRecorder messages;
+
+    void typeInto(QWidget *w, const QString &s)
+    {
+        for (QChar c : s)
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    void choose(const char *name) // types the first name of the selector's list
+    {
+        QComboBox *combo = d.get<OrvoSelector>(name)->comboBox();
+        typeInto(combo->lineEdit(), combo->itemText(0));
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    }
+    void retitle(const QString &title)
+    {
+        d.get<QLineEdit>("txtName")->clear();
+        d.type("txtName", title);
+    }
+    QList<QVariantList> stored(const QString &id)
+    {
+        return db.rows(QStringLiteral("SELECT typeof(Cost), Cost, AccumulatedCost, AbortCost, "
+                                      "OfficeMaxCost FROM tblAssetEstablishment WHERE ID=")
+            + id);
+    }
+    // Runs a search on the search form opened from the entry form, with the name filter.
+    void search(const QString &name, const std::function<void(ResultsGrid &)> &check)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] {
+            auto *f = qobject_cast<FormSearch *>(QApplication::activeModalWidget());
+            QVERIFY(f);
+            f->cmdNewsearch_Click();
+            f->txtName->setText(name);
+            f->cmdSearch_Click();
+            check(*f->flxSearch);
+            ran = true;
+            f->cmdExit_Click();
+        });
+        d.click("cmdSearch");
+        QVERIFY(ran);
+    }
+
+private slots:
+    void initTestCase() { d.host.ClearShow(); }
+    void cleanupTestCase() { FormSearch::unload(); }
+
+    void saveLoadSaveKeepsEveryDigit()
+    {
+        for (const QString &a : Amounts) {
+            d.click("cmdNew");
+            d.type("txtLabelNo", QStringLiteral("M-") + a);
+            d.type("txtName", QStringLiteral("Amount ") + a);
+            typeInto(d.get<OrvoDate>("datUtilizationDate")->editor(), QStringLiteral("1402/05/10"));
+            QTest::keyClick(d.get<OrvoDate>("datUtilizationDate")->editor(), Qt::Key_Return);
+            choose("sltType");
+            choose("sltStatusType");
+            for (const char *c : MoneyControls)
+                typeInto(d.get<OrvoCurrency>(c)->editor(), a);
+            d.takeTrace();
+            d.click("cmdSave");
+            QCOMPARE(messages.count(), 0);
+            const QString id = d.text("txtID");
+            const QList<QVariantList> row {{QStringLiteral("text"), a, a, a, a}};
+            QCOMPARE(stored(id), row);
+            // The statements carry the amounts as typed: bare numbers, nothing rounded.
+            QStringList trace = d.takeTrace();
+            QCOMPARE(trace.filter(QStringLiteral(",'1402/05/10',"))
+                         .filter(QStringLiteral(",%1,%1,%1,").arg(a))
+                         .size(),
+                1);
+            QCOMPARE(trace.filter(money(a)).size(), 1);
+
+            // Loaded again after the save: each box holds the amount, shown grouped.
+            const Money value = *Money::parse(a);
+            for (const char *c : MoneyControls) {
+                const OrvoCurrency *box = d.get<OrvoCurrency>(c);
+                QCOMPARE(box->Text(), a);
+                QCOMPARE(box->Value(), value);
+                QCOMPARE(box->editor()->text(), OrvoCurrency::grouped(a));
+            }
+
+            // Only the title changes; the second save writes the same amounts again.
+            d.click("cmdEdit");
+            retitle(QStringLiteral("Edited ") + a);
+            d.click("cmdSave");
+            QCOMPARE(messages.count(), 0);
+            QCOMPARE(stored(id), row);
+            trace = d.takeTrace();
+            QCOMPARE(trace.filter(money(a)).size(), 1);
+            QCOMPARE(d.get<OrvoCurrency>("txtCost")->Text(), a);
+        }
+        QCOMPARE(d.get<OrvoCurrency>("txtCost")->editor()->text(),
+            QStringLiteral("333/333/333/333.3333"));
+    }
+
+    void searchGridAndTotalsAreExact()
+    {
+        // Every saved record: each money cell is its amount grouped by characters, each total
+        // the exact sum of its column.
+        __int128 total = 0;
+        for (const QString &a : Amounts)
+            total += Money::parse(a)->raw();
+        search(QStringLiteral("Edited "), [&](ResultsGrid &g) {
+            const int n = int(std::size(Amounts));
+            QCOMPARE(g.Rows(), n + 2);
+            for (int i = 1; i <= n; ++i) {
+                const QString a = Amounts[i - 1];
+                QCOMPARE(g.TextMatrix(i, 6), QStringLiteral("Edited ") + a);
+                for (int c = 12; c <= 15; ++c) {
+                    QCOMPARE(g.TextMatrix(i, c), GroupDigits(a));
+                    QCOMPARE(g.cellAmount(i, c), *Money::parse(a));
+                }
+            }
+            for (int c = 12; c <= 15; ++c)
+                QCOMPARE(g.TextMatrix(n + 1, c), GroupDigits(Money::scaledText(total)));
+            // Grouping counts characters, the fraction included.
+            QCOMPARE(g.TextMatrix(5, 12), QStringLiteral("98/765/432/109/876/.25"));
+        });
+        // Three records of 333333333333.3333 total 999999999999.9999 exactly.
+        search(QStringLiteral("Edited 333333333333.3333"), [](ResultsGrid &g) {
+            QCOMPARE(g.Rows(), 5);
+            QCOMPARE(g.TextMatrix(1, 12), QStringLiteral("33/333/333/333/3.3/333"));
+            QCOMPARE(g.TextMatrix(4, 12), QStringLiteral("99/999/999/999/9.9/999"));
+            QCOMPARE(g.TextMatrix(4, 15), GroupDigits(QStringLiteral("999999999999.9999")));
+        });
+        QCOMPARE(messages.count(), 0);
+    }
+
+    void malformedOrOutOfRangeIsRefused()
+    {
+        const QString before = stored(QStringLiteral("1"))[0][1].toString();
+        // Statements of the program: beyond either end, a fifth decimal, an exponent.
+        Recordset &rs = DtEn().rssqlAccountManager();
+        for (const char *value : {"922337203685477.5808", "-922337203685477.5809",
+                 "1000000000000000", "0.00001", "1e20"})
+            QVERIFY_THROWS_EXCEPTION(VelaError,
+                RunQuery(rs,
+                    QStringLiteral("Update tblAssetEstablishment Set Cost=%1 Where ID=1")
+                        .arg(QLatin1String(value))));
+        // Any other writer: text that is not the amount's shortest decimal, and other types.
+        for (const char *value :
+            {"'12.50'", "'012'", "'-0'", "'.5'", "' 12'", "'1,000'", "'abc'", "x'3132'"})
+            QVERIFY_THROWS_EXCEPTION(VelaError,
+                db.exec(QStringLiteral("UPDATE tblAssetEstablishment SET AbortCost=%1 WHERE ID=1")
+                            .arg(QLatin1String(value))));
+        QCOMPARE(stored(QStringLiteral("1"))[0][1].toString(), before);
+        // The accounting rows keep exact amounts as well.
+        db.exec(QStringLiteral(
+            "UPDATE tblAccountDocumentDetail SET Debit='98765432109876.25' WHERE ID=1"));
+        QVERIFY_THROWS_EXCEPTION(VelaError,
+            db.exec(QStringLiteral("UPDATE tblAccountDocumentDetail SET Credit='1.0' WHERE ID=1")));
+        QCOMPARE(db.scalar(QStringLiteral("SELECT Debit FROM tblAccountDocumentDetail WHERE ID=1")),
+            QVariant(QStringLiteral("98765432109876.25")));
+    }
+};
+
+QTEST_MAIN(TestMoney)
+#include "tst_money.moc"
