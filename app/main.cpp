@@ -1,7 +1,7 @@
 // vela-asset: a small host window of the suite that places the asset establishment control,
 // keeps its properties in the user's settings and opens the entry form, empty or on a record.
+#include "demo/SuiteDatabase.h"
 #include "host/velaAssetEst.h"
-#include "shared/SuiteDatabase.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 //
 // The file must not exist yet; it gets the suite's schema, views and demo lookups, then the
 // records.
-#include "shared/SuiteDatabase.h"
+#include "demo/SuiteDatabase.h"
 #include "shared/VelaError.h"
 
 #include <QElapsedTimer>

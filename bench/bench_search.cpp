@@ -6,9 +6,9 @@
 //
 // Memory is the peak resident size during the search (VmHWM, reset just before it) minus the
 // resident size of the idle program with the form shown.
+#include "demo/SuiteDatabase.h"
 #include "search/FormSearch.h"
 #include "search/ResultsGrid.h"
-#include "shared/SuiteDatabase.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 #include "suite/OrvoControls.h"

@@ -14,6 +14,8 @@
 // ClearShow() and View() throw std::exception (vela::VelaError) when the database cannot be
 // reached or the permission query fails; a user without role 111 gets a message instead, and the
 // call returns normally. Both always return false.
+#include "velaAssetEstExport.h"
+
 #include <QString>
 #include <QVariant>
 #include <QWidget>
@@ -21,7 +23,7 @@
 
 // The host's store of a control's saved properties. A value equal to its default is not written
 // (and a value stored earlier under the key is dropped), so a store holds only what differs.
-class Q_DECL_EXPORT VelaPropertyBag {
+class VELA_ASSET_EST_EXPORT VelaPropertyBag {
 public:
     virtual ~VelaPropertyBag();
     // The stored value, or `defaultValue` when the key is not stored.
@@ -31,7 +33,7 @@ public:
         = 0;
 };
 
-class Q_DECL_EXPORT velaAssetEst : public QWidget {
+class VELA_ASSET_EST_EXPORT velaAssetEst : public QWidget {
     Q_OBJECT
     Q_PROPERTY(qint32 UserID READ UserID WRITE setUserID)
     Q_PROPERTY(qint32 PositionID READ PositionID WRITE setPositionID)

@@ -45,7 +45,7 @@ template<class F> int call(VelaAssetEstHandle *h, F &&f)
 
 extern "C" {
 
-Q_DECL_EXPORT VelaAssetEstHandle *velaAssetEst_create(void *parentWidget)
+VelaAssetEstHandle *velaAssetEst_create(void *parentWidget)
 {
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return nullptr;
@@ -58,7 +58,7 @@ Q_DECL_EXPORT VelaAssetEstHandle *velaAssetEst_create(void *parentWidget)
     }
 }
 
-Q_DECL_EXPORT void velaAssetEst_destroy(VelaAssetEstHandle *h)
+void velaAssetEst_destroy(VelaAssetEstHandle *h)
 {
     if (!h)
         return;
@@ -66,32 +66,32 @@ Q_DECL_EXPORT void velaAssetEst_destroy(VelaAssetEstHandle *h)
     delete h;
 }
 
-Q_DECL_EXPORT void *velaAssetEst_widget(VelaAssetEstHandle *h)
+void *velaAssetEst_widget(VelaAssetEstHandle *h)
 {
     return h ? static_cast<QWidget *>(h->control.data()) : nullptr;
 }
 
-Q_DECL_EXPORT int32_t velaAssetEst_userID(const VelaAssetEstHandle *h)
+int32_t velaAssetEst_userID(const VelaAssetEstHandle *h)
 {
     return h && h->control ? h->control->UserID() : -1;
 }
 
-Q_DECL_EXPORT void velaAssetEst_setUserID(VelaAssetEstHandle *h, int32_t value)
+void velaAssetEst_setUserID(VelaAssetEstHandle *h, int32_t value)
 {
     call(h, [value](velaAssetEst &c) { c.setUserID(value); });
 }
 
-Q_DECL_EXPORT int32_t velaAssetEst_positionID(const VelaAssetEstHandle *h)
+int32_t velaAssetEst_positionID(const VelaAssetEstHandle *h)
 {
     return h && h->control ? h->control->PositionID() : -1;
 }
 
-Q_DECL_EXPORT void velaAssetEst_setPositionID(VelaAssetEstHandle *h, int32_t value)
+void velaAssetEst_setPositionID(VelaAssetEstHandle *h, int32_t value)
 {
     call(h, [value](velaAssetEst &c) { c.setPositionID(value); });
 }
 
-Q_DECL_EXPORT const char *velaAssetEst_connectionString(VelaAssetEstHandle *h)
+const char *velaAssetEst_connectionString(VelaAssetEstHandle *h)
 {
     if (!h)
         return "";
@@ -99,28 +99,28 @@ Q_DECL_EXPORT const char *velaAssetEst_connectionString(VelaAssetEstHandle *h)
     return h->connectionString.constData();
 }
 
-Q_DECL_EXPORT void velaAssetEst_setConnectionString(VelaAssetEstHandle *h, const char *utf8)
+void velaAssetEst_setConnectionString(VelaAssetEstHandle *h, const char *utf8)
 {
     const QString text = utf8 ? QString::fromUtf8(utf8) : QString();
     call(h, [&text](velaAssetEst &c) { c.setOLEConnectionString(text); });
 }
 
-Q_DECL_EXPORT int velaAssetEst_clearShow(VelaAssetEstHandle *h)
+int velaAssetEst_clearShow(VelaAssetEstHandle *h)
 {
     return call(h, [](velaAssetEst &c) { c.ClearShow(); });
 }
 
-Q_DECL_EXPORT int velaAssetEst_view(VelaAssetEstHandle *h, int32_t id)
+int velaAssetEst_view(VelaAssetEstHandle *h, int32_t id)
 {
     return call(h, [id](velaAssetEst &c) { c.View(id); });
 }
 
-Q_DECL_EXPORT const char *velaAssetEst_lastError(VelaAssetEstHandle *h)
+const char *velaAssetEst_lastError(VelaAssetEstHandle *h)
 {
     return h ? h->lastError.constData() : "velaAssetEst: no handle";
 }
 
-Q_DECL_EXPORT const VelaAssetEstApi *velaAssetEst_api(void)
+const VelaAssetEstApi *velaAssetEst_api(void)
 {
     static const VelaAssetEstApi api = {
         VELA_ASSET_EST_API_VERSION,

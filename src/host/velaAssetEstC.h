@@ -15,6 +15,8 @@
 #ifndef VELA_ASSET_EST_C_H
 #define VELA_ASSET_EST_C_H
 
+#include "velaAssetEstExport.h"
+
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -26,21 +28,23 @@ extern "C" {
 typedef struct VelaAssetEstHandle VelaAssetEstHandle;
 
 /* parentWidget: a QWidget* of the host window, or NULL. NULL when no QApplication exists. */
-VelaAssetEstHandle *velaAssetEst_create(void *parentWidget);
-void velaAssetEst_destroy(VelaAssetEstHandle *h);
-void *velaAssetEst_widget(VelaAssetEstHandle *h); /* the control as a QWidget* */
+VELA_ASSET_EST_EXPORT VelaAssetEstHandle *velaAssetEst_create(void *parentWidget);
+VELA_ASSET_EST_EXPORT void velaAssetEst_destroy(VelaAssetEstHandle *h);
+/* the control as a QWidget* */
+VELA_ASSET_EST_EXPORT void *velaAssetEst_widget(VelaAssetEstHandle *h);
 
-int32_t velaAssetEst_userID(const VelaAssetEstHandle *h);
-void velaAssetEst_setUserID(VelaAssetEstHandle *h, int32_t value);
-int32_t velaAssetEst_positionID(const VelaAssetEstHandle *h);
-void velaAssetEst_setPositionID(VelaAssetEstHandle *h, int32_t value);
+VELA_ASSET_EST_EXPORT int32_t velaAssetEst_userID(const VelaAssetEstHandle *h);
+VELA_ASSET_EST_EXPORT void velaAssetEst_setUserID(VelaAssetEstHandle *h, int32_t value);
+VELA_ASSET_EST_EXPORT int32_t velaAssetEst_positionID(const VelaAssetEstHandle *h);
+VELA_ASSET_EST_EXPORT void velaAssetEst_setPositionID(VelaAssetEstHandle *h, int32_t value);
 /* UTF-8; the returned text stays valid until the next call on the handle. */
-const char *velaAssetEst_connectionString(VelaAssetEstHandle *h);
-void velaAssetEst_setConnectionString(VelaAssetEstHandle *h, const char *utf8);
+VELA_ASSET_EST_EXPORT const char *velaAssetEst_connectionString(VelaAssetEstHandle *h);
+VELA_ASSET_EST_EXPORT void velaAssetEst_setConnectionString(
+    VelaAssetEstHandle *h, const char *utf8);
 
-int velaAssetEst_clearShow(VelaAssetEstHandle *h);
-int velaAssetEst_view(VelaAssetEstHandle *h, int32_t id);
-const char *velaAssetEst_lastError(VelaAssetEstHandle *h);
+VELA_ASSET_EST_EXPORT int velaAssetEst_clearShow(VelaAssetEstHandle *h);
+VELA_ASSET_EST_EXPORT int velaAssetEst_view(VelaAssetEstHandle *h, int32_t id);
+VELA_ASSET_EST_EXPORT const char *velaAssetEst_lastError(VelaAssetEstHandle *h);
 
 /* All of the above in one table, for a single dlsym(). */
 typedef struct VelaAssetEstApi {
@@ -59,7 +63,7 @@ typedef struct VelaAssetEstApi {
     const char *(*lastError)(VelaAssetEstHandle *h);
 } VelaAssetEstApi;
 
-const VelaAssetEstApi *velaAssetEst_api(void);
+VELA_ASSET_EST_EXPORT const VelaAssetEstApi *velaAssetEst_api(void);
 typedef const VelaAssetEstApi *(*velaAssetEst_api_fn)(void);
 
 #ifdef __cplusplus

@@ -10,7 +10,7 @@
 // Statements run through the sqlite3 C API on a connection of their own (foreign keys on), so
 // they see and change exactly what the component does. A failing statement throws VelaError
 // with the engine's message and the statement; Qt Test reports it as a failure of the test.
-#include "shared/SuiteDatabase.h"
+#include "demo/SuiteDatabase.h"
 
 #include <QList>
 #include <QString>

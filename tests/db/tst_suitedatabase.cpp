@@ -1,8 +1,8 @@
 // The suite database: creation, lookup views, roles, foreign keys, the demo data with its pictures
 // and the generated assets of the benchmark.
 #include "common/TestDatabase.h"
+#include "demo/SuiteDatabase.h"
 #include "shared/ConnectionString.h"
-#include "shared/SuiteDatabase.h"
 #include "shared/VelaError.h"
 #include "suite/Jalali.h"
 

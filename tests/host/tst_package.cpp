@@ -33,11 +33,11 @@ void TestPackage::installAndUse()
     QTemporaryDir work;
     const QString prefix = work.filePath(QStringLiteral("prefix"));
     QVERIFY(run(cmake, {QStringLiteral("--install"), build, QStringLiteral("--prefix"), prefix}));
-    // Only the two public headers are installed.
+    // Only the two public headers and the header of their export macro are installed.
     QCOMPARE(QDir(prefix + QStringLiteral("/include/VelaAssetEstablishment/host"))
-                 .entryList(QDir::Files)
-                 .size(),
-        2);
+                 .entryList(QDir::Files),
+        QStringList({QStringLiteral("velaAssetEst.h"), QStringLiteral("velaAssetEstC.h"),
+            QStringLiteral("velaAssetEstExport.h")}));
     QStringList configure {QStringLiteral("-S"),
         qEnvironmentVariable("VELA_SOURCE_DIR") + QStringLiteral("/examples/host"),
         QStringLiteral("-B"), work.filePath(QStringLiteral("b")),

@@ -1,6 +1,7 @@
 #pragma once
 // Creating the suite database for the embedded backend: schema, views and role grants, and on
-// request the demo data (Persian, realistic, with generated pictures).
+// request the demo data (Persian, realistic, with generated pictures). Part of the demo library
+// that the demo host, the tests and the benchmarks link; the shipped component never uses it.
 //
 // The demo pictures are drawn with QPainter; their Persian captions need a QGuiApplication (or
 // QApplication) for text rendering. Without one the pictures carry their shapes only.

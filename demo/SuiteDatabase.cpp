@@ -1,9 +1,9 @@
 // Creating and filling the embedded suite database through the sqlite3 C API. The scripts come
-// from the library's resources (:/db/sqlite); everything one call writes is one transaction, so a
-// failure leaves nothing half done and large fills stay fast.
+// from the demo library's resources (:/db/sqlite); everything one call writes is one transaction,
+// so a failure leaves nothing half done and large fills stay fast.
 #include "SuiteDatabase.h"
-#include "Money.h"
-#include "VelaError.h"
+#include "shared/Money.h"
+#include "shared/VelaError.h"
 #include "suite/Jalali.h"
 
 #include <QBuffer>
