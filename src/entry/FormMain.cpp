@@ -118,6 +118,13 @@ FormMain::FormMain(QWidget *parent) : QWidget(parent, Qt::Window)
 
 void FormMain::closeEvent(QCloseEvent *e)
 {
+    // Input that is not saved is never dropped unasked: in edit and new mode the close box asks
+    // what cmdCancel asks, and anything but yes keeps the form open.
+    if ((FormMode == ModeEdit || FormMode == ModeNew)
+        && AskYesNo(texts::CancelTitle.toString(), texts::CancelQuestion.toString()) != 6) {
+        e->ignore();
+        return;
+    }
     // Closing unloads the form: the next host call loads and starts it up again.
     e->accept();
     if (g_form == this) {
