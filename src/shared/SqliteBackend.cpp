@@ -183,13 +183,17 @@ SqliteBackend::SqliteBackend(const QString &path) : m_path(path)
 {
     if (path.trimmed().isEmpty())
         throw VelaError(
-            QStringLiteral("مسیر پایگاه داده (Data Source) در رشته اتصال مشخص نشده است."),
+            QStringLiteral("مسیر پایگاه داده (Data Source) در رشته اتصال مشخص نشده است. به "
+                           "مدیر سیستم خبر دهید."),
             ErrConnection);
     // A file path inside Persian text keeps its own left-to-right order between the marks.
     const QString shownPath = QChar(0x200E) + path + QChar(0x200E);
     const QFileInfo fi(path);
     if (!fi.exists() || !fi.isFile())
-        throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد.").arg(shownPath), ErrConnection);
+        throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد. اگر فایل جابجا یا پاک شده است، "
+                                       "به مدیر سیستم خبر دهید.")
+                            .arg(shownPath),
+            ErrConnection);
     const QByteArray file = path.toUtf8();
     const QString notOpened = QStringLiteral("پایگاه داده «%1» باز نشد.").arg(shownPath);
     // Every refusal while opening is reported by its kind: a locked file is busy, not unreadable.
