@@ -3,7 +3,6 @@
 #include "FormMain.h"
 #include "EntryTexts.h"
 #include "search/FormSearch.h"
-#include "shared/VelaError.h"
 #include "shared/modMain.h"
 #include "suite/OrvoControls.h"
 #include "suite/SuiteFont.h"
@@ -19,7 +18,6 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QResizeEvent>
-#include <QtDebug>
 
 namespace vela {
 
@@ -118,6 +116,13 @@ FormMain::FormMain(QWidget *parent) : QWidget(parent, Qt::Window)
 
 void FormMain::closeEvent(QCloseEvent *e)
 {
+    // Input that is not saved is never dropped unasked: in edit and new mode the close box asks
+    // what cmdCancel asks, and anything but yes keeps the form open.
+    if ((FormMode == ModeEdit || FormMode == ModeNew)
+        && AskYesNo(texts::CancelTitle.toString(), texts::CancelQuestion.toString()) != 6) {
+        e->ignore();
+        return;
+    }
     // Closing unloads the form: the next host call loads and starts it up again.
     e->accept();
     if (g_form == this) {
@@ -539,17 +544,32 @@ void FormMain::ShowRecord(qint32 id)
         ShowEmpty();
         return;
     }
-    ClearFields();
-    FormMode = ModeView;
-    LoadRecord(id);
-    DisableComponents();
+    openRecord(id, ModeView);
 }
 
 void FormMain::EditRecord(qint32 id)
 {
+    openRecord(id, ModeEdit);
+}
+
+// The record is read before anything on screen changes: a read that fails (a locked or lost
+// database) leaves the form as it was, its mode, caption, buttons and values, unsaved input
+// included. Then as always: the inputs cleared, the mode set, the record put into the controls,
+// the controls enabled for the mode. A row that cannot be shown (a stored value that does not
+// convert) leaves the mode's empty form rather than half a record.
+void FormMain::openRecord(qint32 id, int mode)
+{
+    Recordset &rs = readRecord(id);
     ClearFields();
-    FormMode = ModeEdit;
-    LoadRecord(id);
+    FormMode = mode;
+    try {
+        fillFields(rs);
+    } catch (...) {
+        rs.Close();
+        ClearFields();
+        DisableComponents();
+        throw;
+    }
     DisableComponents();
 }
 
@@ -567,16 +587,7 @@ qint32 FormMain::currentRecordID() const
 
 void FormMain::guarded(const std::function<void()> &command)
 {
-    try {
-        command();
-    } catch (...) {
-        const QString text = currentFailureText();
-        try {
-            ShowMessage(texts::TitleError.toString(), text);
-        } catch (...) {
-            qWarning("%s", qPrintable(text));
-        }
-    }
+    RunCommand(texts::TitleError.toString(), command);
 }
 
 void FormMain::cmdNew_Click()

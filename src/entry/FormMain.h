@@ -22,6 +22,7 @@ class OrvoSelector;
 class OrvoDate;
 class OrvoCurrency;
 class OrvoButton;
+class Recordset;
 
 class FormMain : public QWidget {
     Q_OBJECT
@@ -51,6 +52,8 @@ public:
     void ShowRecord(qint32 id);
     void EditRecord(qint32 id);
     void ClearFields();
+    // Reads one record and puts it into the controls (FormMainLoad.cpp); a record that is not
+    // there is reported. The mode and the command buttons are the caller's.
     void LoadRecord(qint32 id);
 
     // ---- attachment viewer
@@ -121,11 +124,16 @@ private:
     void showForm();
     void applyLayout(double W, double H);
     void writeFormAction(qint32 eventId, qint32 id, const QString &description);
+    void saveRecord(); // cmdSave's body; throws on failure
+    void deleteRecord(); // cmdDelete's body; throws on failure
+    // ShowRecord and EditRecord: the record is read before anything on screen changes.
+    void openRecord(qint32 id, int mode);
+    Recordset &readRecord(qint32 id); // runs the load statement on rssqlAccountManager
+    void fillFields(Recordset &rs); // the rest of LoadRecord on the statement's result
     QString textOf(QLineEdit *e) const;
     qint32 currentRecordID() const; // txtID through ToNumber, as a 32-bit integer
     qint32 currentRowNumber() const; // the caption of cmdRefreshPicture, as a 16-bit number
-    // Runs a command handler's body; any failure is reported to the user and ends the command,
-    // so nothing escapes a slot.
+    // RunCommand under the form's error title, for the handlers without a title of their own.
     void guarded(const std::function<void()> &command);
 
     QPixmap m_picture;

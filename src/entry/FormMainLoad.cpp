@@ -34,23 +34,24 @@ qint32 lookupFromColumn(const QString &text)
 
 void FormMain::LoadRecord(qint32 id)
 {
+    fillFields(readRecord(id));
+}
+
+Recordset &FormMain::readRecord(qint32 id)
+{
     Recordset &rs = DtEn().rssqlAccountManager();
     RunQuery(rs, texts::LoadSql.toString() + QString::number(id));
+    return rs;
+}
 
+void FormMain::fillFields(Recordset &rs)
+{
     if (rs.RecordCount() < 1) {
-        // From here on a failing step is skipped; the attachment viewer still runs.
-        try {
-            ShowMessage(texts::TitleError.toString(), texts::NotFound.toString());
-        } catch (...) {
-        }
-        try {
-            rs.Close();
-        } catch (...) {
-        }
-        try {
-            ShowAttachment(currentRecordID(), 1);
-        } catch (...) {
-        }
+        // None of these steps fails (the attachment viewer keeps its own failures), so the
+        // viewer always runs, for what txtID holds (the cleared form's empty text).
+        ShowMessage(texts::TitleError.toString(), texts::NotFound.toString());
+        rs.Close();
+        ShowAttachment(currentRecordID(), 1);
         return;
     }
 

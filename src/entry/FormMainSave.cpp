@@ -87,9 +87,20 @@ const QString kDeleteAttachments
 const QString kAndFormID = QStringLiteral(" and FormID = ");
 const QString kLogDeleted = QStringLiteral("“ حذف شد.");
 const QString kDependency = QStringLiteral("به اين فرم استقرار وابستگي وجود دارد.");
+// What happened when a statement changed no row, and what the user can do.
+const QString kStaleEdit = QStringLiteral(
+    "رکورد شماره %1 در این فاصله (به دست کاربر دیگری) حذف شده است و تغییرات شما ثبت نشد. "
+    "مقادیری که وارد کرده‌اید روی صفحه مانده است.\nآیا آن‌ها را به عنوان رکورد جدید ثبت می‌کنید؟");
+const QString kNewRowMissing
+    = QStringLiteral("رکوردی که درج شد برای نوشتن بقیه مقادیر پیدا نشد و چیزی ثبت نشد. دوباره "
+                     "امتحان کنید و اگر تکرار شد به مدیر سیستم خبر دهید.");
+const QString kSavedNotShown
+    = QStringLiteral("رکورد با شماره %1 ثبت شد، ولی دوباره خوانده و نمایش داده نشد. برای دیدن "
+                     "آن، چند لحظه بعد آن را جستجو کنید.");
+const QString kAlreadyDeleted
+    = QStringLiteral("رکورد شماره %1 پیش از این (به دست کاربر دیگری) حذف شده است؛ چیزی حذف نشد.");
 
-// A failure that carries no description of its own.
-
+constexpr qint32 RoleNew = 102214801;
 constexpr qint32 RoleSave = 102214805;
 constexpr qint32 RoleDelete = 102214803;
 constexpr qint32 EventCreated = 102214801;
@@ -168,32 +179,10 @@ int minutesSinceMidnight()
     return now.hour() * 60 + now.minute();
 }
 
-// Giving the focus may fail (a disabled control refuses it quietly); that is never a failure of
-// the command.
-void focusQuietly(QWidget *w)
-{
-    try {
-        if (w)
-            w->setFocus(Qt::OtherFocusReason);
-    } catch (...) {
-    }
-}
-
 void closeIfOpen(Recordset &rs)
 {
     if (rs.State() == Recordset::adStateOpen)
         rs.Close();
-}
-
-// The one failure handler of the save: the statements that already ran stay done; the form
-// keeps its mode and every value on screen.
-void reportSaveFailure(const QString &description)
-{
-    try {
-        closeIfOpen(DtEn().rssqlAccountManager());
-        ShowMessage(kTitleSaveFailed, description);
-    } catch (...) {
-    }
 }
 
 } // namespace
@@ -212,80 +201,91 @@ void FormMain::writeFormAction(qint32 eventId, qint32 id, const QString &descrip
 
 void FormMain::cmdSave_Click()
 {
-    try {
-        // Blanks around typed texts are never stored; this stays even when the save is refused.
-        trim(txtLabelNo);
-        trim(txtOldLabelNo);
-        trim(txtCode);
-        trim(txtName);
-        trim(txtCost);
-        trim(txtAccumulatedCost);
-        trim(txtAbortCost);
-        trim(txtOfficeMaxCost);
-        trim(txtDocumentNo);
-        trim(txtOrganizationLocation);
-        trim(txtDescription);
+    RunCommand(kTitleSaveFailed, [this] { saveRecord(); });
+}
 
-        if (!HasPermission(RoleSave)) {
-            ShowMessage(kTitleError, kNotPermitted);
+void FormMain::saveRecord()
+{
+    // Blanks around typed texts are never stored; this stays even when the save is refused.
+    trim(txtLabelNo);
+    trim(txtOldLabelNo);
+    trim(txtCode);
+    trim(txtName);
+    trim(txtCost);
+    trim(txtAccumulatedCost);
+    trim(txtAbortCost);
+    trim(txtOfficeMaxCost);
+    trim(txtDocumentNo);
+    trim(txtOrganizationLocation);
+    trim(txtDescription);
+
+    if (!HasPermission(RoleSave)) {
+        ShowMessage(kTitleError, kNotPermitted);
+        return;
+    }
+
+    // Only the first missing value is reported.
+    struct Required {
+        bool missing;
+        const QString &message;
+        QWidget *control;
+    };
+    const Required required[] = {
+        {sltCreator->IsEmpty(), kNoCreator, sltCreator},
+        {txtLabelNo->text().isEmpty(), kNoLabelNo, txtLabelNo},
+        {txtName->text().isEmpty(), kNoName, txtName},
+        {datUtilizationDate->IsEmpty(), kNoUtilizationDate, datUtilizationDate},
+        {sltType->IsEmpty(), kNoType, sltType},
+        {txtCost->Text().isEmpty(), kNoCost, txtCost},
+        {txtAccumulatedCost->Text().isEmpty(), kNoAccumulatedCost, txtAccumulatedCost},
+        {txtAbortCost->Text().isEmpty(), kNoAbortCost, txtAbortCost},
+        {sltStatusType->IsEmpty(), kNoStatusType, sltStatusType},
+    };
+    for (const Required &r : required) {
+        if (r.missing) {
+            ShowMessage(kTitleInvalid, r.message);
+            r.control->setFocus(Qt::OtherFocusReason);
             return;
         }
+    }
 
-        // Only the first missing value is reported.
-        struct Required {
-            bool missing;
-            const QString &message;
-            QWidget *control;
-        };
-        const Required required[] = {
-            {sltCreator->IsEmpty(), kNoCreator, sltCreator},
-            {txtLabelNo->text().isEmpty(), kNoLabelNo, txtLabelNo},
-            {txtName->text().isEmpty(), kNoName, txtName},
-            {datUtilizationDate->IsEmpty(), kNoUtilizationDate, datUtilizationDate},
-            {sltType->IsEmpty(), kNoType, sltType},
-            {txtCost->Text().isEmpty(), kNoCost, txtCost},
-            {txtAccumulatedCost->Text().isEmpty(), kNoAccumulatedCost, txtAccumulatedCost},
-            {txtAbortCost->Text().isEmpty(), kNoAbortCost, txtAbortCost},
-            {sltStatusType->IsEmpty(), kNoStatusType, sltStatusType},
-        };
-        for (const Required &r : required) {
-            if (r.missing) {
-                ShowMessage(kTitleInvalid, r.message);
-                focusQuietly(r.control);
-                return;
-            }
-        }
+    const int mode = FormMode;
+    const QString description = txtDescription->toPlainText();
 
-        const int mode = FormMode;
-        const QString description = txtDescription->toPlainText();
+    // Every column of the row, written after the insert for a new record and alone for a
+    // stored one. It is put together before anything is written: an amount the money type
+    // cannot hold (in any of the four amount boxes, the ceiling included, which the insert
+    // does not carry) then stops the save before the database is touched.
+    const QString setColumns = kSetCreatorID + lookupOrNull(sltCreator) + kSetLabelNo
+        + textOrNull(txtLabelNo->text()) + kSetOldLabelNo + textOrNull(txtOldLabelNo->text())
+        + kSetCode + textOrNull(txtCode->text()) + kSetName + textOrNull(txtName->text())
+        + kSetUtilizationDate + dateOrNull(datUtilizationDate) + kSetFarsiUtilizationDate
+        + persianDateOrNull(datUtilizationDate) + kSetCreateDate + dateOrNull(datCreateDate)
+        + kSetFarsiCreateDate + persianDateOrNull(datCreateDate) + kSetTypeID
+        + lookupOrNull(sltType) + kSetCost + amountOrNull(txtCost) + kSetAccumulatedCost
+        + amountOrNull(txtAccumulatedCost) + kSetAbortCost + amountOrNull(txtAbortCost)
+        + kSetOfficeMaxCost + amountOrNull(txtOfficeMaxCost) + kSetStatusTypeID
+        + lookupOrNull(sltStatusType) + kSetDocumentNo + textOrNull(txtDocumentNo->text())
+        + kSetDocumentDate + dateOrNull(datDocumentDate) + kSetFarsiDocumentDate
+        + persianDateOrNull(datDocumentDate) + kSetReevaluationDate
+        + dateOrNull(datReevaluationDate) + kSetFarsiReevaluationDate
+        + persianDateOrNull(datReevaluationDate) + kSetGroupID + lookupOrNull(sltGroup)
+        + kSetLocationID + lookupOrNull(sltLocation) + kSetOrganizationLocation
+        + textOrNull(txtOrganizationLocation->text()) + kSetAccountableID
+        + lookupOrNull(sltAccountable) + kSetResponsibleID + lookupOrNull(sltResponsible)
+        + kSetCostCenterID + lookupOrNull(sltCostCenter) + kSetBranchID + lookupOrNull(sltBranch)
+        + kSetDescription + textOrNull(description);
 
-        // Every column of the row, written after the insert for a new record and alone for a
-        // stored one. It is put together before anything is written: an amount the money type
-        // cannot hold (in any of the four amount boxes, the ceiling included, which the insert
-        // does not carry) then stops the save with nothing half written, so a corrected second
-        // save of a new record cannot insert it twice.
-        const QString setColumns = kSetCreatorID + lookupOrNull(sltCreator) + kSetLabelNo
-            + textOrNull(txtLabelNo->text()) + kSetOldLabelNo + textOrNull(txtOldLabelNo->text())
-            + kSetCode + textOrNull(txtCode->text()) + kSetName + textOrNull(txtName->text())
-            + kSetUtilizationDate + dateOrNull(datUtilizationDate) + kSetFarsiUtilizationDate
-            + persianDateOrNull(datUtilizationDate) + kSetCreateDate + dateOrNull(datCreateDate)
-            + kSetFarsiCreateDate + persianDateOrNull(datCreateDate) + kSetTypeID
-            + lookupOrNull(sltType) + kSetCost + amountOrNull(txtCost) + kSetAccumulatedCost
-            + amountOrNull(txtAccumulatedCost) + kSetAbortCost + amountOrNull(txtAbortCost)
-            + kSetOfficeMaxCost + amountOrNull(txtOfficeMaxCost) + kSetStatusTypeID
-            + lookupOrNull(sltStatusType) + kSetDocumentNo + textOrNull(txtDocumentNo->text())
-            + kSetDocumentDate + dateOrNull(datDocumentDate) + kSetFarsiDocumentDate
-            + persianDateOrNull(datDocumentDate) + kSetReevaluationDate
-            + dateOrNull(datReevaluationDate) + kSetFarsiReevaluationDate
-            + persianDateOrNull(datReevaluationDate) + kSetGroupID + lookupOrNull(sltGroup)
-            + kSetLocationID + lookupOrNull(sltLocation) + kSetOrganizationLocation
-            + textOrNull(txtOrganizationLocation->text()) + kSetAccountableID
-            + lookupOrNull(sltAccountable) + kSetResponsibleID + lookupOrNull(sltResponsible)
-            + kSetCostCenterID + lookupOrNull(sltCostCenter) + kSetBranchID
-            + lookupOrNull(sltBranch) + kSetDescription + textOrNull(description);
-
-        Recordset &rs = DtEn().rssqlAccountManager();
-
+    Recordset &rs = DtEn().rssqlAccountManager();
+    const QString idBefore = txtID->text();
+    bool updated = false;
+    // One save is one transaction: the insert, its identity, the update and the log entries
+    // (the log procedure runs on the same connection) are stored together or not at all. A
+    // failure of any of them leaves no half-written row and no log entry, and the form as it
+    // was (the identifier the insert was given is taken back with it), so the next Save does
+    // the whole work once. The transaction ends before any question or message is shown.
+    try {
+        TransactionScope transaction(DtEn());
         if (mode == ModeNew) {
             // The required columns create the row; the database gives it its identifier.
             const QString insert = kInsertInto + kInsertColumns + kInsertValues
@@ -310,69 +310,120 @@ void FormMain::cmdSave_Click()
         }
 
         RunQuery(rs, kUpdate + setColumns + kWhereID + NumberText(ToNumber(txtID->text())));
+        updated = rs.RecordsAffected() > 0;
         rs.Close();
+        // A row just inserted that the update does not find (an identity the engine did not
+        // give) is a failure: nothing of it is kept.
+        if (!updated && mode == ModeNew)
+            throw VelaError(kNewRowMissing, ErrDatabase);
 
-        if (mode == ModeEdit) {
-            const QVariant id = ToNumber(txtID->text());
-            writeFormAction(EventModified, ToInt32(id), kLogPrefix + NumberText(id) + kLogModified);
+        if (updated) {
+            if (mode == ModeEdit) {
+                const QVariant id = ToNumber(txtID->text());
+                writeFormAction(
+                    EventModified, ToInt32(id), kLogPrefix + NumberText(id) + kLogModified);
+            }
+            transaction.commit();
         }
-
-        ShowRecord(ToInt32(ToNumber(txtID->text())));
-        focusQuietly(cmdNew);
     } catch (...) {
-        reportSaveFailure(currentFailureText());
+        closeIfOpen(rs);
+        txtID->setText(idBefore);
+        throw;
     }
+
+    if (!updated) {
+        // The stored record is gone (another user deleted it since it was loaded): nothing was
+        // written or logged. The values stay on screen, and the user may keep them as a new
+        // record, saved as any new record is.
+        const QString question = kStaleEdit.arg(NumberText(ToNumber(txtID->text())));
+        if (AskYesNo(kTitleSaveFailed, question) != AnswerYes)
+            return;
+        if (!HasPermission(RoleNew)) {
+            ShowMessage(kTitleError, kNotPermitted);
+            return;
+        }
+        FormMode = ModeNew;
+        DisableComponents();
+        txtID->clear();
+        saveRecord();
+        return;
+    }
+
+    const qint32 savedId = ToInt32(ToNumber(txtID->text()));
+    try {
+        ShowRecord(savedId);
+    } catch (...) {
+        // Stored, but not read back (the database locked or gone at that moment). The form
+        // keeps what was saved, read-only under its identifier, so that no later Save inserts
+        // it again or writes it over another record.
+        const QString why = currentFailureText();
+        txtID->setText(QString::number(savedId));
+        FormMode = ModeView;
+        DisableComponents();
+        ShowMessage(kTitleError, kSavedNotShown.arg(savedId) + QLatin1Char('\n') + why);
+        return;
+    }
+    cmdNew->setFocus(Qt::OtherFocusReason);
 }
 
 // ---------------------------------------------------------------- delete
 
 void FormMain::cmdDelete_Click()
 {
-    QVariant id; // ToNumber of txtID, taken once the user has confirmed
-    try {
-        if (!HasPermission(RoleDelete)) {
-            ShowMessage(kTitleError, kNotPermitted);
-            return;
-        }
-        if (AskYesNo(kTitleDelete, kAreYouSure) != AnswerYes)
-            return;
+    RunCommand(kTitleError, [this] { deleteRecord(); });
+}
 
-        id = ToNumber(txtID->text());
-        const QString idText = NumberText(id);
-        Recordset &rs = DtEn().rssqlAccountManager();
-        // The record and its attachment rows go together or not at all. Without a transaction a
-        // failure of the second delete (a busy or full database, a lost connection) would leave
-        // attachment rows of a record that no longer exists; nothing refers to them by key, no
-        // screen reaches them again, and the identifier is never handed out again to adopt them.
-        // A refusal of the first delete (a dependant row) changes nothing either way; the
-        // rollback then only ends the open transaction. The log entry is written after the
-        // commit, so it records only a deletion that happened.
-        TransactionScope transaction(DtEn());
-        RunQuery(rs, kDeleteRecord + idText);
-        RunQuery(rs, kDeleteAttachments + QString::number(FormTypeID) + kAndFormID + idText);
-        transaction.commit();
-    } catch (...) {
-        // Typically the database refusing the delete because other rows refer to the record.
-        try {
-            ShowMessage(kTitleError, kDependency);
-            closeIfOpen(DtEn().rssqlAccountManager());
-        } catch (...) {
-        }
+void FormMain::deleteRecord()
+{
+    if (!HasPermission(RoleDelete)) {
+        ShowMessage(kTitleError, kNotPermitted);
         return;
     }
+    if (AskYesNo(kTitleDelete, kAreYouSure) != AnswerYes)
+        return;
 
-    // A failing log entry does not undo or hide the deletion.
+    const QVariant id = ToNumber(txtID->text());
+    const QString idText = NumberText(id);
+    Recordset &rs = DtEn().rssqlAccountManager();
+    bool deleted = false;
+    // The record and its attachment rows go together or not at all. Without a transaction a
+    // failure of the second delete (a busy or full database, a lost connection) would leave
+    // attachment rows of a record that no longer exists; nothing refers to them by key, no
+    // screen reaches them again, and the identifier is never handed out again to adopt them.
+    // A record that is not there any more (another user deleted it) deletes nothing here.
+    try {
+        TransactionScope transaction(DtEn());
+        RunQuery(rs, kDeleteRecord + idText);
+        deleted = rs.RecordsAffected() > 0;
+        if (deleted) {
+            RunQuery(rs, kDeleteAttachments + QString::number(FormTypeID) + kAndFormID + idText);
+            transaction.commit();
+        }
+    } catch (const VelaError &e) {
+        closeIfOpen(rs);
+        // Only the database's refusal for rows that depend on the record is this form's
+        // dependency; a lock, a full disk or a read-only file say what they are.
+        if (e.kind() == FailureKind::ForeignKey)
+            throw VelaError(kDependency, e.number());
+        throw;
+    } catch (...) {
+        closeIfOpen(rs);
+        throw;
+    }
+    closeIfOpen(rs);
+
+    if (!deleted) {
+        ShowMessage(kTitleError, kAlreadyDeleted.arg(idText));
+        ShowEmpty();
+        return;
+    }
+    // The log entry is written after the commit, so it records only a deletion that happened;
+    // a failing log entry does not undo or hide it.
     try {
         writeFormAction(EventDeleted, ToInt32(id), kLogPrefix + NumberText(id) + kLogDeleted);
     } catch (...) {
     }
-
-    try {
-        ShowEmpty();
-        DtEn().rssqlAccountManager().Close();
-    } catch (...) {
-        // The record is gone; a failure to clear the screen has nothing to report about it.
-    }
+    ShowEmpty();
 }
 
 } // namespace vela

@@ -74,15 +74,6 @@ private:
     __int128 m_raw = 0;
 };
 
-// A failure shown from an event handler; nothing may leave the handler, not even a failing box.
-void reportQuietly(const QString &text)
-{
-    try {
-        ShowMessage(ErrorTitle, text);
-    } catch (...) {
-    }
-}
-
 void cleanUp()
 {
     delete g_instance;
@@ -224,18 +215,8 @@ QWidget *FormSearch::filterControl(const char *name) const
 
 qint32 FormSearch::ShowNGetID()
 {
-    if (!m_loaded) {
-        QString failure;
-        try {
-            Form_Load();
-        } catch (...) {
-            failure = currentFailureText();
-        }
-        if (!m_loaded) {
-            ShowMessage(ErrorTitle, failure);
-            return -1;
-        }
-    }
+    if (!m_loaded && !RunCommand(ErrorTitle, [this] { Form_Load(); }))
+        return -1;
     ChosenFlag = false;
     m_unloadRequested = false;
     m_inShow = true;
@@ -287,18 +268,13 @@ void FormSearch::cmdExit_Click()
 
 void FormSearch::flxSearch_DblClick()
 {
-    QString failure;
-    try {
+    RunCommand(ErrorTitle, [this] {
         const QString id = flxSearch->TextMatrix(flxSearch->Row(), 1);
         const qint32 chosen = ToInt32(ToNumber(shortestDecimal(leadingNumber(id))));
         ChosenFlag = true;
         ChosenID = chosen;
         hide();
-        return;
-    } catch (...) {
-        failure = currentFailureText();
-    }
-    reportQuietly(failure);
+    });
 }
 
 void FormSearch::closeEvent(QCloseEvent *event)
@@ -357,8 +333,12 @@ QString FormSearch::SearchStatement() const
 
 void FormSearch::cmdSearch_Click()
 {
+    RunCommand(ErrorTitle, [this] { runSearch(); });
+}
+
+void FormSearch::runSearch()
+{
     ResultsGrid &g = *flxSearch;
-    QString failure;
     try {
         WaitCursor wait;
         g.setRedraw(false);
@@ -412,19 +392,14 @@ void FormSearch::cmdSearch_Click()
         if (g.Rows() > 1)
             g.setFixedRows(1);
         g.setRedraw(true);
-        return;
     } catch (...) {
-        failure = currentFailureText();
-    }
-    // Reported after the hourglass is gone; the grid is drawn again and takes the next search.
-    // Nothing here may leave the slot: the data environment itself may be what failed.
-    try {
+        // The grid is drawn again and takes the next search; the failure is reported once the
+        // hourglass is gone.
         if (DtEn().rssqlCommon().State() == Recordset::adStateOpen)
             DtEn().rssqlCommon().Close();
-    } catch (...) {
+        g.setRedraw(true);
+        throw;
     }
-    g.setRedraw(true);
-    reportQuietly(failure);
 }
 
 // ---------------------------------------------------------------- layout

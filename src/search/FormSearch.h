@@ -74,6 +74,7 @@ private:
     FormSearch();
     void Form_Load(); // throws VelaError when a selector cannot load its view
     void Form_Resize();
+    void runSearch(); // cmdSearch's body; throws on failure
     QWidget *filterControl(const char *name) const;
 
     bool m_loaded = false;

@@ -71,9 +71,10 @@ void Recordset::Open(const QString &sql)
 {
     m_open = false;
     m_row = 0;
+    m_recordsAffected = 0;
     if (m_table.use_count() > 1) // the previous rows were handed to a grid: start a new table
         m_table = std::make_shared<ResultTable>();
-    m_env->execute(sql, *m_table);
+    m_recordsAffected = m_env->execute(sql, *m_table);
     m_open = true;
 }
 
@@ -144,10 +145,12 @@ Recordset &DataEnvironment::recordset(const QString &name)
     return *it->second;
 }
 
-void DataEnvironment::execute(const QString &sql, ResultTable &out)
+qint64 DataEnvironment::execute(const QString &sql, ResultTable &out)
 {
     SqlTrace::write(sql);
-    m_cn.backend().execute(sql, out);
+    Backend &backend = m_cn.backend();
+    backend.execute(sql, out);
+    return backend.recordsAffected();
 }
 
 void DataEnvironment::beginTransaction()

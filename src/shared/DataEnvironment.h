@@ -18,8 +18,11 @@ public:
     virtual QString name() const = 0;
     // Runs one statement (already traced, not yet adapted) and replaces `out` with its rows;
     // statements without rows leave `out` with no columns. Throws VelaError on failure with the
-    // engine's own description.
+    // kind of the failure and the engine's own description.
     virtual void execute(const QString &tsql, ResultTable &out) = 0;
+    // The rows the last statement run by execute inserted, updated or deleted; 0 after a
+    // statement that returns rows or writes none.
+    virtual qint64 recordsAffected() const = 0;
     virtual qint32 hasPermission(qint32 userId, qint32 formPermissionId) = 0;
     virtual qint32 insertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
         const QString &description, qint32 userId, const QDateTime &eventDate,
@@ -67,6 +70,8 @@ public:
     void Close();
 
     int RecordCount() const { return m_open ? m_table->rowCount() : 0; }
+    // The rows the statement it was opened on inserted, updated or deleted.
+    qint64 RecordsAffected() const { return m_recordsAffected; }
     bool EOF_() const { return !m_open || m_row >= m_table->rowCount(); }
     void MoveFirst() { m_row = 0; }
     void MoveNext() { ++m_row; }
@@ -89,6 +94,7 @@ private:
     std::shared_ptr<ResultTable> m_table = std::make_shared<ResultTable>();
     bool m_open = false;
     int m_row = 0;
+    qint64 m_recordsAffected = 0;
 };
 
 class DataEnvironment {
@@ -112,8 +118,9 @@ public:
         return recordset(QStringLiteral("rsspGoodTracePropertyDepInsert"));
     }
 
-    // Runs one statement on cn (traced as built) and fills `out`.
-    void execute(const QString &sql, ResultTable &out);
+    // Runs one statement on cn (traced as built), fills `out` and returns the rows the
+    // statement inserted, updated or deleted.
+    qint64 execute(const QString &sql, ResultTable &out);
 
     // A transaction on cn, written as the T-SQL statements "BEGIN TRANSACTION",
     // "COMMIT TRANSACTION" and "ROLLBACK TRANSACTION" (read alike by every engine) and traced

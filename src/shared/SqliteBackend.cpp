@@ -103,6 +103,50 @@ QString sqliteMessage(sqlite3 *db)
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
+// The one place SQLite's result codes (extended codes are on) become the kinds users read.
+FailureKind failureKind(int code)
+{
+    switch (code) {
+    case SQLITE_CONSTRAINT_FOREIGNKEY:
+        return FailureKind::ForeignKey;
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_ROWID:
+        return FailureKind::Duplicate;
+    default:
+        break;
+    }
+    switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return FailureKind::Busy;
+    case SQLITE_FULL:
+        return FailureKind::DiskFull;
+    case SQLITE_READONLY:
+        return FailureKind::ReadOnly;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return FailureKind::Damaged;
+    case SQLITE_CANTOPEN:
+    case SQLITE_PERM:
+        return FailureKind::Unreachable;
+    case SQLITE_IOERR:
+        return FailureKind::DiskIo;
+    case SQLITE_CONSTRAINT:
+    case SQLITE_MISMATCH:
+        return FailureKind::Refused;
+    case SQLITE_ERROR:
+    case SQLITE_SCHEMA:
+    case SQLITE_RANGE:
+        return FailureKind::Structure;
+    case SQLITE_NOMEM:
+    case SQLITE_TOOBIG:
+        return FailureKind::Resources;
+    default:
+        return FailureKind::Other;
+    }
+}
+
 } // namespace
 
 bool persianLikeMatch(const char *patternUtf8, const char *textUtf8, unsigned escape)
@@ -159,44 +203,42 @@ SqliteBackend::SqliteBackend(const QString &path) : m_path(path)
 {
     if (path.trimmed().isEmpty())
         throw VelaError(
-            QStringLiteral("مسیر پایگاه داده (Data Source) در رشته اتصال مشخص نشده است."),
+            QStringLiteral("مسیر پایگاه داده (Data Source) در رشته اتصال مشخص نشده است. به "
+                           "مدیر سیستم خبر دهید."),
             ErrConnection);
     // A file path inside Persian text keeps its own left-to-right order between the marks.
     const QString shownPath = QChar(0x200E) + path + QChar(0x200E);
     const QFileInfo fi(path);
     if (!fi.exists() || !fi.isFile())
-        throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد.").arg(shownPath), ErrConnection);
+        throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد. اگر فایل جابجا یا پاک شده است، "
+                                       "به مدیر سیستم خبر دهید.")
+                            .arg(shownPath),
+            ErrConnection);
     const QByteArray file = path.toUtf8();
-    if (sqlite3_open_v2(
-            file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr)
-        != SQLITE_OK) {
-        const QString msg = m_db ? sqliteMessage(m_db) : QString();
+    const QString notOpened = QStringLiteral("پایگاه داده «%1» باز نشد.").arg(shownPath);
+    // Every refusal while opening is reported by its kind: a locked file is busy, not unreadable.
+    auto refuse = [this, &notOpened](int code, const QString &engineText) {
         sqlite3_close(m_db);
         m_db = nullptr;
-        throw VelaError(
-            QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(shownPath, msg), ErrConnection);
-    }
+        throw VelaError(failureKind(code), engineText, notOpened, ErrConnection);
+    };
+    const int opened = sqlite3_open_v2(
+        file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    if (opened != SQLITE_OK)
+        refuse(m_db ? sqlite3_extended_errcode(m_db) : opened,
+            m_db ? sqliteMessage(m_db) : QString::fromUtf8(sqlite3_errstr(opened)));
     sqlite3_busy_timeout(m_db, 5000);
     sqlite3_extended_result_codes(m_db, 1);
     registerFunctions(m_db);
-    char *err = nullptr;
-    if (sqlite3_exec(m_db, "PRAGMA foreign_keys=ON", nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString msg = QString::fromUtf8(err ? err : "");
-        sqlite3_free(err);
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw VelaError(
-            QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(shownPath, msg), ErrConnection);
-    }
     // A file that is not a database is only noticed on the first read: check it now.
-    if (sqlite3_exec(m_db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, &err)
-        != SQLITE_OK) {
-        const QString msg = QString::fromUtf8(err ? err : "");
-        sqlite3_free(err);
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw VelaError(
-            QStringLiteral("پایگاه داده «%1» خوانا نیست: %2").arg(shownPath, msg), ErrConnection);
+    for (const char *sql : {"PRAGMA foreign_keys=ON", "SELECT count(*) FROM sqlite_master"}) {
+        char *err = nullptr;
+        const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &err);
+        if (rc != SQLITE_OK) {
+            const QString msg = QString::fromUtf8(err ? err : sqlite3_errstr(rc));
+            sqlite3_free(err);
+            refuse(sqlite3_extended_errcode(m_db), msg);
+        }
     }
 }
 
@@ -210,7 +252,7 @@ void SqliteBackend::fail(const QString &context) const
     QString msg = sqliteMessage(m_db);
     if (!context.isEmpty())
         msg = context + QStringLiteral(": ") + msg;
-    throw VelaError(msg, ErrDatabase);
+    throw VelaError(failureKind(sqlite3_extended_errcode(m_db)), msg);
 }
 
 void SqliteBackend::execute(const QString &tsql, ResultTable &out)
@@ -224,6 +266,7 @@ void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
     const char *tail = text.constData();
     const char *end = tail + text.size();
     out.clear();
+    m_recordsAffected = 0;
     while (tail < end) {
         sqlite3_stmt *stmt = nullptr;
         const char *next = nullptr;
@@ -292,10 +335,12 @@ void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
             rows.endRow();
         }
         if (rc != SQLITE_DONE) {
-            const QString msg = sqliteMessage(m_db);
             out.clear();
-            throw VelaError(msg, ErrDatabase);
+            fail(QString());
         }
+        // Only a statement that writes rows reports them; the count of an earlier one would
+        // otherwise stand for a query or a transaction statement after it.
+        m_recordsAffected = cols == 0 && !sqlite3_stmt_readonly(stmt) ? sqlite3_changes(m_db) : 0;
     }
 }
 
@@ -307,16 +352,13 @@ qint32 SqliteBackend::hasPermission(qint32 userId, qint32 formPermissionId)
         = "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=?1 AND FormPermissionID=?2";
     if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
         fail(QStringLiteral("spOrvoHasPermission"));
+    // Finalized after a failure is read: finalizing may replace the connection's error.
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
     sqlite3_bind_int(stmt, 1, userId);
     sqlite3_bind_int(stmt, 2, formPermissionId);
-    qint32 result = 0;
-    const int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW)
-        result = sqlite3_column_int(stmt, 0) > 0 ? 1 : 0;
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_ROW)
+    if (sqlite3_step(stmt) != SQLITE_ROW)
         fail(QStringLiteral("spOrvoHasPermission"));
-    return result;
+    return sqlite3_column_int(stmt, 0) > 0 ? 1 : 0;
 }
 
 qint32 SqliteBackend::insertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
@@ -329,6 +371,7 @@ qint32 SqliteBackend::insertFormAction(qint32 eventId, const QString &formCode, 
           "EventDate, FarsiEventDate, EventTime) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
     if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
         fail(QStringLiteral("spOrvoInsertFormAction"));
+    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
     // Parameters are declared with these widths in the suite; longer texts are cut as the
     // procedure's parameters would cut them.
     const QByteArray code = formCode.left(50).toUtf8();
@@ -349,9 +392,7 @@ qint32 SqliteBackend::insertFormAction(qint32 eventId, const QString &formCode, 
         sqlite3_bind_null(stmt, 6);
     sqlite3_bind_text(stmt, 7, farsi.constData(), int(farsi.size()), SQLITE_TRANSIENT);
     sqlite3_bind_int(stmt, 8, eventTime);
-    const int rc = sqlite3_step(stmt);
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE)
+    if (sqlite3_step(stmt) != SQLITE_DONE)
         fail(QStringLiteral("spOrvoInsertFormAction"));
     return 0;
 }

@@ -10,7 +10,7 @@ namespace vela {
 class SqliteBackend : public Backend {
 public:
     // Opens an existing database file; throws VelaError naming the file when it is missing or
-    // cannot be opened.
+    // cannot be opened (with the kind of the refusal: locked, damaged, ...).
     explicit SqliteBackend(const QString &path);
     ~SqliteBackend() override;
 
@@ -20,6 +20,7 @@ public:
     qint32 insertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
         const QString &description, qint32 userId, const QDateTime &eventDate,
         const QString &farsiEventDate, qint32 eventTime) override;
+    qint64 recordsAffected() const override { return m_recordsAffected; }
     void *nativeHandle() override { return m_db; }
 
     // Runs already adapted SQLite text (all statements of it), keeping the rows of the last
@@ -32,8 +33,11 @@ public:
     static void registerFunctions(sqlite3 *db);
 
 private:
+    // Throws the connection's last failure, sorted into its kind, with `context` (may be empty)
+    // before the engine's text.
     [[noreturn]] void fail(const QString &context) const;
     sqlite3 *m_db = nullptr;
+    qint64 m_recordsAffected = 0;
     QString m_path;
 };
 

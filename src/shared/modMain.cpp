@@ -350,6 +350,21 @@ bool AskSaveFileName(QString &fileName, const QString &title)
     return !chosen.isEmpty();
 }
 
+// ---------------------------------------------------------------- commands
+
+bool RunCommand(const QString &title, const std::function<void()> &body) noexcept
+{
+    QString failure;
+    try {
+        body();
+        return true;
+    } catch (...) {
+        failure = currentFailureText();
+    }
+    ShowMessage(title, failure);
+    return false;
+}
+
 WaitCursor::WaitCursor()
 {
     if (qobject_cast<QApplication *>(QCoreApplication::instance()))

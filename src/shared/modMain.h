@@ -61,9 +61,18 @@ bool AskSaveFileName(QString &fileName, const QString &title);
 // empty text for cancel. Pass nullptr to restore the real dialog.
 void setSaveFileDialogHook(std::function<QString(const QString &, const QString &)> hook);
 
-// ---- messages, through the suite's message component
-void ShowMessage(const QString &title, const QString &text);
-qint16 AskYesNo(const QString &title, const QString &text); // 6 yes, 7 no, 0 neither
+// ---- messages, through the suite's message component; neither ever fails
+// A message about something that went wrong or must be corrected (an error box).
+void ShowMessage(const QString &title, const QString &text) noexcept;
+// A message that something succeeded (an information box).
+void ShowInformation(const QString &title, const QString &text) noexcept;
+// A yes/no question; No is the answer Enter gives. 6 yes, 7 no, 0 neither.
+qint16 AskYesNo(const QString &title, const QString &text) noexcept;
+
+// Runs the body of a command handler (a button's action). A failure ends the command and is
+// shown under the command's title, after everything the body held (an hourglass, a transaction)
+// has been let go; nothing leaves the handler. Returns whether the body ran to its end.
+bool RunCommand(const QString &title, const std::function<void()> &body) noexcept;
 
 // The hourglass for the span of a scope.
 class WaitCursor {

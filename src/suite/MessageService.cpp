@@ -66,21 +66,29 @@ void showBox(QObject *box, const QString &title, const QString &text, qint16 typ
 
 } // namespace
 
-void ShowMessage(const QString &title, const QString &text)
+void ShowMessage(const QString &title, const QString &text) noexcept
 {
     bool notInstalled = false;
     std::unique_ptr<QObject> box = createBox(notInstalled);
     if (box)
-        showBox(box.get(), title, text, 0);
+        showBox(box.get(), title, text, comMSG::TypeMessage);
 }
 
-qint16 AskYesNo(const QString &title, const QString &text)
+void ShowInformation(const QString &title, const QString &text) noexcept
+{
+    bool notInstalled = false;
+    std::unique_ptr<QObject> box = createBox(notInstalled);
+    if (box)
+        showBox(box.get(), title, text, comMSG::TypeInformation);
+}
+
+qint16 AskYesNo(const QString &title, const QString &text) noexcept
 {
     bool notInstalled = false;
     std::unique_ptr<QObject> box = createBox(notInstalled);
     if (!box)
         return notInstalled ? 0 : 7;
-    showBox(box.get(), title, text, 1);
+    showBox(box.get(), title, text, comMSG::TypeQuestion);
     QVariant answer;
     try {
         answer = box->property("Resualt");

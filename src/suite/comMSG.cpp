@@ -32,8 +32,9 @@ QPushButton *addButton(QDialog &dlg, QHBoxLayout *strip, const char *name, const
 {
     auto *b = new QPushButton(text, &dlg);
     b->setObjectName(QLatin1String(name));
-    // Enter answers with the default button wherever the focus is; no button takes it over.
-    b->setAutoDefault(false);
+    // Enter answers with the button that has the focus, the default one (OK, No) until the
+    // user moves to another.
+    b->setAutoDefault(true);
     b->setMinimumWidth(80);
     strip->addWidget(b);
     return b;
@@ -66,7 +67,7 @@ void comMSG::ClearShow()
     if (Responder responder = installedResponder()) { // a copy: it may remove itself
         MessageRecord record {m_title, m_message, m_type, m_formBack, m_btmBack, m_frameBack};
         const int answer = responder(record);
-        if (m_type == 1)
+        if (m_type == TypeQuestion)
             m_result = answer;
         return;
     }
@@ -90,8 +91,10 @@ void comMSG::ClearShow()
     frameLayout->setContentsMargins(12, 12, 12, 12);
     frameLayout->setSpacing(12);
     auto *icon = new QLabel(frame);
-    const QStyle::StandardPixmap pixmap
-        = m_type == 1 ? QStyle::SP_MessageBoxQuestion : QStyle::SP_MessageBoxInformation;
+    icon->setObjectName(QStringLiteral("imgIcon"));
+    const QStyle::StandardPixmap pixmap = m_type == TypeQuestion ? QStyle::SP_MessageBoxQuestion
+        : m_type == TypeInformation                              ? QStyle::SP_MessageBoxInformation
+                                                                 : QStyle::SP_MessageBoxCritical;
     const int iconSize = dlg.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &dlg);
     icon->setPixmap(dlg.style()->standardIcon(pixmap, nullptr, &dlg).pixmap(iconSize, iconSize));
     icon->setAlignment(Qt::AlignTop);
@@ -114,11 +117,11 @@ void comMSG::ClearShow()
     auto *stripLayout = new QHBoxLayout(strip);
     stripLayout->setContentsMargins(8, 6, 8, 6);
     stripLayout->addStretch(1);
-    if (m_type == 1) {
+    if (m_type == TypeQuestion) {
         QPushButton *yes = addButton(dlg, stripLayout, "cmdYes", QStringLiteral("بله"));
         QPushButton *no = addButton(dlg, stripLayout, "cmdNo", QStringLiteral("خير"));
-        yes->setDefault(true);
-        yes->setFocus();
+        no->setDefault(true);
+        no->setFocus();
         QObject::connect(yes, &QPushButton::clicked, &dlg, &QDialog::accept);
         QObject::connect(no, &QPushButton::clicked, &dlg, &QDialog::reject);
     } else {
@@ -132,9 +135,9 @@ void comMSG::ClearShow()
 
     dlg.setSizeGripEnabled(false);
     dlg.layout()->setSizeConstraint(QLayout::SetFixedSize);
-    // Escape rejects (no, or closed without an answer); the default button takes Enter.
+    // Escape rejects (no, or closed without an answer).
     const int code = dlg.exec();
-    if (m_type == 1 && code == QDialog::Accepted)
+    if (m_type == TypeQuestion && code == QDialog::Accepted)
         m_result = 1;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The suite's message box "comMessage.comMSG": a right-to-left dialog with a title, a text, an OK
-// button (type 0) or yes/no buttons (type 1), in the three colours the caller gives.
+// button (type 0, an error or a warning; type 2, a success) or yes/no buttons (type 1, a
+// question), in the three colours the caller gives.
 #include <QColor>
 #include <QObject>
 #include <QString>
@@ -11,7 +12,7 @@ namespace vela {
 struct MessageRecord {
     QString title;
     QString text;
-    int type = 0; // 0 message, 1 yes/no question
+    int type = 0; // comMSG::TypeMessage, TypeQuestion or TypeInformation
     // The colours the box was shown in (32-bit, red in the lowest byte).
     quint32 formBackColor = 0, btmBackColor = 0, frameBackColor = 0;
 };
@@ -29,6 +30,13 @@ class comMSG : public QObject {
     Q_PROPERTY(int Resualt READ Resualt)
 public:
     static constexpr const char *ProgId = "comMessage.comMSG";
+    // FormType: what the box says and the icon it shows. A question defaults to No, so that a
+    // stray Enter never answers yes to a question that deletes or discards.
+    enum Type : qint16 {
+        TypeMessage = 0, // an error or a warning: the error icon, OK
+        TypeQuestion = 1, // the question icon, Yes and No
+        TypeInformation = 2, // a success: the information icon, OK
+    };
 
     explicit comMSG(QObject *parent = nullptr);
 

@@ -79,6 +79,7 @@ private slots:
     void startUp();
     void modesAndTransitions();
     void refusalsAndMissingRecord();
+    void closeBoxAsksLikeCancel();
 };
 
 void TestFormMainModes::startUp()
@@ -188,6 +189,39 @@ void TestFormMainModes::refusalsAndMissingRecord()
         d.takeTrace().contains(QStringLiteral("select * from tblAssetEstablishment Where ID=-1")));
     QCOMPARE(d.form().FormMode, int(FormMain::ModeEdit));
     QVERIFY(inputsEmpty(d));
+}
+
+void TestFormMainModes::closeBoxAsksLikeCancel()
+{
+    TestDatabase db;
+    MessageRecorder messages;
+    FormDriver d(db);
+    d.host.View(1);
+    d.click("cmdEdit");
+    d.type("txtName", QStringLiteral(" تغییر"));
+    const QString edited = d.text("txtName");
+    // No keeps the form open with the edits; yes closes it.
+    messages.queue({0});
+    QVERIFY(!d.form().close());
+    QCOMPARE(messages.last().title, QStringLiteral("انصراف از ثبت"));
+    QCOMPARE(messages.last().text, QStringLiteral("آيا مطمئن هستيد؟"));
+    QVERIFY(FormMain::isLoaded() && d.form().isVisible());
+    QCOMPARE(d.form().FormMode, int(FormMain::ModeEdit));
+    QCOMPARE(d.text("txtName"), edited);
+    messages.queue({1});
+    QVERIFY(d.form().close());
+    QVERIFY(!FormMain::isLoaded());
+    // New mode asks too; view and empty mode close unasked.
+    d.host.ClearShow();
+    d.click("cmdNew");
+    messages.queue({0});
+    QVERIFY(!d.form().close());
+    QCOMPARE(messages.count(), 3);
+    d.host.View(1);
+    QVERIFY(d.form().close());
+    d.host.ClearShow();
+    QVERIFY(d.form().close());
+    QCOMPARE(messages.count(), 3);
 }
 
 QTEST_MAIN(TestFormMainModes)

@@ -3,15 +3,18 @@
 #include "common/MessageRecorder.h"
 #include "common/TestDatabase.h"
 #include "entry/FormMain.h"
+#include "shared/SqliteBackend.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 #include "suite/OrvoControls.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QtTest>
 #include <memory>
+#include <sqlite3.h>
 
 using namespace vela;
 using Rows = QList<QVariantList>;
@@ -48,6 +51,31 @@ const QString Pieces[] = {QStringLiteral(" Set CreatorID="), QStringLiteral(",La
     QStringLiteral(",AccountableID="), QStringLiteral(",ResponsibleID="),
     QStringLiteral(",CostCenterID="), QStringLiteral(",BranchID="),
     QStringLiteral(",Description=")};
+const QString Begin = QStringLiteral("BEGIN TRANSACTION"),
+              Commit = QStringLiteral("COMMIT TRANSACTION"),
+              Rollback = QStringLiteral("ROLLBACK TRANSACTION");
+
+// The component's own connection, for faults that must reach its statements.
+sqlite3 *componentHandle()
+{
+    return static_cast<sqlite3 *>(DtEn().cn().backend().nativeHandle());
+}
+
+// A second program on the same database file.
+struct OtherProgram {
+    sqlite3 *db = nullptr;
+    explicit OtherProgram(const QString &path)
+    {
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    }
+    ~OtherProgram() { sqlite3_close_v2(db); }
+    bool exec(const char *sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == 0; }
+};
+
+void failingIdentity(sqlite3_context *ctx, int, sqlite3_value **)
+{
+    sqlite3_result_error(ctx, "identity unavailable", -1);
+}
 } // namespace
 
 class TstFormMainSave : public QObject {
@@ -203,19 +231,21 @@ private slots:
         const QString id
             = db->scalar(QStringLiteral("SELECT max(ID) FROM tblAssetEstablishment")).toString();
         QCOMPARE(text("txtID"), id);
+        // One transaction holds the insert, its identity, the log entry and the update.
         const QStringList t = trace();
-        QVERIFY(t.size() >= 5);
-        QCOMPARE(t[1],
+        QVERIFY(t.size() >= 8);
+        QCOMPARE(t[1], Begin);
+        QCOMPARE(t[2],
             Insert
                 + QStringLiteral(
                     "1, 'PL-7','Name', '2023-08-01','1402/05/10',%1,1500000,0,-12.25,%2)")
                       .arg(typeId)
                       .arg(statusId));
-        QCOMPARE(t[2], Identity);
+        QCOMPARE(t[3], Identity);
         QVERIFY2(
-            t[3].startsWith(
+            t[4].startsWith(
                 QStringLiteral("CALL spOrvoInsertFormAction(102214801, '%1', 1022148, '").arg(id)),
-            qPrintable(t[3]));
+            qPrintable(t[4]));
         // Every optional column is written as NULL.
         const QString values[]
             = {QStringLiteral("1"), QStringLiteral("'PL-7'"), {}, {}, QStringLiteral("'Name'"),
@@ -226,7 +256,8 @@ private slots:
         for (int i = 0; i < 28; ++i)
             update += Pieces[i]
                 + (i < 15 && !values[i].isEmpty() ? values[i] : QStringLiteral("NULL"));
-        QCOMPARE(t[4], update + Where + id);
+        QCOMPARE(t[5], update + Where + id);
+        QCOMPARE(t[6], Commit);
         QCOMPARE(log(),
             (Rows {{102214801, id, 1022148, LogPrefix + id + QStringLiteral("“ ايجاد شد."), 1}}));
         QCOMPARE(f->FormMode, int(FormMain::ModeView));
@@ -250,8 +281,8 @@ private slots:
             click("cmdSave");
             QCOMPARE(asset(QStringLiteral("ID=%1").arg(id)), before);
             const QStringList t = trace();
-            QVERIFY(t.size() > 2 && t[1].startsWith(Update)
-                && t[1].endsWith(Where + QString::number(id)));
+            QVERIFY(t.size() > 3 && t[1] == Begin && t[2].startsWith(Update)
+                && t[2].endsWith(Where + QString::number(id)) && t[4] == Commit);
             QVERIFY(t.filter(QStringLiteral("insert into")).isEmpty());
         }
         click("cmdEdit");
@@ -347,11 +378,14 @@ private slots:
         click("cmdDelete");
         QVERIFY(msgs->count() == 1 && msgs->last().type == 1);
         QVERIFY(trace().filter(QStringLiteral("Delete")).isEmpty());
-        // A failing second statement takes the first one back with it.
+        // A failing second statement takes the first one back with it; a refusal that is not a
+        // dependant row says what it is.
         db->exec(QStringLiteral(
             "CREATE TRIGGER tKeep BEFORE DELETE ON tblOrvoFormAttachment BEGIN SELECT RAISE(ABORT, 'kept'); END"));
         click("cmdDelete");
-        QCOMPARE(msgs->last().text, Dependency);
+        QCOMPARE(msgs->last().title, TitleError);
+        QVERIFY(msgs->last().text.startsWith(failureSentence(FailureKind::Refused)));
+        QVERIFY(msgs->last().text.contains(QStringLiteral("kept")));
         QCOMPARE(asset(QStringLiteral("ID=1")).size(), 1);
         // A failing log entry does not stop the deletion.
         db->exec(QStringLiteral(
@@ -378,6 +412,251 @@ private slots:
         QCOMPARE(asset(QStringLiteral("ID=5")).size(), 1);
         QVERIFY(f->FormMode == FormMain::ModeView && text("txtID") == QStringLiteral("5"));
         QCOMPARE(log().size(), 1);
+    }
+
+    void saveIsAllOrNothing()
+    {
+        const QString assets = QStringLiteral("SELECT count(*) FROM tblAssetEstablishment");
+        const QString created = QStringLiteral(
+            "SELECT count(*) FROM tblOrvoFormAction WHERE EventID=102214801 AND FormCode=");
+        OtherProgram other(db->path);
+        // A fault for each statement of a new record's save, as the engine really meets it, and
+        // what takes it away again.
+        const struct {
+            const char *name;
+            std::function<void()> inject, repair;
+            FailureKind kind;
+        } faults[] = {
+            {"identity",
+                [] {
+                    sqlite3_create_function(componentHandle(), "scope_identity", 0, SQLITE_UTF8,
+                        nullptr, failingIdentity, nullptr, nullptr);
+                },
+                [] { SqliteBackend::registerFunctions(componentHandle()); },
+                FailureKind::Structure},
+            {"log entry",
+                [&] {
+                    db->exec(QStringLiteral("CREATE TRIGGER tFail BEFORE INSERT ON "
+                                            "tblOrvoFormAction BEGIN SELECT RAISE(ABORT, 'no'); "
+                                            "END"));
+                },
+                [&] { db->exec(QStringLiteral("DROP TRIGGER tFail")); }, FailureKind::Refused},
+            {"update",
+                [&] {
+                    db->exec(QStringLiteral("CREATE TRIGGER tFail BEFORE UPDATE ON "
+                                            "tblAssetEstablishment BEGIN SELECT RAISE(ABORT, "
+                                            "'no'); END"));
+                },
+                [&] { db->exec(QStringLiteral("DROP TRIGGER tFail")); }, FailureKind::Refused},
+            {"update: a full disk",
+                [&] {
+                    static_cast<QPlainTextEdit *>(ctl("txtDescription"))
+                        ->setPlainText(QString(400000, QLatin1Char('d')));
+                    RunQuery(DtEn().rssqlCommon(), QStringLiteral("PRAGMA max_page_count=1"));
+                },
+                [&] {
+                    RunQuery(
+                        DtEn().rssqlCommon(), QStringLiteral("PRAGMA max_page_count=1073741823"));
+                },
+                FailureKind::DiskFull},
+            {"update: a NUL in a text",
+                [&] { static_cast<QLineEdit *>(ctl("txtCode"))->setText(QStringLiteral("a\0b")); },
+                [&] { static_cast<QLineEdit *>(ctl("txtCode"))->setText(QStringLiteral("ab")); },
+                FailureKind::Structure},
+            {"insert: a lock held by another program",
+                [&] {
+                    sqlite3_busy_timeout(componentHandle(), 0);
+                    QVERIFY(other.exec("BEGIN IMMEDIATE"));
+                },
+                [&] { other.exec("ROLLBACK"); }, FailureKind::Busy},
+        };
+        int expected = TestDatabase::DemoAssetCount;
+        for (const auto &fault : faults) {
+            click("cmdNew");
+            const QString label = QStringLiteral("AN-%1").arg(expected);
+            fillRequired(label);
+            fault.inject();
+            QFile::remove(tracePath());
+            msgs->clear();
+            click("cmdSave");
+            // Nothing of the failed save is stored; the form keeps the values in new mode.
+            QVERIFY2(msgs->count() == 1 && msgs->last().title == TitleSaveFailed, fault.name);
+            QVERIFY2(msgs->last().text.startsWith(failureSentence(fault.kind)),
+                qPrintable(msgs->last().text));
+            QVERIFY2(db->scalar(assets).toInt() == expected, fault.name);
+            QVERIFY2(log().size() == expected - TestDatabase::DemoAssetCount, fault.name);
+            QCOMPARE(f->FormMode, int(FormMain::ModeNew));
+            QVERIFY(f->windowTitle().endsWith(QStringLiteral(" (جديد)")));
+            QVERIFY(text("txtID").isEmpty() && text("txtLabelNo") == label);
+            QVERIFY2(trace().contains(Rollback) && !trace().contains(Commit), fault.name);
+            // A second Save stores exactly one record with one "created" entry.
+            fault.repair();
+            click("cmdSave");
+            QVERIFY2(msgs->count() == 1, fault.name);
+            ++expected;
+            QCOMPARE(db->scalar(assets).toInt(), expected);
+            QCOMPARE(asset(QStringLiteral("LabelNo='%1'").arg(label)).size(), 1);
+            QCOMPARE(db->scalar(created + QStringLiteral("'%1'").arg(text("txtID"))).toInt(), 1);
+            QCOMPARE(f->FormMode, int(FormMain::ModeView));
+        }
+        QCOMPARE(log().size(), expected - TestDatabase::DemoAssetCount);
+
+        // An edit whose log entry fails keeps the stored row as it was and the edit on screen.
+        view(9);
+        const Rows before = asset(QStringLiteral("ID=9"));
+        click("cmdEdit");
+        type("txtName", QStringLiteral(" changed"));
+        db->exec(QStringLiteral("CREATE TRIGGER tFail BEFORE INSERT ON tblOrvoFormAction BEGIN "
+                                "SELECT RAISE(ABORT, 'no'); END"));
+        click("cmdSave");
+        QCOMPARE(msgs->last().title, TitleSaveFailed);
+        QCOMPARE(asset(QStringLiteral("ID=9")), before);
+        QCOMPARE(f->FormMode, int(FormMain::ModeEdit));
+        QVERIFY(text("txtName").endsWith(QStringLiteral(" changed")));
+        db->exec(QStringLiteral("DROP TRIGGER tFail"));
+        click("cmdSave");
+        QCOMPARE(log().last()[0].toInt(), 102214804);
+        QVERIFY(
+            asset(QStringLiteral("ID=9"))[0][5].toString().endsWith(QStringLiteral(" changed")));
+    }
+
+    void savedButNotShownAgain()
+    {
+        // Another program locks the file at the moment the saved record is read back.
+        struct LockAtReload {
+            OtherProgram other;
+            bool locked = false;
+        } lock {OtherProgram(db->path)};
+        auto authorizer = [](void *p, int action, const char *table, const char *column,
+                              const char *, const char *) {
+            auto *l = static_cast<LockAtReload *>(p);
+            if (action == SQLITE_READ && !l->locked && qstrcmp(table, "tblAssetEstablishment") == 0
+                && qstrcmp(column, "Description") == 0)
+                l->locked = l->other.exec("BEGIN EXCLUSIVE");
+            return int(SQLITE_OK);
+        };
+        click("cmdNew");
+        fillRequired(QStringLiteral("SAVED-1"));
+        sqlite3_busy_timeout(componentHandle(), 0);
+        sqlite3_set_authorizer(componentHandle(), authorizer, &lock);
+        click("cmdSave");
+        sqlite3_set_authorizer(componentHandle(), nullptr, nullptr);
+        QVERIFY(lock.locked);
+        lock.other.exec("ROLLBACK");
+        const Rows saved = asset(QStringLiteral("LabelNo='SAVED-1'"));
+        QCOMPARE(saved.size(), 1);
+        const QString id = saved[0][0].toString();
+        // Told in Persian that it is stored; shown read-only under its number, values kept.
+        QCOMPARE(msgs->count(), 1);
+        QCOMPARE(msgs->last().title, TitleError);
+        QVERIFY(msgs->last().text.contains(id));
+        QVERIFY(msgs->last().text.contains(failureSentence(FailureKind::Busy)));
+        QCOMPARE(f->FormMode, int(FormMain::ModeView));
+        QVERIFY(f->windowTitle().endsWith(QStringLiteral(" (مشاهده)")));
+        QVERIFY(!ctl("cmdSave")->isEnabled() && ctl("cmdEdit")->isEnabled());
+        QVERIFY(text("txtID") == id && text("txtLabelNo") == QStringLiteral("SAVED-1"));
+        // The next record is a record of its own; the saved one stays as it was.
+        click("cmdNew");
+        fillRequired(QStringLiteral("SAVED-2"));
+        click("cmdSave");
+        QCOMPARE(asset(QStringLiteral("ID=") + id), saved);
+        QCOMPARE(asset(QStringLiteral("LabelNo='SAVED-2'")).size(), 1);
+        QCOMPARE(log().size(), 2);
+        QCOMPARE(msgs->count(), 1);
+    }
+
+    void recordDeletedMeanwhile()
+    {
+        view(TestDatabase::PlainAsset);
+        click("cmdEdit");
+        static_cast<QLineEdit *>(ctl("txtName"))->setText(QStringLiteral("Kept"));
+        db->exec(QStringLiteral("DELETE FROM tblAssetEstablishment WHERE ID=50"));
+        QFile::remove(tracePath());
+        msgs->queue({0});
+        click("cmdSave");
+        // Told, asked, and on no the edit stays on screen; nothing is written or logged.
+        QCOMPARE(msgs->count(), 1);
+        QVERIFY(msgs->last().type == 1 && msgs->last().title == TitleSaveFailed);
+        QVERIFY(msgs->last().text.contains(QStringLiteral("50")));
+        QVERIFY(f->FormMode == FormMain::ModeEdit && text("txtName") == QStringLiteral("Kept"));
+        QVERIFY(trace().contains(Rollback) && trace().filter(QStringLiteral("insert")).isEmpty());
+        QVERIFY(log().isEmpty());
+        // Yes stores the values as a new record, logged as created and nothing else.
+        click("cmdSave");
+        const Rows kept = asset(QStringLiteral("Name='Kept'"));
+        QCOMPARE(kept.size(), 1);
+        const QString id = kept[0][0].toString();
+        QVERIFY(id != QStringLiteral("50") && text("txtID") == id);
+        QCOMPARE(f->FormMode, int(FormMain::ModeView));
+        QCOMPARE(log(),
+            (Rows {{102214801, id, 1022148, LogPrefix + id + QStringLiteral("“ ايجاد شد."), 1}}));
+
+        // A record deleted meanwhile is not deleted again, nor logged as deleted.
+        view(49);
+        db->exec(QStringLiteral("DELETE FROM tblAssetEstablishment WHERE ID=49"));
+        msgs->clear();
+        click("cmdDelete");
+        QCOMPARE(msgs->count(), 2);
+        QCOMPARE(msgs->last().title, TitleError);
+        QVERIFY(msgs->last().text.contains(QStringLiteral("49")));
+        QCOMPARE(log().size(), 1);
+        QCOMPARE(f->FormMode, int(FormMain::ModeEmpty));
+    }
+
+    void deleteFailuresSayWhatHappened()
+    {
+        OtherProgram other(db->path);
+        view(TestDatabase::PlainAsset);
+        sqlite3_busy_timeout(componentHandle(), 0);
+        // A write lock, then a lock that fails the permission check, then a read-only database:
+        // each says what happened, none is the dependency message.
+        const struct {
+            const char *fault, *repair;
+            FailureKind kind;
+        } faults[] = {
+            {"BEGIN IMMEDIATE", "ROLLBACK", FailureKind::Busy},
+            {"BEGIN EXCLUSIVE", "ROLLBACK", FailureKind::Busy},
+            {nullptr, nullptr, FailureKind::ReadOnly},
+        };
+        for (const auto &c : faults) {
+            if (c.fault)
+                QVERIFY(other.exec(c.fault));
+            else
+                RunQuery(DtEn().rssqlCommon(), QStringLiteral("PRAGMA query_only=1"));
+            msgs->clear();
+            click("cmdDelete");
+            QCOMPARE(msgs->last().title, TitleError);
+            QVERIFY2(msgs->last().text.startsWith(failureSentence(c.kind)),
+                qPrintable(msgs->last().text));
+            if (c.repair)
+                other.exec(c.repair);
+        }
+        QVERIFY(msgs->last().text.contains(QStringLiteral("readonly")));
+        QCOMPARE(asset(QStringLiteral("ID=50")).size(), 1);
+        QVERIFY(f->FormMode == FormMain::ModeView && text("txtID") == QStringLiteral("50"));
+        QVERIFY(log().isEmpty());
+    }
+
+    void enterOnTheDeleteQuestionKeepsTheRecord()
+    {
+        view(TestDatabase::PlainAsset);
+        // The real message box; the user presses Enter as soon as it shows.
+        const comMSG::Responder recorder = comMSG::responder();
+        comMSG::setResponder(nullptr);
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&timer] {
+            if (auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                timer.stop();
+                QTest::keyClick(dlg->focusWidget() ? dlg->focusWidget() : dlg, Qt::Key_Return);
+            }
+        });
+        timer.start(10);
+        click("cmdDelete");
+        comMSG::setResponder(recorder);
+        QVERIFY(!timer.isActive());
+        QCOMPARE(asset(QStringLiteral("ID=50")).size(), 1);
+        QVERIFY(trace().filter(QStringLiteral("Delete")).isEmpty());
+        QCOMPARE(f->FormMode, int(FormMain::ModeView));
     }
 };
 

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
 #include <QtTest>
 #include <functional>
 
@@ -58,6 +59,7 @@ private slots:
     void showMessageRecordsTheBox();
     void askYesNoMapsTheAnswer();
     void unregisteredOrPartialComponent();
+    void commandFailuresReachTheUser();
     void realDialog();
 };
 
@@ -75,6 +77,9 @@ void TestMessages::showMessageRecordsTheBox()
     QCOMPARE(box.btmBackColor, 13490407u);
     QCOMPARE(box.frameBackColor, 15791353u);
     QCOMPARE(messages.pendingAnswers(), 1); // a plain message takes no answer
+    ShowInformation(Title, Text);
+    QCOMPARE(messages.last().type, int(comMSG::TypeInformation));
+    QCOMPARE(messages.pendingAnswers(), 1);
 }
 
 void TestMessages::askYesNoMapsTheAnswer()
@@ -124,19 +129,47 @@ void TestMessages::unregisteredOrPartialComponent()
     QCOMPARE(broken, qint16(7)); // installed but failing to create its box: no answer, so no
 }
 
+void TestMessages::commandFailuresReachTheUser()
+{
+    MessageRecorder messages;
+    QVERIFY(RunCommand(Title, [] {}));
+    QCOMPARE(messages.count(), 0);
+    const std::function<void()> failing[] = {
+        [] { throw VelaError(Text); },
+        [] { throw std::runtime_error("engine said no"); },
+        [] { throw 42; },
+    };
+    for (const auto &body : failing)
+        QVERIFY(!RunCommand(Title, body));
+    QCOMPARE(messages.count(), 3);
+    for (const MessageRecord &box : messages.boxes)
+        QVERIFY(box.title == Title && box.type == comMSG::TypeMessage);
+    QCOMPARE(messages.boxes[0].text, Text);
+    // Text that is not the component's own comes below a Persian sentence, never alone.
+    const QStringList lines = messages.boxes[1].text.split(QLatin1Char('\n'));
+    QVERIFY(lines.size() == 2 && lines[1].contains(QStringLiteral("engine said no")));
+    QCOMPARE(lines[0], messages.boxes[2].text);
+    QVERIFY(lines[0].contains(QStringLiteral("مدیر سیستم")));
+}
+
 void TestMessages::realDialog()
 {
+    const QString yesNo[] = {QStringLiteral("بله"), QStringLiteral("خير")};
     const struct {
         int type;
-        const char *press;
+        const char *press; // the button the user moves to first; nullptr: the focus stays
         int key;
         int result;
         QStringList buttons;
+        QStyle::StandardPixmap icon;
     } cases[] = {
-        {1, "cmdNo", Qt::Key_Return, 1,
-            {QStringLiteral("بله"), QStringLiteral("خير")}}, // Enter: yes
-        {1, "cmdYes", Qt::Key_Escape, 0, {QStringLiteral("بله"), QStringLiteral("خير")}},
-        {0, "cmdOK", Qt::Key_Return, 0, {QStringLiteral("تاييد")}},
+        // A stray Enter answers no; yes takes a move to its button.
+        {1, nullptr, Qt::Key_Return, 0, {yesNo[0], yesNo[1]}, QStyle::SP_MessageBoxQuestion},
+        {1, "cmdYes", Qt::Key_Return, 1, {yesNo[0], yesNo[1]}, QStyle::SP_MessageBoxQuestion},
+        {1, "cmdYes", Qt::Key_Escape, 0, {yesNo[0], yesNo[1]}, QStyle::SP_MessageBoxQuestion},
+        {0, nullptr, Qt::Key_Return, 0, {QStringLiteral("تاييد")}, QStyle::SP_MessageBoxCritical},
+        {2, nullptr, Qt::Key_Return, 0, {QStringLiteral("تاييد")},
+            QStyle::SP_MessageBoxInformation},
     };
     for (const auto &c : cases) {
         comMSG box;
@@ -147,6 +180,7 @@ void TestMessages::realDialog()
         box.setBtmBackColor(13490407);
         box.setFrameBackColor(15791353);
         QStringList seen, buttons;
+        bool iconShown = false;
         onModalDialog([&](QDialog *dlg) {
             auto color = [dlg](const char *name) {
                 QWidget *w = *name ? dlg->findChild<QWidget *>(QLatin1String(name)) : dlg;
@@ -158,13 +192,27 @@ void TestMessages::realDialog()
                  << (dlg->layoutDirection() == Qt::RightToLeft ? "rtl" : "ltr");
             for (QPushButton *b : dlg->findChildren<QPushButton *>())
                 buttons << b->text();
-            auto *focus = dlg->findChild<QPushButton *>(QLatin1String(c.press));
-            focus->setFocus();
-            QTest::keyClick(focus, Qt::Key(c.key));
+            const QImage shown
+                = dlg->findChild<QLabel *>(QStringLiteral("imgIcon"))->pixmap().toImage();
+            auto image = [&](QStyle::StandardPixmap p) {
+                return dlg->style()->standardIcon(p, nullptr, dlg).pixmap(shown.size()).toImage();
+            };
+            const QImage error = image(QStyle::SP_MessageBoxCritical),
+                         question = image(QStyle::SP_MessageBoxQuestion),
+                         information = image(QStyle::SP_MessageBoxInformation);
+            iconShown = shown == image(c.icon) && error != question && error != information
+                && question != information;
+            QWidget *target = dlg->focusWidget();
+            if (c.press) {
+                target = dlg->findChild<QPushButton *>(QLatin1String(c.press));
+                target->setFocus();
+            }
+            QTest::keyClick(target, Qt::Key(c.key));
         });
         box.ClearShow();
         QCOMPARE(box.Resualt(), c.result);
         QCOMPARE(buttons, c.buttons);
+        QVERIFY(iconShown);
         // Colours have red in the lowest byte: 14411760 is #f0e7db.
         QCOMPARE(seen,
             QStringList({Title, Text, QStringLiteral("#f0e7db"), QStringLiteral("#e7d8cd"),
