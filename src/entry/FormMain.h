@@ -1,6 +1,8 @@
 #pragma once
 // The asset establishment entry form: one record at a time in four modes (view, edit, new,
 // empty), its commands, start-up, loading, saving, deleting, attachment viewer and layout.
+#include "extras/TempFiles.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QPair>
@@ -129,6 +131,8 @@ private:
     void guarded(const std::function<void()> &command);
 
     QPixmap m_picture;
+    // The temporary files the attachment viewer wrote; removed when the form is unloaded.
+    tempfiles::OwnFiles m_ownTempFiles;
     // Layout groups: the command bar left to right, the field columns as (input, label) pairs
     // from top to bottom, and the picture buttons left to right.
     QVector<QWidget *> m_commandBar, m_pictureButtons;
