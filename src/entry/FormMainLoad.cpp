@@ -85,7 +85,7 @@ void FormMain::LoadRecord(qint32 id)
     sltResponsible->setSelectedID(lookupFromColumn(text("ResponsibleID")));
     sltCostCenter->setSelectedID(lookupFromColumn(text("CostCenterID")));
     sltBranch->setSelectedID(lookupFromColumn(text("BranchID")));
-    txtDescription->setPlainText(text("Description"));
+    txtDescription->setText(text("Description"));
 
     rs.Close();
     ShowAttachment(currentRecordID(), 1);

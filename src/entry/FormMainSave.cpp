@@ -116,7 +116,7 @@ void trim(QLineEdit *e)
         e->setText(t);
 }
 
-void trim(QPlainTextEdit *e)
+void trim(DescriptionEdit *e)
 {
     const QString text = e->toPlainText();
     const QString t = trimBlanks(text);
@@ -230,6 +230,8 @@ void FormMain::cmdSave_Click()
             ShowMessage(kTitleError, kNotPermitted);
             return;
         }
+        if (!CheckTypedDates())
+            return;
 
         // Only the first missing value is reported.
         struct Required {
