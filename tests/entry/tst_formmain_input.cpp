@@ -37,14 +37,14 @@ QString focused()
     return fieldOf(QApplication::focusWidget());
 }
 
-// The controls Tab or Enter visits from the one that has the focus, until it comes back.
-QStringList walk(Qt::Key key, int most = 60)
+// The controls Tab or Enter visits from the one that has the focus, until it comes back or
+// stays.
+QStringList walk(Qt::Key key)
 {
-    const QString first = focused();
-    QStringList seen {first};
-    while (most-- > 0) {
+    QStringList seen {focused()};
+    for (int most = 60; most > 0; --most) {
         QTest::keyClick(QApplication::focusWidget(), key);
-        if (focused() == first)
+        if (focused() == seen.first() || focused() == seen.last())
             break;
         seen << focused();
     }
@@ -107,19 +107,12 @@ void TestFormMainInput::tabAndEnter()
     // Enter moves on through the single-line fields, selectors and dates included, up to the
     // description, where it starts a new line; Tab leaves the description, typing no tab.
     d.get("txtLabelNo")->setFocus();
-    QStringList entered {focused()};
-    while (focused() != QLatin1String("txtDescription") && entered.size() < 30) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        entered << focused();
-    }
-    QStringList fields = enabledInOrder(d, QStringLiteral("txtLabelNo"));
-    QCOMPARE(entered, fields.mid(0, fields.indexOf(QStringLiteral("txtDescription")) + 1));
+    const QStringList fields = enabledInOrder(d, QStringLiteral("txtLabelNo"));
+    QCOMPARE(walk(Qt::Key_Return), fields.mid(0, fields.indexOf(u"txtDescription"_qs) + 1));
     auto *description = d.get<QPlainTextEdit>("txtDescription");
-    QTest::keyClicks(description, QStringLiteral("a"));
-    QTest::keyClick(description, Qt::Key_Return);
     QTest::keyClicks(description, QStringLiteral("b"));
     QTest::keyClick(description, Qt::Key_Tab);
-    QCOMPARE(description->toPlainText(), QStringLiteral("a\nb"));
+    QCOMPARE(description->toPlainText(), QStringLiteral("\nb"));
     QCOMPARE(focused(), QStringLiteral("cmdSave"));
 
     // Enter on a selector whose list of matches is open chooses from the list and stays.
