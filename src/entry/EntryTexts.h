@@ -15,6 +15,8 @@ inline constexpr QStringView SuffixNew = u" (جديد)";
 inline constexpr QStringView TitleError = u"خطا";
 inline constexpr QStringView NotAllowed = u"شما به انجام اين عمليات مجاز نيستيد.";
 inline constexpr QStringView NotFound = u"ركورد مورد نظر يافت نشد.";
+// Validation failures.
+inline constexpr QStringView TitleInvalid = u"اشکال";
 // The question of cmdCancel.
 inline constexpr QStringView CancelTitle = u"انصراف از ثبت";
 inline constexpr QStringView CancelQuestion = u"آيا مطمئن هستيد؟";

@@ -286,10 +286,9 @@ void FormMain::buildControls()
         placeTwips(l, MiddleLabelLeft, r.top + LabelDrop, MiddleLabelWidth, LabelHeight);
         m_middleColumn.append({r.input, l});
     }
-    txtID->setAlignment(Qt::AlignCenter);
 
     // Description, more information, picture and its buttons.
-    txtDescription = new QPlainTextEdit(this);
+    txtDescription = new DescriptionEdit(this);
     txtDescription->setObjectName(QStringLiteral("txtDescription"));
     placeTwips(txtDescription, 150, 4815, 7920, 630);
     lblDescription = label("lblDescription");
@@ -315,18 +314,7 @@ void FormMain::buildControls()
     placeTwips(datToday, -120, 0, 1215, InputHeight);
     datToday->hide();
 
-    // Tab order: the middle column first (it holds the record's identity), then the left one.
-    QWidget *previous = nullptr;
-    auto chain = [&previous](QWidget *w) {
-        if (previous)
-            setTabOrder(previous, w);
-        previous = w;
-    };
-    for (const auto &p : m_middleColumn)
-        chain(p.first);
-    for (const auto &p : m_leftColumn)
-        chain(p.first);
-    chain(txtDescription);
+    setUpInput();
 
     // Created after the buttons, so that it is destroyed after them.
     auto *captions = new CaptionStyle;
@@ -536,6 +524,7 @@ void FormMain::StartNew()
     FormMode = ModeNew;
     DisableComponents();
     ClearFields();
+    txtLabelNo->setFocus(Qt::OtherFocusReason);
 }
 
 void FormMain::ShowRecord(qint32 id)
@@ -571,6 +560,7 @@ void FormMain::openRecord(qint32 id, int mode)
         throw;
     }
     DisableComponents();
+    txtLabelNo->setFocus(Qt::OtherFocusReason);
 }
 
 // ---------------------------------------------------------------- commands

@@ -1,10 +1,14 @@
 #pragma once
 // The asset establishment entry form: one record at a time in four modes (view, edit, new,
 // empty), its commands, start-up, loading, saving, deleting, attachment viewer and layout.
+#include "entry/DescriptionEdit.h"
+#include "extras/TempFiles.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QPair>
 #include <QPixmap>
+#include <QPointer>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -73,7 +77,7 @@ public:
     OrvoButton *cmdLeft, *cmdRefreshPicture, *cmdRight, *cmdEditPicture;
     QLineEdit *txtID, *txtLabelNo, *txtOldLabelNo, *txtCode, *txtName, *txtDocumentNo,
         *txtOrganizationLocation;
-    QPlainTextEdit *txtDescription;
+    DescriptionEdit *txtDescription;
     OrvoSelector *sltCreator, *sltType, *sltStatusType, *sltGroup, *sltLocation, *sltAccountable,
         *sltResponsible, *sltCostCenter, *sltBranch;
     OrvoDate *datUtilizationDate, *datCreateDate, *datDocumentDate, *datReevaluationDate, *datToday;
@@ -98,6 +102,10 @@ public:
     double windowWidthTwips() const;
     double windowHeightTwips() const;
 
+    // The most characters a single-line text box takes from the user. A longer text is refused
+    // whole, with a message; a longer stored value is still shown and kept in full.
+    static constexpr int TextBoxLimit = 4000;
+
 public slots:
     void cmdNew_Click();
     void cmdEdit_Click();
@@ -116,6 +124,7 @@ public slots:
 protected:
     void resizeEvent(QResizeEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     explicit FormMain(QWidget *parent = nullptr);
@@ -136,7 +145,19 @@ private:
     // RunCommand under the form's error title, for the handlers without a title of their own.
     void guarded(const std::function<void()> &command);
 
+    // ---- keyboard and input (FormMainInput.cpp)
+    void setUpInput(); // tab order, alignment, limits, refusals; the end of buildControls
+    // Takes the text typed into each date box; a text that is not a date is refused with a
+    // message naming its field, which gets the focus. False when one was refused.
+    bool CheckTypedDates();
+    void refuseTypedDate(OrvoDate *date);
+    QString fieldCaption(const QWidget *input) const; // its label's text without the colon
+    QWidget *singleLineFieldOf(QWidget *w) const; // the field input w belongs to, or null
+    QPointer<OrvoDate> m_dateToRefuse; // left with a refused text; told once events are done
+
     QPixmap m_picture;
+    // The temporary files the attachment viewer wrote; removed when the form is unloaded.
+    tempfiles::OwnFiles m_ownTempFiles;
     // Layout groups: the command bar left to right, the field columns as (input, label) pairs
     // from top to bottom, and the picture buttons left to right.
     QVector<QWidget *> m_commandBar, m_pictureButtons;

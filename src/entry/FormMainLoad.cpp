@@ -86,7 +86,7 @@ void FormMain::fillFields(Recordset &rs)
     sltResponsible->setSelectedID(lookupFromColumn(text("ResponsibleID")));
     sltCostCenter->setSelectedID(lookupFromColumn(text("CostCenterID")));
     sltBranch->setSelectedID(lookupFromColumn(text("BranchID")));
-    txtDescription->setPlainText(text("Description"));
+    txtDescription->setText(text("Description"));
 
     rs.Close();
     ShowAttachment(currentRecordID(), 1);

@@ -127,7 +127,7 @@ void trim(QLineEdit *e)
         e->setText(t);
 }
 
-void trim(QPlainTextEdit *e)
+void trim(DescriptionEdit *e)
 {
     const QString text = e->toPlainText();
     const QString t = trimBlanks(text);
@@ -223,6 +223,8 @@ void FormMain::saveRecord()
         ShowMessage(kTitleError, kNotPermitted);
         return;
     }
+    if (!CheckTypedDates())
+        return;
 
     // Only the first missing value is reported.
     struct Required {

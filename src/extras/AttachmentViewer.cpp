@@ -1,6 +1,7 @@
 // The entry form's attachment viewer: one attachment of the record at a time in picProduct,
 // stepped through with the buttons under it. Stored attachments are written to new temporary
-// files first; external ones are shown from their own path.
+// files first, which go when the form does; external ones are shown from their own path, read so
+// that no file can hold the window (a pipe, a device, a network share that stopped answering).
 #include "TempFiles.h"
 #include "entry/EntryTexts.h"
 #include "entry/FormMain.h"
@@ -9,7 +10,9 @@
 #include "suite/ComponentRegistry.h"
 #include "suite/OrvoControls.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -19,9 +22,15 @@
 #include <QRegularExpression>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace vela {
@@ -32,7 +41,9 @@ namespace tempfiles {
 
 bool isPlainExtension(const QString &extension)
 {
-    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9]{1,10}$"));
+    // Anchored at the very end: "$" alone would also let a final line break through.
+    static const QRegularExpression plain(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9]{1,10}")));
     return plain.match(extension).hasMatch();
 }
 
@@ -89,7 +100,154 @@ bool writeNewFile(const QString &path, const QByteArray &data)
     return true;
 }
 
+void OwnFiles::add(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        m_files.push_back({native, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
+            qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec)});
+}
+
+void OwnFiles::removeAll()
+{
+    for (const File &f : m_files) {
+        struct stat st;
+        if (::lstat(f.path.constData(), &st) == 0 && S_ISREG(st.st_mode)
+            && quint64(st.st_dev) == f.device && quint64(st.st_ino) == f.inode
+            && qint64(st.st_size) == f.size && qint64(st.st_mtim.tv_sec) == f.modifiedSeconds
+            && qint64(st.st_mtim.tv_nsec) == f.modifiedNanoseconds)
+            ::unlink(f.path.constData());
+    }
+    m_files.clear();
+}
+
 } // namespace tempfiles
+
+namespace {
+
+// How long the viewer waits for a file before it gives up on showing it, and the largest file it
+// reads into memory to show.
+constexpr int ReadTimeLimitMs = 5000;
+constexpr qint64 LargestShownFile = qint64(256) * 1024 * 1024;
+
+enum class ReadOutcome {
+    Read,
+    Unreadable, // missing, no right to read it, a failing disk
+    NotAFile, // a folder, a pipe, a device
+    TooLarge,
+    NoAnswer, // still not read when the time was up
+};
+
+// Opening never waits (O_NONBLOCK: a pipe without a writer opens at once), and only a regular
+// file is read; a pipe or a device is refused before any read.
+ReadOutcome readNow(const QByteArray &path, QByteArray &out)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return ReadOutcome::Unreadable;
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer {fd};
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return ReadOutcome::Unreadable;
+    if (!S_ISREG(st.st_mode))
+        return ReadOutcome::NotAFile;
+    if (st.st_size > LargestShownFile)
+        return ReadOutcome::TooLarge;
+    QByteArray data;
+    data.reserve(qsizetype(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return ReadOutcome::Unreadable;
+        }
+        if (data.size() + n > LargestShownFile) // grew while being read
+            return ReadOutcome::TooLarge;
+        data.append(buffer, n);
+    }
+    out = std::move(data);
+    return ReadOutcome::Read;
+}
+
+// Reads the whole file on a thread of its own and waits for it at most ReadTimeLimitMs, drawing
+// the window meanwhile (the user's input waits until the read is over). Even a non-blocking open
+// can hang on a network share that stopped answering; the thread is then left to finish on its
+// own and the window goes on.
+ReadOutcome readFile(const QString &path, QByteArray &out)
+{
+    struct Job {
+        std::mutex mutex;
+        std::condition_variable finished;
+        bool done = false;
+        ReadOutcome outcome = ReadOutcome::Unreadable;
+        QByteArray data;
+    };
+    auto job = std::make_shared<Job>();
+    try {
+        std::thread([job, native = QFile::encodeName(path)] {
+            QByteArray data;
+            const ReadOutcome outcome = readNow(native, data);
+            const std::lock_guard<std::mutex> lock(job->mutex);
+            job->data = std::move(data);
+            job->outcome = outcome;
+            job->done = true;
+            job->finished.notify_all();
+        }).detach();
+    } catch (const std::system_error &) {
+        return readNow(QFile::encodeName(path), out); // no thread to be had: read it here
+    }
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(job->mutex);
+            if (job->finished.wait_for(
+                    lock, std::chrono::milliseconds(20), [&job] { return job->done; })) {
+                out = std::move(job->data);
+                return job->outcome;
+            }
+        }
+        if (waited.elapsed() >= ReadTimeLimitMs)
+            return ReadOutcome::NoAnswer;
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    }
+}
+
+// What the user is told about a file that is not shown; empty for the silent cases (nothing
+// there, or no right to read it).
+QString refusalText(ReadOutcome outcome, const QString &path)
+{
+    switch (outcome) {
+    case ReadOutcome::NotAFile:
+        return QStringLiteral(
+            "پیوست «%1» فایل نیست (پوشه، لوله یا دستگاه است) و نمایش داده "
+            "نمی‌شود. مسیر پیوست را در ویرایشگر پیوست‌ها اصلاح کنید.")
+            .arg(path);
+    case ReadOutcome::TooLarge:
+        return QStringLiteral(
+            "فایل پیوست «%1» بزرگ‌تر از %2 مگابایت است و نمایش داده نمی‌شود.")
+            .arg(path)
+            .arg(LargestShownFile / (1024 * 1024));
+    case ReadOutcome::NoAnswer:
+        return QStringLiteral("فایل پیوست «%1» پس از %2 ثانیه هنوز خوانده نشده است؛ شاید پوشه "
+                              "اشتراکی شبکه در دسترس نیست. اتصال شبکه را بررسی کنید و سپس دکمه "
+                              "شماره پیوست را برای خواندن دوباره بزنید.")
+            .arg(path)
+            .arg(ReadTimeLimitMs / 1000);
+    default:
+        return QString();
+    }
+}
+
+} // namespace
 
 QString FormMain::NewTempFilePath(QString &outPath)
 {
@@ -167,32 +325,50 @@ QString FormMain::LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 ro
                 base.truncate(dot);
             path = info.path() + QLatin1Char('/') + base + QLatin1Char('.') + extension;
         }
-        if (tempfiles::writeNewFile(path, data))
+        if (tempfiles::writeNewFile(path, data)) {
+            m_ownTempFiles.add(path);
             return path;
+        }
     }
     throw VelaError(QStringLiteral("فایل موقت تازه‌ای ساخته نشد."));
 }
 
 void FormMain::ShowAttachment(qint32 formId, qint16 rowNumber)
 {
-    // Every failure here is silent: the viewer keeps what it showed.
-    WaitCursor wait;
-    QString path;
-    try {
-        path = LoadAttachmentFile(FormTypeID, formId, rowNumber);
-    } catch (...) {
-        path.clear();
+    // A failure here changes nothing on the screen. Only a file that cannot be shown for a reason
+    // the user can act on (not a file, too large, not answering) is reported.
+    QString refusal;
+    {
+        WaitCursor wait;
+        QString path;
+        try {
+            path = LoadAttachmentFile(FormTypeID, formId, rowNumber);
+        } catch (...) {
+            path.clear();
+        }
+        if (path.isEmpty())
+            return;
+        m_picture = QPixmap();
+        picProduct->clear();
+        QByteArray bytes;
+        const ReadOutcome outcome = readFile(path, bytes);
+        QPixmap picture;
+        // The content decides the format; the extension only helps formats without a signature.
+        if (outcome == ReadOutcome::Read
+            && (picture.loadFromData(bytes)
+                || picture.loadFromData(bytes, QFileInfo(path).suffix().toLatin1().constData()))) {
+            m_picture = picture;
+            picProduct->setPixmap(picture);
+        }
+        cmdRefreshPicture->setCaption(QString::number(rowNumber));
+        refusal = refusalText(outcome, path);
     }
-    if (path.isEmpty())
-        return;
-    m_picture = QPixmap();
-    picProduct->clear();
-    QPixmap picture;
-    if (picture.load(path)) {
-        m_picture = picture;
-        picProduct->setPixmap(picture);
+    if (!refusal.isEmpty()) {
+        try {
+            ShowMessage(texts::TitleProblem.toString(), refusal);
+        } catch (...) {
+        }
     }
-    cmdRefreshPicture->setCaption(QString::number(rowNumber));
 }
 
 QPixmap FormMain::currentPicture() const

@@ -90,24 +90,24 @@ JDate fromGregorian(const QDate &d)
 {
     if (!d.isValid())
         return {};
+    const qint64 day = d.toJulianDay();
+    // The Persian year that begins in the date's Gregorian year, or the one before it when the
+    // date falls before that year's Nowruz. The year after the last one has no Nowruz of its own
+    // here; its first months are counted from the last year's start, and fall outside it.
     int jy = d.year() - 621;
+    if (jy > LastYear || (inRange(jy) && day < nowruzJulianDay(jalCal(jy))))
+        --jy;
     if (!inRange(jy))
         return {};
-    const YearInfo r = jalCal(jy);
-    qint64 k = d.toJulianDay() - nowruzJulianDay(r);
-    if (k >= 0) {
-        if (k <= 185)
-            return {jy, int(1 + k / 31), int(k % 31 + 1)};
-        k -= 186;
+    qint64 k = day - nowruzJulianDay(jalCal(jy));
+    JDate j;
+    if (k <= 185) {
+        j = {jy, int(1 + k / 31), int(k % 31 + 1)};
     } else {
-        // Before Nowruz: the last months of the previous Persian year.
-        if (--jy < FirstYear)
-            return {};
-        k += 179;
-        if (r.leap == 1)
-            ++k;
+        k -= 186;
+        j = {jy, int(7 + k / 30), int(k % 30 + 1)};
     }
-    return {jy, int(7 + k / 30), int(k % 30 + 1)};
+    return isValid(j.year, j.month, j.day) ? j : JDate {};
 }
 
 QDate toGregorian(int jy, int jm, int jd)
@@ -117,6 +117,16 @@ QDate toGregorian(int jy, int jm, int jd)
     const YearInfo r = jalCal(jy);
     const qint64 dayOfYear = (jm - 1) * 31 - jm / 7 * (jm - 7) + jd - 1;
     return QDate::fromJulianDay(nowruzJulianDay(r) + dayOfYear);
+}
+
+QDate firstDate()
+{
+    return toGregorian(FirstYear, 1, 1);
+}
+
+QDate lastDate()
+{
+    return toGregorian(LastYear, 12, daysInMonth(LastYear, 12));
 }
 
 QString format(const JDate &d)
@@ -162,7 +172,8 @@ QDate parse(const QString &text)
     // Bidi marks come along when a date is pasted from right-to-left text.
     t.remove(QChar(0x200E)).remove(QChar(0x200F)).remove(QChar(0x061C));
     t = t.trimmed();
-    static const QRegularExpression re(QStringLiteral("^(\\d{4})([/-])(\\d{1,2})\\2(\\d{1,2})$"));
+    static const QRegularExpression re(QRegularExpression::anchoredPattern(
+        QStringLiteral("([0-9]{4})([/-])([0-9]{1,2})\\2([0-9]{1,2})")));
     const QRegularExpressionMatch m = re.match(t);
     if (!m.hasMatch())
         return {};

@@ -16,6 +16,10 @@ int daysInMonth(int jy, int jm);
 bool isValid(int jy, int jm, int jd);
 JDate fromGregorian(const QDate &d);
 QDate toGregorian(int jy, int jm, int jd); // invalid QDate for an impossible date
+// The days handled: 0001/01/01 to the last day of 3177. Conversion, formatting and parsing all
+// accept exactly these, so every date that parses can be shown again.
+QDate firstDate();
+QDate lastDate();
 QString format(const JDate &d); // "1396/02/23"
 QString formatDate(const QDate &d); // Persian text of a calendar date; empty for an invalid one
 // Reads "yyyy/M/d" (also with "-"), ASCII, Persian or Arabic-Indic digits; invalid QDate for

@@ -72,6 +72,8 @@ class OrvoDate : public QWidget {
     Q_OBJECT
 public:
     explicit OrvoDate(QWidget *parent = nullptr);
+    // The hint an empty, enabled control shows: year, month and day in the order a date appears.
+    static QString hint();
 
     QDate Value() const { return m_value; } // invalid QDate when empty
     void setValue(const QDate &d); // an invalid date empties the control
@@ -82,9 +84,19 @@ public:
     QToolButton *calendarButton() const { return m_button; }
     PersianCalendar *calendar() const { return m_popup; } // null until first opened
     bool hasInvalidInput() const { return m_invalid; } // the last typed text was refused
+    // Takes the typed text now, as leaving the control does: a date is kept, an impossible one
+    // refused. True unless the text was refused.
+    bool commit();
 
 signals:
     void valueChanged(const QDate &d);
+    // The user left the control (Tab, a click elsewhere) while its text was refused. Not raised
+    // when the window merely loses the focus to another one or to the calendar.
+    void inputRefused();
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override;
+    void changeEvent(QEvent *e) override;
 
 private:
     void commitText();

@@ -3,6 +3,7 @@
 #include "PersianCalendar.h"
 #include "SuiteFont.h"
 
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -17,7 +18,8 @@ OrvoDate::OrvoDate(QWidget *parent) : QWidget(parent)
     applySuiteLook(this);
     m_edit = new QLineEdit(this);
     m_edit->setObjectName(QStringLiteral("editor"));
-    m_edit->setPlaceholderText(QStringLiteral("yyyy/MM/dd"));
+    m_edit->setPlaceholderText(hint());
+    m_edit->installEventFilter(this);
     // Digits of any of the three sets and the separators; whether the date exists is decided
     // when the editing ends.
     m_edit->setValidator(new QRegularExpressionValidator(
@@ -42,6 +44,13 @@ OrvoDate::OrvoDate(QWidget *parent) : QWidget(parent)
 
     connect(m_edit, &QLineEdit::editingFinished, this, &OrvoDate::commitText);
     connect(m_button, &QToolButton::clicked, this, &OrvoDate::showCalendar);
+}
+
+QString OrvoDate::hint()
+{
+    // Read right to left like the date itself is laid out: the day at the right, the year at the
+    // left.
+    return QStringLiteral("روز/ماه/سال");
 }
 
 void OrvoDate::setValue(const QDate &d)
@@ -98,6 +107,33 @@ void OrvoDate::commitText()
     markInvalid(false);
     m_edit->setText(jalali::formatDate(d));
     storeValue(d);
+}
+
+bool OrvoDate::commit()
+{
+    commitText();
+    return !m_invalid;
+}
+
+bool OrvoDate::eventFilter(QObject *o, QEvent *e)
+{
+    // Seen before the editor's own handling, which then takes the text as well (harmlessly, the
+    // same way).
+    if (o == m_edit && e->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent *>(e)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason
+            && m_edit->isEnabled() && !m_edit->isReadOnly() && !commit())
+            emit inputRefused();
+    }
+    return QWidget::eventFilter(o, e);
+}
+
+void OrvoDate::changeEvent(QEvent *e)
+{
+    // A disabled control shows a value or nothing, never the typing hint.
+    if (e->type() == QEvent::EnabledChange)
+        m_edit->setPlaceholderText(isEnabled() ? hint() : QString());
+    QWidget::changeEvent(e);
 }
 
 void OrvoDate::showCalendar()

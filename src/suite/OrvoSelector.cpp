@@ -123,6 +123,8 @@ OrvoSelector::OrvoSelector(QWidget *parent) : QWidget(parent)
         popup->setLayoutDirection(Qt::RightToLeft);
     }
     m_combo->setCompleter(completer);
+    // Names in Latin letters or digits alone sit at the right like every other field.
+    m_combo->lineEdit()->setAlignment(Qt::AlignRight | Qt::AlignAbsolute | Qt::AlignVCenter);
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -144,7 +146,8 @@ void OrvoSelector::setConnectionString(const QString &cs)
 
 void OrvoSelector::setMajorView(const QString &view)
 {
-    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z0-9_.]+$"));
+    static const QRegularExpression identifier(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9_.]+")));
     const QString name = view.trimmed();
     if (!name.isEmpty() && !identifier.match(name).hasMatch())
         throw VelaError(QStringLiteral("نام نمای «%1» معتبر نیست.").arg(view));
@@ -181,7 +184,8 @@ bool OrvoSelector::fetchFromMinorView(qint32 id)
     // The major view lists the rows that may be chosen now (active ones); a record may still
     // name a row that only the minor view holds. Showing it keeps that value through an
     // unchanged save instead of turning it into NULL.
-    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z0-9_.]+$"));
+    static const QRegularExpression identifier(
+        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9_.]+")));
     if (id == -1 || m_minorView.isEmpty() || m_minorView == m_majorView
         || m_connectionString.trimmed().isEmpty() || !identifier.match(m_minorView).hasMatch())
         return false;

@@ -5,8 +5,13 @@
 #include "suite/ComponentRegistry.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
+#include <atomic>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 class FakeEditor : public QObject { // records the members the form sets, in order
@@ -101,10 +106,11 @@ void TestAttachments::temporaryFiles()
     TestDatabase db;
     // Copies of a stored picture under extensions that must not steer the file anywhere, then a
     // NULL content and a document.
-    const char *const rows[][2]
-        = {{"'jpg'", ".jpg"}, {"NULL", ".tmp"}, {"'../../evil'", ".tmp"}, {"'a/b'", ".tmp"},
-            {"'..'", ".tmp"}, {"'png '", ".tmp"}, {"'abcdefghijk'", ".tmp"}, {"'PNG2'", ".PNG2"}};
-    for (int r = 0; r < 8; ++r)
+    const char *const rows[][2] = {{"'jpg'", ".jpg"}, {"NULL", ".tmp"}, {"'../../evil'", ".tmp"},
+        {"'a/b'", ".tmp"}, {"'..'", ".tmp"}, {"'png '", ".tmp"}, {"'abcdefghijk'", ".tmp"},
+        {"'PNG2'", ".PNG2"}, {"'png' || char(10)", ".tmp"}};
+    const int copies = int(std::size(rows));
+    for (int r = 0; r < copies; ++r)
         db.exec(QStringLiteral(
             "INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, FileExtension, FileData) "
             "SELECT 1022148, 50, %1, %2, FileData FROM tblOrvoFormAttachment WHERE FormID=1 AND RowNumber=2")
@@ -112,30 +118,49 @@ void TestAttachments::temporaryFiles()
                     .arg(QLatin1String(rows[r][0])));
     db.exec(QStringLiteral(
         "INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, FileExtension, FileData) "
-        "VALUES (1022148, 50, 9, 'dat', NULL), (1022148, 50, 10, 'txt', CAST('hello' AS BLOB))"));
+        "VALUES (1022148, 50, 10, 'dat', NULL), (1022148, 50, 11, 'txt', CAST('hello' AS BLOB))"));
     FormDriver d(db);
     QStringList seen;
     newFiles(seen);
     d.host.View(50);
-    for (int r = 1; r <= 10; ++r) {
+    QStringList written;
+    for (int r = 1; r <= copies + 2; ++r) {
         if (r > 1)
             d.click("cmdRight");
         const QStringList fresh = newFiles(seen);
         QCOMPARE(fresh.size(), 1); // in the temporary folder itself, nowhere else
         const QString file = m_temp.filePath(fresh.first());
+        written << file;
         QCOMPARE(d.get<QPushButton>("cmdRefreshPicture")->text(), QString::number(r));
         struct stat st;
         QCOMPARE(::lstat(QFile::encodeName(file).constData(), &st), 0);
         QCOMPARE(int(st.st_mode & 0777), 0600);
-        if (r <= 8) {
+        if (r <= copies) {
             QVERIFY2(file.endsWith(QLatin1String(rows[r - 1][1])), qPrintable(file));
             QCOMPARE(shown(d), stored(db, 1, 2));
         } else {
-            QCOMPARE(int(st.st_size), r == 9 ? 0 : 5);
+            QCOMPARE(int(st.st_size), r == copies + 1 ? 0 : 5);
             QVERIFY(d.form().currentPicture().isNull()); // not a picture: the viewer stays empty
         }
     }
     QVERIFY(!QFileInfo::exists(QFileInfo(m_temp.path()).path() + QStringLiteral("/evil")));
+
+    // Unloading the form removes the files it wrote and nothing else: not a file of the same
+    // kind of name it did not write, nor a file that took the name of one of its own since.
+    QFile foreign(m_temp.filePath(QStringLiteral("radforeign.tmp")));
+    QVERIFY(foreign.open(QIODevice::WriteOnly));
+    foreign.close();
+    const QString replaced = written.takeFirst();
+    QVERIFY(QFile::remove(replaced));
+    QFile newcomer(replaced);
+    QVERIFY(newcomer.open(QIODevice::WriteOnly));
+    newcomer.close();
+    vela::FormMain::unload();
+    for (const QString &file : written)
+        QVERIFY2(!QFileInfo::exists(file), qPrintable(file));
+    QVERIFY(foreign.exists() && newcomer.exists());
+    QVERIFY(foreign.remove() && newcomer.remove());
+    seen.clear();
 
     // A planted link, also a dangling one, is never written through.
     QVERIFY(QFile::link(
@@ -187,6 +212,45 @@ void TestAttachments::externalAndEditor()
     registry.unregister(QStringLiteral("AttachmentEditor"));
     d.click("cmdEditPicture"); // not installed: nothing happens
     QCOMPARE(messages.count(), 1);
+
+    // A pipe or a folder named as the file: refused at once with a message, never waited on.
+    // Should the viewer wait on the pipe anyway, a writer opens it after the time limit, so that
+    // the test ends and reports it.
+    const QString fifo = m_temp.filePath(QStringLiteral("pipe.png"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    struct Rescuer {
+        std::atomic<bool> over {false};
+        std::thread thread;
+        ~Rescuer()
+        {
+            over = true;
+            thread.join();
+        }
+    } rescuer;
+    rescuer.thread = std::thread([&over = rescuer.over, path = QFile::encodeName(fifo)] {
+        for (int waited = 0; !over; waited += 50) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            if (waited < 5000)
+                continue;
+            const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+        }
+    });
+    for (const QString &path : {fifo, m_temp.path()}) {
+        d.host.View(1);
+        db.exec(QStringLiteral("UPDATE tblOrvoFormAttachment SET MediaPath='%1' WHERE FormID=4")
+                    .arg(path));
+        messages.clear();
+        QElapsedTimer t;
+        t.start();
+        d.host.View(TestDatabase::AssetWithExternalPicture);
+        QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY(d.form().currentPicture().isNull());
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.last().title, QStringLiteral("اشكال"));
+        QVERIFY2(messages.last().text.contains(path), qPrintable(messages.last().text));
+    }
 }
 
 QTEST_MAIN(TestAttachments)

@@ -10,6 +10,7 @@ private slots:
     void knownDaysAndLeapYears();
     void everyDayRoundTrips();
     void parsing();
+    void rangeEnds();
 };
 
 void TestJalali::knownDaysAndLeapYears()
@@ -68,6 +69,28 @@ void TestJalali::parsing()
     for (const char *text : {"1402/13/40", "1402/00/10", "1402/01/32", "1402/07/31", "1403/12/31",
              "1404/12/30", "96/02/23", "1396/02", "1396/02-23", "abcd/02/23", ""})
         QVERIFY2(!parse(QString::fromUtf8(text)).isValid(), text);
+}
+
+// At both ends of the calendar's range every day that parses is shown again as the same text, and
+// the days just outside the range neither parse nor show.
+void TestJalali::rangeEnds()
+{
+    QCOMPARE(format(fromGregorian(firstDate())), QStringLiteral("0001/01/01"));
+    QCOMPARE(format(fromGregorian(lastDate())), QStringLiteral("3177/12/29"));
+    QVERIFY(formatDate(firstDate().addDays(-1)).isEmpty());
+    QVERIFY(formatDate(lastDate().addDays(1)).isEmpty());
+    QVERIFY(formatDate(QDate(9999, 12, 31)).isEmpty());
+    for (const auto &[from, to] : {std::pair {firstDate(), firstDate().addDays(800)},
+             std::pair {lastDate().addDays(-800), lastDate()}}) {
+        for (QDate g = from; g <= to; g = g.addDays(1)) {
+            const QString text = formatDate(g);
+            if (text.isEmpty() || parse(text) != g)
+                QFAIL(qPrintable(g.toString(Qt::ISODate) + QLatin1Char(' ') + text));
+        }
+    }
+    QCOMPARE(formatDate(parse(QStringLiteral("3177/10/12"))), QStringLiteral("3177/10/12"));
+    QVERIFY(!parse(QStringLiteral("3178/01/01")).isValid());
+    QVERIFY(!parse(QStringLiteral("0000/12/29")).isValid());
 }
 
 QTEST_GUILESS_MAIN(TestJalali)

@@ -108,6 +108,7 @@ void TestOrvoControls::dateTyping()
         {"1400/01/01", QDate(2021, 3, 21)},
         {"abc", {}},
     };
+    QSignalSpy refused(f.control, &OrvoDate::inputRefused);
     for (const auto &c : cases) {
         f.control->setValue(QDate(2000, 1, 1));
         const QString typed = QString::fromUtf8(c.typed);
@@ -125,6 +126,14 @@ void TestOrvoControls::dateTyping()
             QCOMPARE(f.editor()->toolTip(), QStringLiteral("تاریخ نامعتبر است"));
         }
     }
+    // Leaving the box with a refused text says so each time; the window losing the focus to
+    // another one does not.
+    QCOMPARE(refused.size(), 3);
+    f.type(QStringLiteral("1402/13/40"), false);
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(f.editor(), &away);
+    QVERIFY(f.control->hasInvalidInput());
+    QCOMPARE(refused.size(), 3);
     OrvoDate &d = *f.control;
     QSignalSpy changed(&d, &OrvoDate::valueChanged);
     d.setValue(QDate(2017, 5, 13));
