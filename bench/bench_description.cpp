@@ -5,9 +5,9 @@
 //     bench_description
 //
 // The database is the demo one, made in a temporary folder.
+#include "demo/SuiteDatabase.h"
 #include "entry/FormMain.h"
 #include "host/velaAssetEst.h"
-#include "shared/SuiteDatabase.h"
 #include "suite/OrvoControls.h"
 #include "suite/comMSG.h"
 
