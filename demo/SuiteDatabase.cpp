@@ -2,6 +2,7 @@
 // from the demo library's resources (:/db/sqlite); everything one call writes is one transaction,
 // so a failure leaves nothing half done and large fills stay fast.
 #include "SuiteDatabase.h"
+#include "SuiteDatabaseInternal.h"
 #include "shared/Money.h"
 #include "shared/VelaError.h"
 #include "suite/Jalali.h"
@@ -23,6 +24,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <random>
 #include <string>
@@ -155,11 +157,6 @@ void execScript(sqlite3 *db, const QByteArray &script, const QString &name)
     }
 }
 
-// Scripts numbered below 10 build the suite; 10 and above are demo data.
-bool isDemoScript(const QString &fileName)
-{
-    return fileName.section(QLatin1Char('_'), 0, 0).toInt() >= 10;
-}
 
 QString mediaFolder(const QString &databasePath)
 {
@@ -287,9 +284,51 @@ QString assetName(sqlite3 *db, qint32 id)
     return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
 }
 
-// Asset 1 gets three stored pictures, assets 2 and 18 one each, asset 4 one external file written
-// next to the database; one picture belongs to another form's record with the same ID.
 void insertDemoPictures(sqlite3 *db, const QString &databasePath)
+{
+    Statement insert(db,
+        "INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, Title, isExternal, "
+        "MediaPath, FileExtension, FileData, CreateDate, UserID) "
+        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'png', ?7, ?8, 1)");
+    const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
+    const std::vector<DemoAttachment> attachments = demoAttachments(
+        [db](qint32 id) { return assetName(db, id); }, mediaFolder(databasePath));
+    for (const DemoAttachment &a : attachments) {
+        const QByteArray attachmentTitle = a.title.toUtf8();
+        sqlite3_bind_int(insert, 1, a.formTypeId);
+        sqlite3_bind_int(insert, 2, a.formId);
+        sqlite3_bind_int(insert, 3, a.rowNumber);
+        sqlite3_bind_text(
+            insert, 4, attachmentTitle.constData(), int(attachmentTitle.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_int(insert, 5, a.mediaPath.isEmpty() ? 0 : 1);
+        const QByteArray mediaPath = a.mediaPath.toUtf8();
+        if (!a.mediaPath.isEmpty()) {
+            sqlite3_bind_text(
+                insert, 6, mediaPath.constData(), int(mediaPath.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_null(insert, 7);
+        } else {
+            sqlite3_bind_null(insert, 6);
+            sqlite3_bind_blob(insert, 7, a.png.constData(), int(a.png.size()), SQLITE_TRANSIENT);
+        }
+        sqlite3_bind_text(insert, 8, today.constData(), int(today.size()), SQLITE_TRANSIENT);
+        if (sqlite3_step(insert) != SQLITE_DONE)
+            throw VelaError(QStringLiteral("demo pictures: ") + engineMessage(db), ErrDatabase);
+        sqlite3_reset(insert);
+        sqlite3_clear_bindings(insert);
+    }
+}
+
+} // namespace
+
+bool isDemoScript(const QString &fileName)
+{
+    return fileName.section(QLatin1Char('_'), 0, 0).toInt() >= 10;
+}
+
+// Asset 1 gets three stored pictures, assets 2 and 18 one each, asset 4 one external file written
+// into `folder`; one picture belongs to another form's record with the same ID.
+std::vector<DemoAttachment> demoAttachments(
+    const std::function<QString(qint32)> &assetName, const QString &folder)
 {
     static const DemoPicture pictures[] = {
         {AssetFormTypeID, 1, 1, "هنگام تحویل", "تصویر هنگام تحویل", Shape::Vehicle,
@@ -307,50 +346,32 @@ void insertDemoPictures(sqlite3 *db, const QString &databasePath)
         {1022150, 1, 1, "صورتجلسه جابجایی", "پیوست فرم دیگر", Shape::Building, qRgb(115, 210, 22),
             false},
     };
-
-    Statement insert(db,
-        "INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, Title, isExternal, "
-        "MediaPath, FileExtension, FileData, CreateDate, UserID) "
-        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'png', ?7, ?8, 1)");
-    const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
+    std::vector<DemoAttachment> out;
     for (const DemoPicture &pic : pictures) {
-        QString title = pic.formTypeId == AssetFormTypeID ? assetName(db, pic.formId) : QString();
+        QString title = pic.formTypeId == AssetFormTypeID ? assetName(pic.formId) : QString();
         if (title.isEmpty())
             title = QString::fromUtf8(pic.title);
-        const QByteArray png = pngBytes(
-            drawPicture(title, QString::fromUtf8(pic.caption), pic.shape, QColor(pic.colour)));
-        const QByteArray attachmentTitle(pic.title);
-        sqlite3_bind_int(insert, 1, pic.formTypeId);
-        sqlite3_bind_int(insert, 2, pic.formId);
-        sqlite3_bind_int(insert, 3, pic.rowNumber);
-        sqlite3_bind_text(
-            insert, 4, attachmentTitle.constData(), int(attachmentTitle.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int(insert, 5, pic.external ? 1 : 0);
-        QByteArray mediaPath;
+        DemoAttachment a {pic.formTypeId, pic.formId, pic.rowNumber, QString::fromUtf8(pic.title),
+            {},
+            pngBytes(drawPicture(
+                title, QString::fromUtf8(pic.caption), pic.shape, QColor(pic.colour)))};
         if (pic.external) {
-            const QString folder = mediaFolder(databasePath);
             if (!QDir().mkpath(folder))
                 throw VelaError(QStringLiteral("پوشه «%1» ساخته نشد.").arg(folder), ErrDatabase);
             const QString file
                 = folder + QStringLiteral("/asset-%1-%2.png").arg(pic.formId).arg(pic.rowNumber);
-            QFile out(file);
-            if (!out.open(QIODevice::WriteOnly) || out.write(png) != png.size())
+            QFile f(file);
+            if (!f.open(QIODevice::WriteOnly) || f.write(a.png) != a.png.size())
                 throw VelaError(QStringLiteral("فایل «%1» نوشته نشد.").arg(file), ErrDatabase);
-            mediaPath = file.toUtf8();
-            sqlite3_bind_text(
-                insert, 6, mediaPath.constData(), int(mediaPath.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_null(insert, 7);
-        } else {
-            sqlite3_bind_null(insert, 6);
-            sqlite3_bind_blob(insert, 7, png.constData(), int(png.size()), SQLITE_TRANSIENT);
+            a.mediaPath = file;
+            a.png.clear();
         }
-        sqlite3_bind_text(insert, 8, today.constData(), int(today.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(insert) != SQLITE_DONE)
-            throw VelaError(QStringLiteral("demo pictures: ") + engineMessage(db), ErrDatabase);
-        sqlite3_reset(insert);
-        sqlite3_clear_bindings(insert);
+        out.push_back(std::move(a));
     }
+    return out;
 }
+
+namespace {
 
 // ---------------------------------------------------------------- generated assets
 

@@ -1,24 +1,8 @@
 #include "TsqlAdapter.h"
-#include <vector>
 
 namespace vela {
 
 namespace {
-
-enum class Tok {
-    Space,
-    Word,
-    Number, // a numeric literal: digits, a decimal point, an exponent
-    String,
-    QuotedId,
-    Comment,
-    Other
-};
-
-struct Token {
-    Tok kind;
-    int start, length;
-};
 
 bool isWordChar(QChar c)
 {
@@ -88,6 +72,10 @@ bool isDecimal(QStringView literal)
         && !literal.contains(QLatin1Char('E'));
 }
 
+} // namespace
+
+namespace tsql {
+
 std::vector<Token> lex(const QString &s)
 {
     std::vector<Token> out;
@@ -144,7 +132,19 @@ std::vector<Token> lex(const QString &s)
     return out;
 }
 
-} // namespace
+QString aliasName(QStringView literal)
+{
+    QString body = literal.mid(1, literal.size() - 2).toString();
+    body.replace(QLatin1String("''"), QLatin1String("'"));
+    body.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + body + QLatin1Char('"');
+}
+
+} // namespace tsql
+
+using tsql::lex;
+using tsql::Tok;
+using tsql::Token;
 
 QString adaptTsqlForSqlite(const QString &tsql)
 {
@@ -227,6 +227,19 @@ QString adaptTsqlForSqlite(const QString &tsql)
                 continue;
             }
         }
+        // Every transaction of the component writes. Taking the write lock at BEGIN means a
+        // second writer waits (within the busy timeout) before anything is done, instead of
+        // failing half-way through a save when its first write meets the other's lock.
+        if (atStart && isWord(k, "begin")) {
+            const size_t nx = nextSignificant(k);
+            if (nx >= toks.size() || isWord(nx, "transaction") || isWord(nx, "tran")
+                || (toks[nx].kind == Tok::Other && text(toks[nx]) == QLatin1String(";"))) {
+                out += QLatin1String("BEGIN IMMEDIATE");
+                if (nx < toks.size() && toks[nx].kind == Tok::Word)
+                    k = lastSignificant = nx;
+                continue;
+            }
+        }
         if (atStart && isWord(k, "delete")) {
             out += text(t);
             const size_t nx = nextSignificant(k);
@@ -242,10 +255,7 @@ QString adaptTsqlForSqlite(const QString &tsql)
                 --pv;
             } while (pv > 0 && (toks[pv].kind == Tok::Space || toks[pv].kind == Tok::Comment));
             if (isWord(pv, "as")) {
-                QString body = text(t).mid(1, t.length - 2).toString();
-                body.replace(QLatin1String("''"), QLatin1String("'"));
-                body.replace(QLatin1Char('"'), QLatin1String("\"\""));
-                out += QLatin1Char('"') + body + QLatin1Char('"');
+                out += tsql::aliasName(text(t));
                 continue;
             }
         }
