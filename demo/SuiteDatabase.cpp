@@ -24,8 +24,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <functional>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -156,7 +156,6 @@ void execScript(sqlite3 *db, const QByteArray &script, const QString &name)
                 ErrDatabase);
     }
 }
-
 
 QString mediaFolder(const QString &databasePath)
 {
@@ -291,8 +290,8 @@ void insertDemoPictures(sqlite3 *db, const QString &databasePath)
         "MediaPath, FileExtension, FileData, CreateDate, UserID) "
         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'png', ?7, ?8, 1)");
     const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
-    const std::vector<DemoAttachment> attachments = demoAttachments(
-        [db](qint32 id) { return assetName(db, id); }, mediaFolder(databasePath));
+    const std::vector<DemoAttachment> attachments
+        = demoAttachments([db](qint32 id) { return assetName(db, id); }, mediaFolder(databasePath));
     for (const DemoAttachment &a : attachments) {
         const QByteArray attachmentTitle = a.title.toUtf8();
         sqlite3_bind_int(insert, 1, a.formTypeId);
@@ -353,8 +352,8 @@ std::vector<DemoAttachment> demoAttachments(
             title = QString::fromUtf8(pic.title);
         DemoAttachment a {pic.formTypeId, pic.formId, pic.rowNumber, QString::fromUtf8(pic.title),
             {},
-            pngBytes(drawPicture(
-                title, QString::fromUtf8(pic.caption), pic.shape, QColor(pic.colour)))};
+            pngBytes(
+                drawPicture(title, QString::fromUtf8(pic.caption), pic.shape, QColor(pic.colour)))};
         if (pic.external) {
             if (!QDir().mkpath(folder))
                 throw VelaError(QStringLiteral("پوشه «%1» ساخته نشد.").arg(folder), ErrDatabase);

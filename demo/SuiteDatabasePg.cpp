@@ -70,7 +70,8 @@ template<class F> void inTransaction(PgBackend &db, F body)
 QString assetName(PgBackend &db, qint32 id)
 {
     ResultTable t;
-    db.executeNative("SELECT Name FROM tblAssetEstablishment WHERE ID = " + QByteArray::number(id), t);
+    db.executeNative(
+        "SELECT Name FROM tblAssetEstablishment WHERE ID = " + QByteArray::number(id), t);
     return t.rowCount() > 0 ? t.text(0, 0) : QString();
 }
 
@@ -82,13 +83,12 @@ void insertDemoPictures(PgBackend &db, const QString &folder)
         const QByteArray formType = QByteArray::number(a.formTypeId),
                          formId = QByteArray::number(a.formId),
                          row = QByteArray::number(a.rowNumber), title = a.title.toUtf8(),
-                         external = a.mediaPath.isEmpty() ? "0" : "1",
-                         media = a.mediaPath.toUtf8();
+                         external = a.mediaPath.isEmpty() ? "0" : "1", media = a.mediaPath.toUtf8();
         // The picture travels as a binary parameter: its bytes as they are.
-        const char *values[] = {formType.constData(), formId.constData(), row.constData(),
-            title.constData(), external.constData(),
-            a.mediaPath.isEmpty() ? nullptr : media.constData(),
-            a.png.isEmpty() ? nullptr : a.png.constData(), today.constData()};
+        const char *values[]
+            = {formType.constData(), formId.constData(), row.constData(), title.constData(),
+                external.constData(), a.mediaPath.isEmpty() ? nullptr : media.constData(),
+                a.png.isEmpty() ? nullptr : a.png.constData(), today.constData()};
         const int lengths[] = {0, 0, 0, 0, 0, 0, int(a.png.size()), 0};
         const int formats[] = {0, 0, 0, 0, 0, 0, 1, 0};
         PGresult *r = PQexecParams(handle(db),
@@ -157,8 +157,8 @@ void copyAssetsToPostgres(const QString &sqlitePath, const QString &connectionSt
     const qint64 after = top.integer(0, 0);
 
     sqlite3 *src = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(sqlitePath).constData(), &src, SQLITE_OPEN_READONLY,
-            nullptr)
+    if (sqlite3_open_v2(
+            QFile::encodeName(sqlitePath).constData(), &src, SQLITE_OPEN_READONLY, nullptr)
         != SQLITE_OK) {
         const QString msg = QString::fromUtf8(sqlite3_errmsg(src));
         sqlite3_close(src);
@@ -166,8 +166,8 @@ void copyAssetsToPostgres(const QString &sqlitePath, const QString &connectionSt
     }
     const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> owner(src, sqlite3_close);
     sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(src, "SELECT * FROM tblAssetEstablishment WHERE ID > ?1 ORDER BY ID",
-            -1, &st, nullptr)
+    if (sqlite3_prepare_v2(
+            src, "SELECT * FROM tblAssetEstablishment WHERE ID > ?1 ORDER BY ID", -1, &st, nullptr)
         != SQLITE_OK)
         throw VelaError(QString::fromUtf8(sqlite3_errmsg(src)), ErrDatabase);
     const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> stmt(st, sqlite3_finalize);

@@ -126,12 +126,13 @@ QString connectionString(const ConnectionString &cs)
             || integrated.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
             || integrated.compare(QLatin1String("yes"), Qt::CaseInsensitive) == 0))
         throw VelaError(
-            QStringLiteral("ورود با حساب ویندوز (Integrated Security) در این نسخه پشتیبانی "
-                           "نمی‌شود. در رشته اتصال نام کاربری (User ID) و رمز (Password) "
-                           "SQL Server را بدهید یا از مدیر سیستم بخواهید."),
+            QStringLiteral(
+                "ورود با حساب ویندوز (Integrated Security) در این نسخه پشتیبانی "
+                "نمی‌شود. در رشته اتصال نام کاربری (User ID) و رمز (Password) "
+                "SQL Server را بدهید یا از مدیر سیستم بخواهید."),
             ErrConnection);
-    QString server = cs.value(QStringLiteral("Data Source"), cs.value(QStringLiteral("Server")))
-                         .trimmed();
+    QString server
+        = cs.value(QStringLiteral("Data Source"), cs.value(QStringLiteral("Server"))).trimmed();
     if (server.isEmpty())
         throw VelaError(QStringLiteral("نام سرور SQL Server (Data Source) در رشته اتصال مشخص "
                                        "نشده است. به مدیر سیستم خبر دهید."),
@@ -156,8 +157,8 @@ QString connectionString(const ConnectionString &cs)
           << QStringLiteral("Server=") + value(server);
     if (!port.isEmpty())
         parts << QStringLiteral("Port=") + value(port);
-    const QString database = cs.value(QStringLiteral("Initial Catalog"),
-        cs.value(QStringLiteral("Database")));
+    const QString database
+        = cs.value(QStringLiteral("Initial Catalog"), cs.value(QStringLiteral("Database")));
     if (!database.isEmpty())
         parts << QStringLiteral("Database=") + value(database);
     if (cs.contains(QStringLiteral("User ID")))
@@ -365,7 +366,8 @@ void OdbcBackend::execute(const QString &tsql, ResultTable &out)
                 bool isNull = false;
                 for (;;) {
                     SQLLEN indicator = 0;
-                    const SQLRETURN g = SQLGetData(st.h, c, ct, chunk.data(), SQLLEN(chunk.size()), &indicator);
+                    const SQLRETURN g
+                        = SQLGetData(st.h, c, ct, chunk.data(), SQLLEN(chunk.size()), &indicator);
                     if (g == SQL_NO_DATA)
                         break;
                     if (!ok(g))
@@ -379,11 +381,12 @@ void OdbcBackend::execute(const QString &tsql, ResultTable &out)
                     const SQLLEN terminator = ct == SQL_C_WCHAR ? 2 : ct == SQL_C_CHAR ? 1 : 0;
                     SQLLEN piece = indicator;
                     if (fixed)
-                        piece = f == odbc::Fetch::Date ? SQLLEN(sizeof(SQL_DATE_STRUCT))
+                        piece = f == odbc::Fetch::Date    ? SQLLEN(sizeof(SQL_DATE_STRUCT))
                             : f == odbc::Fetch::Timestamp ? SQLLEN(sizeof(SQL_TIMESTAMP_STRUCT))
                                                           : SQLLEN(8);
                     const bool more = g == SQL_SUCCESS_WITH_INFO && !fixed
-                        && (indicator == SQL_NO_TOTAL || indicator > SQLLEN(chunk.size()) - terminator);
+                        && (indicator == SQL_NO_TOTAL
+                            || indicator > SQLLEN(chunk.size()) - terminator);
                     if (more)
                         piece = SQLLEN(chunk.size()) - terminator;
                     value.append(chunk.data(), qsizetype(piece));
@@ -433,8 +436,8 @@ void OdbcBackend::callProcedure(const QString &call, const QList<QVariant> &args
                 SQLUSMALLINT(dt.date().day()), SQLUSMALLINT(dt.time().hour()),
                 SQLUSMALLINT(dt.time().minute()), SQLUSMALLINT(dt.time().second()), 0};
             indicators[size_t(i)] = dt.isValid() ? SQLLEN(sizeof t) : SQL_NULL_DATA;
-            SQLBindParameter(st.h, n, SQL_PARAM_INPUT, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP,
-                19, 0, &t, 0, &indicators[size_t(i)]);
+            SQLBindParameter(st.h, n, SQL_PARAM_INPUT, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP, 19,
+                0, &t, 0, &indicators[size_t(i)]);
         } else {
             texts[size_t(i)] = utf16(a.toString());
             indicators[size_t(i)] = SQLLEN(texts[size_t(i)].size() * sizeof(char16_t));
@@ -447,7 +450,8 @@ void OdbcBackend::callProcedure(const QString &call, const QList<QVariant> &args
     SQLRETURN rc = SQLExecDirectW(
         st.h, reinterpret_cast<SQLWCHAR *>(const_cast<char16_t *>(text.c_str())), SQL_NTS);
     if (!ok(rc) && rc != SQL_NO_DATA)
-        fail(SQL_HANDLE_STMT, st.h, call.section(QLatin1Char('('), 0, 0).section(QLatin1Char(' '), -1));
+        fail(SQL_HANDLE_STMT, st.h,
+            call.section(QLatin1Char('('), 0, 0).section(QLatin1Char(' '), -1));
     // Output parameters arrive once every result of the call has been read.
     while (ok(rc = SQLMoreResults(st.h))) { }
     result = returnedIndicator == SQL_NULL_DATA ? 0 : qint32(returned);

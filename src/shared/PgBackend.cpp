@@ -184,7 +184,8 @@ PgStatement adaptTsqlForPostgres(const QString &tsql, const QString &identity)
                 size_t nx = nextSignificant(k);
                 if (isWord(nx, "into"))
                     nx = nextSignificant(nx);
-                if (nx < toks.size() && (toks[nx].kind == Tok::Word || toks[nx].kind == Tok::QuotedId))
+                if (nx < toks.size()
+                    && (toks[nx].kind == Tok::Word || toks[nx].kind == Tok::QuotedId))
                     st.insertTable = text(nx).toString();
             }
         }
@@ -195,7 +196,8 @@ PgStatement adaptTsqlForPostgres(const QString &tsql, const QString &identity)
                 && std::all_of(inner.begin(), inner.end(),
                     [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); });
             out += plain ? inner.toString()
-                         : QLatin1Char('"') + inner.toString().replace(QLatin1Char('"'), QLatin1String("\"\""))
+                         : QLatin1Char('"')
+                    + inner.toString().replace(QLatin1Char('"'), QLatin1String("\"\""))
                     + QLatin1Char('"');
             continue;
         }
@@ -238,7 +240,8 @@ PgStatement adaptTsqlForPostgres(const QString &tsql, const QString &identity)
             out += text(k);
             const size_t nx = nextSignificant(k);
             if (isWord(nx, "tran")) {
-                out += tsql.mid(toks[k].start + toks[k].length, toks[nx].start - toks[k].start - toks[k].length);
+                out += tsql.mid(toks[k].start + toks[k].length,
+                    toks[nx].start - toks[k].start - toks[k].length);
                 out += QLatin1String("TRANSACTION");
                 k = previous = nx;
             }
@@ -303,8 +306,7 @@ FailureKind pgFailureKind(const char *sqlstate)
         return FailureKind::Refused; // a value of the wrong form (a NUL, a bad number)
     if (cls == "42" || cls == "0A" || s == "2BP01")
         return FailureKind::Structure;
-    if (cls == "08" || cls == "28" || s == "3D000" || s == "57P01" || s == "57P02"
-        || s == "57P03")
+    if (cls == "08" || cls == "28" || s == "3D000" || s == "57P01" || s == "57P02" || s == "57P03")
         return FailureKind::Unreachable;
     if (s == "XX001" || s == "XX002")
         return FailureKind::Damaged;
@@ -386,6 +388,10 @@ void PgBackend::connect()
         m_conn = nullptr;
         failConnection(text);
     }
+    // The server's notices (an object that did not exist and was skipped) are no failures and
+    // are not shown; libpq would print them to the standard error.
+    PQsetNoticeProcessor(
+        m_conn, [](void *, const char *) {}, nullptr);
     m_identityColumns.clear();
 }
 
@@ -422,8 +428,8 @@ void PgBackend::execute(const QString &tsql, ResultTable &out)
     if (st.returningAt >= 0) {
         const QByteArray column = identityColumn(st.insertTable);
         if (!column.isEmpty()) {
-            st.sql.insert(st.returningAt,
-                QStringLiteral(" RETURNING ") + QString::fromUtf8(column));
+            st.sql.insert(
+                st.returningAt, QStringLiteral(" RETURNING ") + QString::fromUtf8(column));
             ResultTable ids;
             run(st.sql.toUtf8(), ids, true);
             out.clear();
@@ -460,7 +466,8 @@ QByteArray PgBackend::identityColumn(const QString &table)
         throw VelaError(
             pgFailureKind(PQresultErrorField(r.get(), PG_DIAG_SQLSTATE)), engineText(r.get()));
     }
-    const QByteArray column = PQntuples(r.get()) > 0 ? QByteArray(PQgetvalue(r.get(), 0, 0)) : QByteArray();
+    const QByteArray column
+        = PQntuples(r.get()) > 0 ? QByteArray(PQgetvalue(r.get(), 0, 0)) : QByteArray();
     m_identityColumns.insert(table, column);
     return column;
 }
@@ -505,7 +512,8 @@ void PgBackend::run(const QByteArray &sql, ResultTable &out, bool identityOnly)
             if (!inRows)
                 startRows(raw);
             if (identityOnly) {
-                identity = PQgetisnull(raw, 0, 0) ? QString() : QString::fromLatin1(PQgetvalue(raw, 0, 0));
+                identity = PQgetisnull(raw, 0, 0) ? QString()
+                                                  : QString::fromLatin1(PQgetvalue(raw, 0, 0));
                 sawIdentity = true;
                 break;
             }
@@ -515,7 +523,8 @@ void PgBackend::run(const QByteArray &sql, ResultTable &out, bool identityOnly)
                 if (PQgetisnull(raw, 0, c))
                     out.appendNull();
                 else
-                    appendCell(out, kinds[size_t(c)], PQgetvalue(raw, 0, c), PQgetlength(raw, 0, c));
+                    appendCell(
+                        out, kinds[size_t(c)], PQgetvalue(raw, 0, c), PQgetlength(raw, 0, c));
             }
             out.endRow();
             break;
@@ -577,8 +586,7 @@ qint32 PgBackend::insertFormAction(qint32 eventId, const QString &formCode, qint
     ensureConnected();
     // Parameters travel apart from the statement text: no quoting, any character but NUL.
     const QByteArray values[] = {QByteArray::number(eventId), formCode.left(50).toUtf8(),
-        QByteArray::number(formTypeId), description.left(1000).toUtf8(),
-        QByteArray::number(userId),
+        QByteArray::number(formTypeId), description.left(1000).toUtf8(), QByteArray::number(userId),
         eventDate.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8(),
         farsiEventDate.left(10).toUtf8(), QByteArray::number(eventTime)};
     const char *params[8];

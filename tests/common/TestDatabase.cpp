@@ -194,7 +194,9 @@ QVariant pgCell(const PGresult *r, int row, int col)
 QList<QVariantList> pgRows(const QString &connection, const QString &sql)
 {
     const std::unique_ptr<vela::PgBackend> db = pgConnect(connection);
-    PGresult *r = PQexec(static_cast<PGconn *>(db->nativeHandle()), sql.toUtf8().constData());
+    // Queries may be written as the component writes them (aliases in quotes, like, Isnull).
+    const QByteArray text = vela::adaptTsqlForPostgres(sql, QStringLiteral("NULL")).sql.toUtf8();
+    PGresult *r = PQexec(static_cast<PGconn *>(db->nativeHandle()), text.constData());
     const std::unique_ptr<PGresult, void (*)(PGresult *)> owner(r, PQclear);
     if (PQresultStatus(r) != PGRES_TUPLES_OK && PQresultStatus(r) != PGRES_COMMAND_OK)
         fail(QString::fromUtf8(PQresultErrorMessage(r)).trimmed(), sql);
@@ -221,8 +223,8 @@ bool componentOnSqlite()
 void componentRun(const char *sqliteSql, const char *pgSql)
 {
     if (componentOnSqlite()) {
-        sqlite3_exec(static_cast<sqlite3 *>(componentBackend().nativeHandle()), sqliteSql,
-            nullptr, nullptr, nullptr);
+        sqlite3_exec(static_cast<sqlite3 *>(componentBackend().nativeHandle()), sqliteSql, nullptr,
+            nullptr, nullptr);
     } else {
         PQclear(PQexec(static_cast<PGconn *>(componentBackend().nativeHandle()), pgSql));
     }
@@ -243,7 +245,7 @@ TestDatabase::Engine TestDatabase::engine()
 {
     const QString e = qEnvironmentVariable("VELA_TEST_ENGINE").toLower();
     return e == QLatin1String("postgresql") || e == QLatin1String("postgres") ? Engine::Postgres
-                                                                                : Engine::Sqlite;
+                                                                              : Engine::Sqlite;
 }
 
 TestDatabase::TestDatabase(bool demo)
@@ -273,7 +275,8 @@ TestDatabase::~TestDatabase()
         }
         if (!m_database.isEmpty()) {
             const std::unique_ptr<vela::PgBackend> admin = pgConnect(serverConnection());
-            pgRun(*admin, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database));
+            pgRun(
+                *admin, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_database));
         }
     } catch (const std::exception &e) {
         qWarning() << "TestDatabase: cleaning up failed:" << e.what();
@@ -311,14 +314,22 @@ void TestDatabase::useAsCurrent(qint32 userId)
     m_current = true;
 }
 
+QString TestDatabase::blob(const QByteArray &bytes)
+{
+    const QString hex = QString::fromLatin1(bytes.toHex());
+    return onPostgres() ? QStringLiteral("'\\x%1'::bytea").arg(hex)
+                        : QStringLiteral("x'%1'").arg(hex);
+}
+
 void TestDatabase::refuse(const QString &table, const QString &event, const QString &message)
 {
     const QString name = triggerName(table, event);
     QString text = message;
     text.replace(QLatin1Char('\''), QLatin1String("''"));
     if (m_database.isEmpty()) {
-        exec(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT RAISE(ABORT, '%4'); END")
-                 .arg(name, event, table, text));
+        exec(
+            QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT RAISE(ABORT, '%4'); END")
+                .arg(name, event, table, text));
     } else {
         exec(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
                             "RAISE EXCEPTION '%2'; END $$; CREATE TRIGGER %1 BEFORE %3 ON %4 "

@@ -65,6 +65,9 @@ struct TestDatabase {
     void useAsCurrent(qint32 userId = vela::SuiteDatabase::DemoAdminUserID);
     QString folder() const { return m_dir.path(); } // for files a test wants next to the database
 
+    // An SQL literal of these bytes as the engine's binary type (blob, bytea).
+    static QString blob(const QByteArray &bytes);
+
     // ---- faults as the engine meets them, written once for both engines
     // A rule of the database that refuses every `event` ("INSERT", "UPDATE" or "DELETE") on
     // `table` with `message` (a trigger), and its removal.
