@@ -380,7 +380,7 @@ private slots:
         QCOMPARE(
             count(db,
                 "SELECT count(*) FROM (SELECT DocumentID FROM tblAccountDocumentDetail GROUP BY DocumentID "
-                "HAVING sum(Debit) <> sum(Credit))"),
+                "HAVING sum(Debit) <> sum(Credit)) AS unbalanced"),
             0);
         QCOMPARE(
             count(db,

@@ -351,8 +351,9 @@ void TestFormSearch::persianLettersMatchEitherForm()
         type(f.txtName, QStringLiteral("کتاب ویژه"));
         click(f, "cmdSearch");
         QCOMPARE(f.flxSearch->Rows(), 4);
-        QCOMPARE(f.flxSearch->TextMatrix(1, 6), QStringLiteral("قفسه كتاب ويژه"));
-        QCOMPARE(f.flxSearch->TextMatrix(2, 6), QStringLiteral("قفسه کتاب ویژه"));
+        // (In the order the engine returns them.)
+        QCOMPARE(QSet<QString>({f.flxSearch->TextMatrix(1, 6), f.flxSearch->TextMatrix(2, 6)}),
+            QSet<QString>({QStringLiteral("قفسه كتاب ويژه"), QStringLiteral("قفسه کتاب ویژه")}));
         // Typed with Arabic Yeh and Kaf: the same two.
         f.txtName->clear();
         type(f.txtName, QStringLiteral("كتاب ويژه"));
