@@ -152,6 +152,37 @@ void TstDbFailures::openingRefusalsSayWhy()
             QCOMPARE(refused.kind(), FailureKind::Unreachable);
             QVERIFY(refused.detail().contains(wrong.section(QLatin1Char('='), 1)));
         }
+        // A role that must give its password (the test server asks it of the members of
+        // vela_pw), given none: libpq takes it from the password file (~/.pgpass, here
+        // PGPASSFILE); a wrong one there is a refused login.
+        const QString role = QStringLiteral("vela_pw_")
+            + ConnectionString::parse(db.connectionString).value(QStringLiteral("Database"));
+        db.exec(QStringLiteral("DO $$ BEGIN CREATE ROLE vela_pw NOLOGIN; EXCEPTION WHEN "
+                               "duplicate_object OR unique_violation THEN NULL; END $$"));
+        db.exec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD 'pa:ss' IN ROLE vela_pw").arg(role));
+        const QString asRole = db.connectionString + QStringLiteral(";User ID=") + role;
+        const QString passFile = db.folder() + QStringLiteral("/pgpass");
+        for (const char *password : {"pa\\:ss", "wrong"}) {
+            QFile f(passFile);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("*:*:*:" + role.toUtf8() + ':' + password + '\n');
+            f.close();
+            f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            qputenv("PGPASSFILE", QFile::encodeName(passFile));
+            const VelaError e = failureOf([&] {
+                PgBackend backend(ConnectionString::parse(asRole));
+                throw VelaError(FailureKind::Other, QStringLiteral("signed in"));
+            });
+            qunsetenv("PGPASSFILE");
+            if (qstrcmp(password, "wrong") == 0) {
+                QCOMPARE(e.kind(), FailureKind::Unreachable);
+                QVERIFY2(e.detail().contains(QStringLiteral("password authentication failed")),
+                    qPrintable(e.detail()));
+            } else {
+                QCOMPARE(e.detail(), QStringLiteral("signed in"));
+            }
+        }
+        db.exec(QStringLiteral("DROP ROLE %1").arg(role));
         return;
     }
     const QString junk = db.folder() + QStringLiteral("/junk.sqlite");
