@@ -1,4 +1,5 @@
 #include "modMain.h"
+#include "Session.h"
 #include "VelaError.h"
 #include <QApplication>
 #include <QFileDialog>
@@ -29,6 +30,20 @@ DataEnvironment &DtEn()
         g_dtEn->cn().setConnectionString(CurrentConnectionString);
     }
     return *g_dtEn;
+}
+
+Session &Session::current()
+{
+    static Session session {CurrentUserID, CurrentPositionID, CurrentConnectionString, DtEn()};
+    return session;
+}
+
+void Session::publish(qint32 user, qint32 position, const QString &connection)
+{
+    userID = user;
+    positionID = position;
+    connectionString = connection;
+    ResetDataEnvironment();
 }
 
 void ResetDataEnvironment()
