@@ -532,8 +532,8 @@ void FormMain::cmdSearch_Click()
     });
 }
 
-// Not yet wired: the extra properties dialog, printing and the accounting document link come
-// with their own forms; until then these buttons do nothing.
+// The extra properties dialog, printing and the accounting document link: these buttons do
+// nothing in this edition.
 void FormMain::cmdMoreInfo_Click()
 {
 }

@@ -102,10 +102,11 @@ void Database::exec(const char *sql)
 
 // ---------------------------------------------------------------- statement
 
-Statement::Statement(Database &db, const char *sql) : m_db(db)
+Statement::Statement(Database &db, const char *sql, const QString &context)
+    : m_db(db), m_context(context)
 {
     if (sqlite3_prepare_v2(db.handle(), sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-        db.fail();
+        db.fail(m_context);
 }
 
 Statement::Statement(Database &db, const char *&tail, const char *end) : m_db(db)
@@ -152,7 +153,7 @@ bool Statement::step()
     if (rc == SQLITE_ROW)
         return true;
     if (rc != SQLITE_DONE)
-        m_db.fail();
+        m_db.fail(m_context);
     return false;
 }
 

@@ -48,7 +48,8 @@ private:
 
 class Statement {
 public:
-    Statement(Database &db, const char *sql);
+    // A failure of the statement names `context` (may be empty) before the engine's text.
+    Statement(Database &db, const char *sql, const QString &context = QString());
     // Prepares the first statement of [tail, end) and moves tail past it. Holds no statement
     // (isEmpty) when only blanks or comments were left.
     Statement(Database &db, const char *&tail, const char *end);
@@ -80,6 +81,7 @@ public:
 private:
     Database &m_db;
     sqlite3_stmt *m_stmt = nullptr;
+    QString m_context;
 };
 
 // BEGIN IMMEDIATE on construction; rolled back when left before commit().

@@ -1,4 +1,5 @@
 #include "modMain.h"
+#include "Jalali.h"
 #include "Session.h"
 #include "VelaError.h"
 #include <QApplication>
@@ -69,16 +70,6 @@ bool HasPermission(qint32 role)
 
 namespace {
 
-QChar asciiDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= 0x06F0 && u <= 0x06F9)
-        return QChar(u'0' + (u - 0x06F0));
-    if (u >= 0x0660 && u <= 0x0669)
-        return QChar(u'0' + (u - 0x0660));
-    return c;
-}
-
 // The classic leading-number reading. Returns false on overflow.
 bool readLeadingNumber(const QString &input, double &result)
 {
@@ -88,7 +79,8 @@ bool readLeadingNumber(const QString &input, double &result)
     s.reserve(input.size());
     for (QChar c : input)
         if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n'))
-            s += asciiDigit(c);
+            s += c;
+    s = jalali::toAsciiDigits(s);
     result = 0;
     const int n = int(s.size());
     if (n >= 2 && s[0] == QLatin1Char('&')) {

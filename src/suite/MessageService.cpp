@@ -61,6 +61,7 @@ void showBox(QObject *box, const QString &title, const QString &text, qint16 typ
     try {
         QMetaObject::invokeMethod(box, "ClearShow", Qt::DirectConnection);
     } catch (...) {
+        // A replacement component that fails while showing: there is nothing more to show.
     }
 }
 
@@ -93,6 +94,7 @@ qint16 AskYesNo(const QString &title, const QString &text) noexcept
     try {
         answer = box->property("Resualt");
     } catch (...) {
+        // An answer that cannot be read stays invalid: no.
     }
     bool ok = false;
     const int result = answer.toInt(&ok);

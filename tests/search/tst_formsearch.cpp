@@ -174,7 +174,7 @@ void TestFormSearch::formAndControls()
         }
         QCOMPARE(f.sltResponsible->MinorView(), QStringLiteral("vwEmployeeMajor"));
         QCOMPARE(f.flxSearch->objectName(), QStringLiteral("flxSearch"));
-        // The exports come later: their buttons do nothing yet.
+        // The export buttons do nothing in this edition.
         click(f, "cmdExcel");
         click(f, "cmdSentToText");
         QVERIFY(f.isVisible());
