@@ -1,5 +1,9 @@
 #include "FormSearch.h"
 
+#include "ExportFile.h"
+#include "ExportTexts.h"
+#include "FormSendToTextFile.h"
+#include "GridExport.h"
 #include "ResultsGrid.h"
 #include "SearchTexts.h"
 #include "shared/VelaError.h"
@@ -74,14 +78,31 @@ private:
     __int128 m_raw = 0;
 };
 
-// A failure shown from an event handler; nothing may leave the handler, not even a failing box.
-void reportQuietly(const QString &text)
+// A message shown from an event handler; nothing may leave the handler, not even a failing box.
+void showQuietly(const QString &title, const QString &text)
 {
     try {
-        ShowMessage(ErrorTitle, text);
+        ShowMessage(title, text);
     } catch (...) {
     }
 }
+
+void reportQuietly(const QString &text)
+{
+    showQuietly(ErrorTitle, text);
+}
+
+// The grid is not drawn while an export reads it, and is drawn again however the export ends.
+class RedrawPaused {
+public:
+    explicit RedrawPaused(ResultsGrid &grid) : m_grid(grid) { m_grid.setRedraw(false); }
+    ~RedrawPaused() { m_grid.setRedraw(true); }
+    RedrawPaused(const RedrawPaused &) = delete;
+    RedrawPaused &operator=(const RedrawPaused &) = delete;
+
+private:
+    ResultsGrid &m_grid;
+};
 
 void cleanUp()
 {
@@ -313,13 +334,69 @@ void FormSearch::closeEvent(QCloseEvent *event)
     }
 }
 
-// The exports are written in their own issue; the buttons are in place for them.
-void FormSearch::cmdExcel_Click()
-{
-}
+// ---------------------------------------------------------------- exports
 
 void FormSearch::cmdSentToText_Click()
 {
+    ExportGridToText();
+}
+
+void FormSearch::ExportGridToText()
+{
+    TextExportOptions o;
+    {
+        FormSendToTextFile options(this); // a fresh form for every export
+        if (!options.getTextFileName(
+                o.fileName, o.delimiter, o.addNewLine, o.addHeaders, o.removeMoneySep))
+            return;
+    }
+    QString failure;
+    bool written = false;
+    try {
+        WaitCursor wait;
+        RedrawPaused paused(*flxSearch);
+        ExportProgress progress(this, ExportTexts::TextProgressLabel, flxSearch->Rows());
+        written = writeGridText(*flxSearch, o, &progress);
+    } catch (...) {
+        failure = currentFailureText();
+    }
+    // Shown once the pointer and the grid's drawing are back.
+    if (!failure.isEmpty())
+        reportQuietly(failure);
+    else if (written)
+        showQuietly(ExportTexts::SavedTitle,
+            ExportTexts::SavedBefore + o.fileName + ExportTexts::SavedAfter);
+}
+
+void FormSearch::cmdExcel_Click()
+{
+    QString failure, path;
+    bool written = false;
+    try {
+        checkGridFitsSheet(*flxSearch); // before anything is written
+        path = newWorkbookPath();
+        WaitCursor wait;
+        RedrawPaused paused(*flxSearch);
+        ExportProgress progress(this, ExportTexts::SheetProgressLabel, flxSearch->Rows());
+        written = writeGridWorkbook(*flxSearch, path, &progress);
+    } catch (...) {
+        failure = currentFailureText();
+    }
+    if (!failure.isEmpty()) {
+        showQuietly(ExportTexts::SpreadsheetFailureTitle, failure);
+        return;
+    }
+    if (!written)
+        return;
+    bool opened = false;
+    try {
+        opened = OpenWithDefaultProgram(path);
+    } catch (...) {
+    }
+    showQuietly(ExportTexts::SpreadsheetDoneTitle,
+        opened ? ExportTexts::SpreadsheetDoneText
+               : ExportTexts::SpreadsheetDoneText + QLatin1Char('\n')
+                + ExportTexts::NotOpened.arg(shownPath(path)));
 }
 
 // ---------------------------------------------------------------- the search
