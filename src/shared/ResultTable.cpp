@@ -127,7 +127,8 @@ int ResultTable::columnIndex(const QString &name) const
     return -1;
 }
 
-void ResultTable::decode(const Column &c, uint32_t off, CellType &t, const char *&p, int &len)
+inline void ResultTable::decode(
+    const Column &c, uint32_t off, CellType &t, const char *&p, int &len)
 {
     if (off == NullCell || (off & InlineFlag)) { // callers handle inline integers themselves
         t = CellType::Null;
@@ -240,8 +241,14 @@ void ResultTable::appendText(int row, int col, QString &out) const
     // UTF-8 is never shorter in code units than the UTF-16 it decodes to.
     const qsizetype at = out.size();
     out.resize(at + len);
+    QChar *dst = out.data() + at;
+    int i = 0;
+    for (; i < len && static_cast<unsigned char>(p[i]) < 0x80; ++i)
+        dst[i] = QLatin1Char(p[i]);
+    if (i == len)
+        return;
     QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    const QChar *end = decoder.appendToBuffer(out.data() + at, QByteArrayView(p, len));
+    const QChar *end = decoder.appendToBuffer(dst + i, QByteArrayView(p + i, len - i));
     out.truncate(end - out.constData());
 }
 
