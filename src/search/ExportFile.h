@@ -4,6 +4,7 @@
 // or an unexpected end removes the temporary file again.
 #include <QByteArray>
 #include <QString>
+#include <sys/types.h>
 
 namespace vela {
 
@@ -33,6 +34,7 @@ private:
     QString m_target;
     QByteArray m_nativeTarget, m_nativeTemp;
     int m_fd = -1;
+    off_t m_written = 0, m_flushed = 0; // bytes written, and handed to the disk so far
     bool m_done = false;
 };
 
