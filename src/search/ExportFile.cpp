@@ -10,9 +10,11 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstdio>
@@ -227,10 +229,33 @@ void ExportProgress::update(qint64 done)
         m_dialog->setMinimumWidth(360);
         m_dialog->show();
     }
-    // A modal progress dialog handles the pending events (the cancel button) in setValue.
-    m_dialog->setValue(int(qMin<qint64>(1000, done * 1000 / m_total)));
+    if (done < 0) {
+        m_dialog->setRange(0, 0); // a busy indicator
+    } else {
+        // A modal progress dialog handles the pending events (the cancel button) in setValue.
+        m_dialog->setValue(int(qMin<qint64>(1000, done * 1000 / m_total)));
+    }
     QCoreApplication::processEvents();
     m_cancelled = m_dialog->wasCanceled();
+}
+
+bool ExportProgress::waitUntil(const std::function<bool()> &finished)
+{
+    QEventLoop loop;
+    QTimer look;
+    look.setInterval(int(UpdateEveryMs));
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (finished()) {
+            loop.quit();
+            return;
+        }
+        if (m_dialog || nowMs() - m_started >= g_showDelay)
+            update(-1);
+    });
+    look.start();
+    if (!finished())
+        loop.exec();
+    return !m_cancelled;
 }
 
 } // namespace vela

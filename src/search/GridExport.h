@@ -34,13 +34,16 @@ public:
     // `done` of `total` steps are finished. False once the user has cancelled.
     bool advance(qint64 done);
     void setLabel(const QString &label); // shown at the next update (also the dialog's first)
+    // Keeps the dialog drawn, busy and able to cancel until `finished` returns true (work that
+    // runs elsewhere and tells nothing of its progress). False when the user cancelled.
+    bool waitUntil(const std::function<bool()> &finished);
 
     // Milliseconds before the dialog appears (500 unless set); tests set 0 to reach its cancel
     // button on the first look.
     static void setShowDelay(int ms);
 
 private:
-    void update(qint64 done);
+    void update(qint64 done); // done < 0: busy, without a known part done
 
     QWidget *m_parent;
     QString m_label;

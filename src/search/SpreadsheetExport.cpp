@@ -16,9 +16,11 @@
 #include <QStringEncoder>
 #include <QUrl>
 
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <thread>
 #include <utility>
 #include <xlsxwriter.h>
 
@@ -133,15 +135,28 @@ lxw_error writeOnce(const ResultsGrid &grid, ReplacingFile &file, bool zip64,
             return LXW_NO_ERROR;
         }
     }
-    if (progress)
-        progress->setLabel(SheetClosingLabel);
-    errno = 0;
+    // Closing writes the zip and frees the workbook: for a large sheet most of the time goes
+    // into compressing it, with nothing to report on the way. It runs on a thread of its own
+    // (the library only, no Qt object and not the grid) while the progress dialog stays drawn.
     lxw_workbook *book = std::exchange(open.book, nullptr);
-    const lxw_error err = workbook_close(book); // writes the zip and frees the workbook
-    if (err == LXW_ERROR_ZIP_BAD_ZIP_FILE && !zip64)
+    lxw_error err = LXW_NO_ERROR;
+    int sysErr = 0;
+    std::atomic<bool> closed = false;
+    std::thread closing([&] {
+        errno = 0;
+        err = workbook_close(book);
+        sysErr = errno;
+        closed = true;
+    });
+    if (progress) {
+        progress->setLabel(SheetClosingLabel);
+        cancelled = !progress->waitUntil([&] { return closed.load(); });
+    }
+    closing.join();
+    if (err == LXW_ERROR_ZIP_BAD_ZIP_FILE && !zip64 && !cancelled)
         return err;
-    if (err != LXW_NO_ERROR)
-        libraryFailure(file.target(), err, errno);
+    if (err != LXW_NO_ERROR && !cancelled)
+        libraryFailure(file.target(), err, sysErr);
     return LXW_NO_ERROR;
 }
 
