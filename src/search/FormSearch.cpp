@@ -1,5 +1,9 @@
 #include "FormSearch.h"
 
+#include "ExportFile.h"
+#include "ExportTexts.h"
+#include "FormSendToTextFile.h"
+#include "GridExport.h"
 #include "ResultsGrid.h"
 #include "SearchTexts.h"
 #include "shared/AssetRecord.h"
@@ -70,6 +74,18 @@ public:
 
 private:
     __int128 m_raw = 0;
+};
+
+// The grid is not drawn while an export reads it, and is drawn again however the export ends.
+class RedrawPaused {
+public:
+    explicit RedrawPaused(ResultsGrid &grid) : m_grid(grid) { m_grid.setRedraw(false); }
+    ~RedrawPaused() { m_grid.setRedraw(true); }
+    RedrawPaused(const RedrawPaused &) = delete;
+    RedrawPaused &operator=(const RedrawPaused &) = delete;
+
+private:
+    ResultsGrid &m_grid;
 };
 
 void cleanUp()
@@ -306,13 +322,54 @@ void FormSearch::closeEvent(QCloseEvent *event)
     }
 }
 
-// The exports: the buttons do nothing in this edition.
-void FormSearch::cmdExcel_Click()
-{
-}
+// ---------------------------------------------------------------- exports
 
 void FormSearch::cmdSentToText_Click()
 {
+    ExportGridToText();
+}
+
+void FormSearch::ExportGridToText()
+{
+    TextExportOptions o;
+    {
+        FormSendToTextFile options(this); // a fresh form for every export
+        if (!options.getTextFileName(
+                o.fileName, o.delimiter, o.addNewLine, o.addHeaders, o.removeMoneySep))
+            return;
+    }
+    bool written = false;
+    // A failure is shown once the pointer and the grid's drawing are back.
+    const bool ran = RunCommand(texts::TitleError.toString(), [&] {
+        WaitCursor wait;
+        RedrawPaused paused(*flxSearch);
+        ExportProgress progress(this, ExportTexts::TextProgressLabel, flxSearch->Rows());
+        written = writeGridText(*flxSearch, o, &progress);
+    });
+    if (ran && written)
+        ShowInformation(ExportTexts::SavedTitle,
+            ExportTexts::SavedBefore + o.fileName + ExportTexts::SavedAfter);
+}
+
+void FormSearch::cmdExcel_Click()
+{
+    QString path;
+    bool written = false;
+    const bool ran = RunCommand(ExportTexts::SpreadsheetFailureTitle, [&] {
+        checkGridFitsSheet(*flxSearch); // before anything is written
+        path = newWorkbookPath();
+        WaitCursor wait;
+        RedrawPaused paused(*flxSearch);
+        ExportProgress progress(this, ExportTexts::SheetProgressLabel, flxSearch->Rows());
+        written = writeGridWorkbook(*flxSearch, path, &progress);
+    });
+    if (!ran || !written)
+        return;
+    const bool opened = OpenWithDefaultProgram(path);
+    ShowInformation(ExportTexts::SpreadsheetDoneTitle,
+        opened ? ExportTexts::SpreadsheetDoneText
+               : ExportTexts::SpreadsheetDoneText + QLatin1Char('\n')
+                + ExportTexts::NotOpened.arg(shownPath(path)));
 }
 
 // ---------------------------------------------------------------- the search

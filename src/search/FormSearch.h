@@ -44,6 +44,8 @@ public:
 
     // The statement cmdSearch runs for the current filters.
     QString SearchStatement() const;
+    // Asks the text export's options and writes the grid to the chosen text file.
+    void ExportGridToText();
 
     // ---- form fields
     bool ChosenFlag = false;

@@ -342,28 +342,47 @@ void ResultsGrid::checkCell(int row, int col) const
 
 QString ResultsGrid::cellText(int row, int col) const
 {
+    QString text;
+    appendCellText(row, col, text);
+    return text;
+}
+
+// The one reading of a cell: the view, TextMatrix and the exports all come here.
+void ResultsGrid::appendCellText(int row, int col, QString &out) const
+{
     if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
-        return QString();
-    if (row == 0)
-        return m_row0.value(col);
+        return;
+    if (row == 0) {
+        out += m_row0.value(col);
+        return;
+    }
     if (col == 0) {
         const auto it = m_col0.constFind(row);
         if (it != m_col0.constEnd())
-            return *it;
-        return m_numbered.contains(row) ? QString::number(row) : QString();
+            out += *it;
+        else if (m_numbered.contains(row))
+            out += QString::number(row);
+        return;
     }
+    const qsizetype at = out.size();
+    m_table->appendText(row - 1, col - 1, out);
     if (m_grouped[size_t(col)].contains(row)) {
         const ResultTable::CellType t = m_table->type(row - 1, col - 1);
         if (isNumber(t))
-            return GroupDigits(m_table->text(row - 1, col - 1));
+            GroupDigitsInPlace(out, at);
     }
-    return m_table->text(row - 1, col - 1);
 }
 
 QString ResultsGrid::TextMatrix(int row, int col) const
 {
     checkCell(row, col);
     return cellText(row, col);
+}
+
+void ResultsGrid::appendText(int row, int col, QString &out) const
+{
+    checkCell(row, col);
+    appendCellText(row, col, out);
 }
 
 void ResultsGrid::setTextMatrix(int row, int col, const QString &text)

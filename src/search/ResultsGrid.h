@@ -69,6 +69,9 @@ public:
     // ---- cells; a row or column outside the grid throws VelaError(ErrSubscript)
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
+    // Appends TextMatrix(row, col) to `out`, without a QString of its own for the plain cells of
+    // the table: the exports read every cell of a million rows this way.
+    void appendText(int row, int col, QString &out) const;
     // Appends a row; the tab-separated parts of `item` fill its cells from column 0.
     void AddItem(const QString &item);
 
@@ -144,6 +147,7 @@ private:
     };
 
     QString cellText(int row, int col) const; // no range check
+    void appendCellText(int row, int col, QString &out) const; // no range check
     void checkCell(int row, int col) const;
     static quint64 cellKey(int row, int col)
     {

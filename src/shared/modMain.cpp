@@ -201,12 +201,28 @@ QString NumberText(const QVariant &number)
 
 QString GroupDigits(const QString &text)
 {
-    const qsizetype n = text.size();
-    const qsizetype k = (n - 1) / 3 > 0 ? (n - 1) / 3 : 0;
-    QString result;
-    for (qsizetype i = 1; i <= k; ++i)
-        result = QLatin1Char('/') + text.mid(n - 3 * i, 3) + result;
-    return text.left(n - 3 * k) + result;
+    QString result = text;
+    GroupDigitsInPlace(result);
+    return result;
+}
+
+void GroupDigitsInPlace(QString &text, qsizetype from)
+{
+    // k = (n - 1) / 3 separators: the first n - 3k characters, then "/" before every three.
+    const qsizetype n = text.size() - from;
+    const qsizetype k = n > 3 ? (n - 1) / 3 : 0;
+    if (k == 0)
+        return;
+    text.resize(text.size() + k);
+    QChar *base = text.data() + from;
+    const QChar *src = base + n;
+    QChar *dst = base + n + k;
+    for (qsizetype i = 0; i < k; ++i) {
+        *--dst = *--src;
+        *--dst = *--src;
+        *--dst = *--src;
+        *--dst = QLatin1Char('/');
+    }
 }
 
 Money UngroupDigits(QString &text)

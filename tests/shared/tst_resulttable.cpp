@@ -53,6 +53,15 @@ void TestResultTable::valuesHeldInTheWordReadBackExactly()
     }
     QVERIFY(t.isNull(t.rowCount() - 1, 0));
     QCOMPARE(t.text(t.rowCount() - 1, 0), QString());
+    // The exports append the same characters without a string per cell.
+    t.beginRow();
+    t.appendReal(1234.5);
+    t.endRow();
+    for (int row = 0; row < t.rowCount(); ++row) {
+        QString appended = QStringLiteral("ab");
+        t.appendText(row, 0, appended);
+        QCOMPARE(appended, QStringLiteral("ab") + t.text(row, 0));
+    }
     // Edits take the same forms.
     t.setText(0, 0, QStringLiteral("1402/01/01"));
     QCOMPARE(t.text(0, 0), QStringLiteral("1402/01/01"));
