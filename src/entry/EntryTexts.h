@@ -64,10 +64,6 @@ inline constexpr Caption Captions[] = {
     {"cmdEdit", u"اصلاح"},
     {"cmdNew", u"جديد"},
     {"cmdMoreInfo", u"اطلاعات تکميلي"},
-    {"cmdLeft", u">"},
-    {"cmdRefreshPicture", u"1"},
-    {"cmdRight", u"<"},
-    {"cmdEditPicture", u"+/-"},
 };
 
 } // namespace vela::texts

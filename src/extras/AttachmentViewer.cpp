@@ -275,10 +275,10 @@ AttachmentViewer::AttachmentViewer(QWidget *parent, std::function<QVariant()> re
               b->setAutoDefault(false);
               placeTwips(b, left - Left, ButtonTop, width, 390);
           };
-    button(cmdLeft, "cmdLeft", u">", 9435, 600);
-    button(cmdRefreshPicture, "cmdRefreshPicture", u"1", 10035, 945);
-    button(cmdRight, "cmdRight", u"<", 10965, 630);
-    button(cmdEditPicture, "cmdEditPicture", u"+/-", 11580, 735);
+    button(cmdLeft, "cmdLeft", texts::PreviousCaption, 9435, 600);
+    button(cmdRefreshPicture, "cmdRefreshPicture", texts::FirstRowCaption, 10035, 945);
+    button(cmdRight, "cmdRight", texts::NextCaption, 10965, 630);
+    button(cmdEditPicture, "cmdEditPicture", texts::EditorCaption, 11580, 735);
     placeTwips(this, Left, Top, m_width, m_height);
 
     connect(cmdLeft, &QPushButton::clicked, this, &AttachmentViewer::cmdLeft_Click);

@@ -343,33 +343,33 @@ void FormSearch::ExportGridToText()
     const bool ran = RunCommand(texts::TitleError.toString(), [&] {
         WaitCursor wait;
         RedrawPaused paused(*flxSearch);
-        ExportProgress progress(this, ExportTexts::TextProgressLabel, flxSearch->Rows());
+        ExportProgress progress(this, texts::TextProgressLabel.toString(), flxSearch->Rows());
         written = writeGridText(*flxSearch, o, &progress);
     });
     if (ran && written)
-        ShowInformation(ExportTexts::SavedTitle,
-            ExportTexts::SavedBefore + o.fileName + ExportTexts::SavedAfter);
+        ShowInformation(texts::SavedTitle.toString(),
+            texts::SavedBefore.toString() + o.fileName + texts::SavedAfter.toString());
 }
 
 void FormSearch::cmdExcel_Click()
 {
     QString path;
     bool written = false;
-    const bool ran = RunCommand(ExportTexts::SpreadsheetFailureTitle, [&] {
+    const bool ran = RunCommand(texts::SpreadsheetFailureTitle.toString(), [&] {
         checkGridFitsSheet(*flxSearch); // before anything is written
         path = newWorkbookPath();
         WaitCursor wait;
         RedrawPaused paused(*flxSearch);
-        ExportProgress progress(this, ExportTexts::SheetProgressLabel, flxSearch->Rows());
+        ExportProgress progress(this, texts::SheetProgressLabel.toString(), flxSearch->Rows());
         written = writeGridWorkbook(*flxSearch, path, &progress);
     });
     if (!ran || !written)
         return;
     const bool opened = OpenWithDefaultProgram(path);
-    ShowInformation(ExportTexts::SpreadsheetDoneTitle,
-        opened ? ExportTexts::SpreadsheetDoneText
-               : ExportTexts::SpreadsheetDoneText + QLatin1Char('\n')
-                + ExportTexts::NotOpened.arg(shownPath(path)));
+    ShowInformation(texts::SpreadsheetDoneTitle.toString(),
+        opened ? texts::SpreadsheetDoneText.toString()
+               : texts::SpreadsheetDoneText.toString() + QLatin1Char('\n')
+                + texts::NotOpened.toString().arg(shownPath(path)));
 }
 
 // ---------------------------------------------------------------- the search

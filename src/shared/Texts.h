@@ -1,7 +1,8 @@
 #pragma once
 // The system's texts that more than one form shows. Every text users read or the suite compares
 // byte for byte is declared the same way, once, under one name, in namespace vela::texts: here the
-// shared ones, and each form's own in its folder (EntryTexts.h, SearchTexts.h, ExtrasTexts.h).
+// shared ones, and each form's own in its folder (EntryTexts.h, SearchTexts.h, ExportTexts.h,
+// ExtrasTexts.h).
 // Several mix the Arabic and the Persian forms of Yeh and Kaf on purpose; keep them exactly as
 // they are.
 #include <QStringView>
