@@ -220,6 +220,7 @@ void FormMain::deleteRecord()
         writeFormAction(events::Deleted, ToInt32(id), logText(id, texts::LogDeleted));
     } catch (...) {
         // A failing log entry does not undo or hide the deletion: the form empties all the same.
+        logCurrentFailure("log entry of a deletion");
     }
     ShowEmpty();
 }

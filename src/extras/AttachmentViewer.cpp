@@ -422,7 +422,8 @@ void AttachmentViewer::ShowAttachment(qint32 formId, qint16 rowNumber)
         try {
             path = LoadAttachmentFile(FormTypeID, formId, rowNumber);
         } catch (...) {
-            path.clear(); // no attachment to show: the screen stays as it is
+            logCurrentFailure("attachment"); // nothing to show: the screen stays as it is
+            return;
         }
         if (path.isEmpty())
             return;

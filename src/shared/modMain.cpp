@@ -367,6 +367,7 @@ bool AskSaveFileName(QString &fileName, const QString &title)
                 chosen = dlg.selectedFiles().constFirst();
         }
     } catch (...) {
+        logCurrentFailure("save-file dialog"); // a dialog that fails counts as cancelled
         chosen.clear();
     }
     fileName = chosen;
