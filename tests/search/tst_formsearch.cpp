@@ -3,6 +3,7 @@
 // in each way the chooser can end, a rejected statement, and the layout.
 #include "common/MessageRecorder.h"
 #include "common/TestDatabase.h"
+#include "entry/FormDriver.h"
 #include "search/FormSearch.h"
 #include "search/ResultsGrid.h"
 #include "search/SearchTexts.h"
@@ -22,31 +23,37 @@ using namespace vela;
 
 namespace {
 
-const QString Statement = [] {
-    QString s;
-    for (QStringView p : texts::SearchStatementPieces)
-        s += p;
-    return s;
-}();
+// The statement up to its condition, as the search form sends it.
+const QString Statement = QStringLiteral(
+    "select ID as 'شماره رايانه اي',CreatorID as 'ايجاد کننده',"
+    "LabelNo as 'شماره پلاک',OldLabelNo as 'شماره پلاک قديم' ,Code as 'کد کالا',"
+    "Name as 'عنوان دارايي',UtilizationDate as 'تاريخ بهره برداري',"
+    "FarsiUtilizationDate as 'تاريخ بهره برداري',CreateDate as 'تاريخ ايجاد',"
+    "FarsiCreateDate as 'تاريخ ايجاد',TypeID as 'نوع',Cost as 'قيمت تمام شده',"
+    "AccumulatedCost as 'استهلاک انباشته',AbortCost as 'ارزش اسقاط',"
+    "OfficeMaxCost as 'سقف ارزش دفتري',StatusTypeID as 'وضعيت دارايي',"
+    "DocumentNo as 'شماره سند',DocumentDate as 'تاريخ سند',"
+    "FarsiDocumentDate as 'تاريخ سند',ReevaluationDate as 'تاريخ تجديد ارزيابي',"
+    "FarsiReevaluationDate as 'تاريخ تجديد ارزيابي',"
+    "(Select x.Name from vwAssetGroupMajor x Where x.ID=GroupID) as 'گروه اموال',"
+    "(Select x.Name from vwOrvoInternalLocationMajor x Where x.ID=LocationID) as 'محل استقرار',"
+    "OrganizationLocation as 'واحد سازماني',"
+    "(Select x.Name from vwEmployeeMajor x Where x.ID=AccountableID) as 'جمعدار',"
+    "(Select x.Name from vwEmployeeMajor x Where x.ID=ResponsibleID) as 'مسوول',"
+    "(Select x.Name from vwAccountCostCenterMajor x Where x.ID=CostCenterID) as 'مرکز هزينه',"
+    "Description as 'شرح' from tblAssetEstablishment  Where ");
+
+using formdriver::doubleClickRow;
+using formdriver::type;
 
 template<class T = QWidget> T *control(FormSearch &f, const char *name)
 {
-    T *w = f.findChild<T *>(QLatin1String(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
-}
-
-// Key presses of any character (QTest::keyClicks takes Latin-1 only).
-void type(QWidget *w, const QString &s)
-{
-    for (QChar c : s)
-        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    return formdriver::find<T>(&f, name);
 }
 
 void click(FormSearch &f, const char *name)
 {
-    QTest::mouseClick(control<QPushButton>(f, name), Qt::LeftButton);
+    formdriver::click(&f, name);
 }
 
 // The grid cell text a database value gives: numbers in their shortest decimal text.
@@ -66,13 +73,6 @@ QString digitsFrom(const QString &ascii, char16_t zero)
     for (QChar &c : s)
         c = QChar(char16_t(zero + (c.unicode() - u'0')));
     return s;
-}
-
-void doubleClickRow(ResultsGrid *g, int row)
-{
-    const QRect r = g->visualRect(g->model()->index(row - g->FixedRows(), 0));
-    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
-    QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, r.center());
 }
 
 } // namespace
