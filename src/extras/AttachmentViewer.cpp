@@ -1,10 +1,9 @@
-// The entry form's attachment viewer: one attachment of the record at a time in picProduct,
-// stepped through with the buttons under it. Stored attachments are written to new temporary
-// files first, which go when the form does; external ones are shown from their own path, read so
-// that no file can hold the window (a pipe, a device, a network share that stopped answering).
-#include "TempFiles.h"
-#include "entry/EntryTexts.h"
-#include "entry/FormMain.h"
+// The attachment viewer. External attachments are read so that no file can hold the window (a
+// pipe, a device, a network share that stopped answering).
+#include "AttachmentViewer.h"
+#include "ExtrasTexts.h"
+#include "shared/Roles.h"
+#include "shared/Session.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 #include "suite/ComponentRegistry.h"
@@ -20,6 +19,7 @@
 #include <QMetaObject>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QResizeEvent>
 
 #include <cerrno>
 #include <chrono>
@@ -249,7 +249,85 @@ QString refusalText(ReadOutcome outcome, const QString &path)
 
 } // namespace
 
-QString FormMain::NewTempFilePath(QString &outPath)
+// ---------------------------------------------------------------- the viewer
+
+AttachmentViewer::AttachmentViewer(QWidget *parent, std::function<QVariant()> recordId)
+    : QWidget(parent), m_recordId(std::move(recordId))
+{
+    setObjectName(QStringLiteral("AttachmentViewer"));
+    // Its own geometry in the form, twips: from cmdLeft's left edge to cmdEditPicture's right
+    // one, from the picture's top to the buttons' bottom.
+    constexpr double Left = 9435, Top = 435, ButtonTop = 4830 - Top;
+    m_width = 12315 - Left;
+    m_height = 5220 - Top;
+
+    picProduct = new QLabel(this);
+    picProduct->setObjectName(QStringLiteral("picProduct"));
+    picProduct->setScaledContents(true); // stretched to fill, aspect ratio not kept
+    picProduct->setFrameShape(QFrame::Box);
+    picProduct->setForegroundRole(QPalette::Mid);
+    placeTwips(picProduct, 9450 - Left, 0, 2850, 4335);
+
+    auto button
+        = [this](OrvoButton *&b, const char *name, QStringView caption, double left, double width) {
+              b = new OrvoButton(caption.toString(), this);
+              b->setObjectName(QLatin1String(name));
+              b->setAutoDefault(false);
+              placeTwips(b, left - Left, ButtonTop, width, 390);
+          };
+    button(cmdLeft, "cmdLeft", texts::PreviousCaption, 9435, 600);
+    button(cmdRefreshPicture, "cmdRefreshPicture", texts::FirstRowCaption, 10035, 945);
+    button(cmdRight, "cmdRight", texts::NextCaption, 10965, 630);
+    button(cmdEditPicture, "cmdEditPicture", texts::EditorCaption, 11580, 735);
+    placeTwips(this, Left, Top, m_width, m_height);
+
+    connect(cmdLeft, &QPushButton::clicked, this, &AttachmentViewer::cmdLeft_Click);
+    connect(cmdRight, &QPushButton::clicked, this, &AttachmentViewer::cmdRight_Click);
+    connect(
+        cmdRefreshPicture, &QPushButton::clicked, this, &AttachmentViewer::cmdRefreshPicture_Click);
+    connect(cmdEditPicture, &QPushButton::clicked, this, &AttachmentViewer::cmdEditPicture_Click);
+}
+
+// The picture takes the whole change of size; the buttons a quarter of the change of width each,
+// the one at place k from the left moving right by k quarters, and all of the change of height
+// downwards.
+void AttachmentViewer::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    applyLayout();
+}
+
+void AttachmentViewer::applyLayout()
+{
+    const QRectF r = twipsGeometry(this);
+    const double dW = r.width() - m_width, dH = r.height() - m_height;
+    if (dW == 0 && dH == 0)
+        return;
+    ShiftControl(picProduct, dW, 0, dH, 0);
+    const OrvoButton *const buttons[] = {cmdLeft, cmdRefreshPicture, cmdRight, cmdEditPicture};
+    for (int k = 0; k < 4; ++k)
+        ShiftControl(const_cast<OrvoButton *>(buttons[k]), dW / 4, k * dW / 4, 0, dH);
+    m_width = r.width();
+    m_height = r.height();
+}
+
+void AttachmentViewer::clearPicture()
+{
+    m_picture = QPixmap();
+    picProduct->clear();
+}
+
+const Session &AttachmentViewer::session() const
+{
+    return m_session ? *m_session : Session::current();
+}
+
+qint32 AttachmentViewer::currentRecordID() const
+{
+    return ToInt32(m_recordId());
+}
+
+QString AttachmentViewer::NewTempFilePath(QString &outPath)
 {
     // tempPath() is empty when the folder named by TMPDIR does not exist.
     const QString path = QDir::tempPath();
@@ -275,13 +353,13 @@ QString FormMain::NewTempFilePath(QString &outPath)
 
 // ---------------------------------------------------------------- loading one attachment
 
-QString FormMain::LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 rowNumber)
+QString AttachmentViewer::LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 rowNumber)
 {
-    Recordset &rs = DtEn().rssqlAccountManager();
+    Recordset &rs = session().dataEnvironment.rssqlAccountManager();
     RunQuery(rs,
-        texts::AttachmentSql1.toString() + QString::number(formTypeId)
-            + texts::AttachmentSql2.toString() + QString::number(formId)
-            + texts::AttachmentSql3.toString() + QString::number(rowNumber));
+        texts::AttachmentSql.toString() + QString::number(formTypeId) + texts::AndFormID.toString()
+            + QString::number(formId) + texts::AndRowNumber.toString()
+            + QString::number(rowNumber));
     struct Closer {
         Recordset &rs;
         ~Closer()
@@ -333,7 +411,7 @@ QString FormMain::LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 ro
     throw VelaError(QStringLiteral("فایل موقت تازه‌ای ساخته نشد."));
 }
 
-void FormMain::ShowAttachment(qint32 formId, qint16 rowNumber)
+void AttachmentViewer::ShowAttachment(qint32 formId, qint16 rowNumber)
 {
     // A failure here changes nothing on the screen. Only a file that cannot be shown for a reason
     // the user can act on (not a file, too large, not answering) is reported.
@@ -344,12 +422,12 @@ void FormMain::ShowAttachment(qint32 formId, qint16 rowNumber)
         try {
             path = LoadAttachmentFile(FormTypeID, formId, rowNumber);
         } catch (...) {
-            path.clear();
+            logCurrentFailure("attachment"); // nothing to show: the screen stays as it is
+            return;
         }
         if (path.isEmpty())
             return;
-        m_picture = QPixmap();
-        picProduct->clear();
+        clearPicture();
         QByteArray bytes;
         const ReadOutcome outcome = readFile(path, bytes);
         QPixmap picture;
@@ -363,22 +441,13 @@ void FormMain::ShowAttachment(qint32 formId, qint16 rowNumber)
         cmdRefreshPicture->setCaption(QString::number(rowNumber));
         refusal = refusalText(outcome, path);
     }
-    if (!refusal.isEmpty()) {
-        try {
-            ShowMessage(texts::TitleProblem.toString(), refusal);
-        } catch (...) {
-        }
-    }
-}
-
-QPixmap FormMain::currentPicture() const
-{
-    return m_picture;
+    if (!refusal.isEmpty())
+        ShowMessage(texts::TitleProblem.toString(), refusal);
 }
 
 // ---------------------------------------------------------------- buttons
 
-qint32 FormMain::currentRowNumber() const
+qint32 AttachmentViewer::currentRowNumber() const
 {
     const qint32 n = ToInt32(ToNumber(cmdRefreshPicture->Caption()));
     if (n < -32768 || n > 32767)
@@ -387,27 +456,28 @@ qint32 FormMain::currentRowNumber() const
     return n;
 }
 
-void FormMain::cmdRight_Click()
+void AttachmentViewer::cmdRight_Click()
 {
-    guarded([this] {
+    RunCommand(texts::TitleError.toString(), [this] {
         const qint32 n = currentRowNumber();
         if (n < 32767) // the last 16-bit row number has no next one
             ShowAttachment(currentRecordID(), qint16(n + 1));
     });
 }
 
-void FormMain::cmdLeft_Click()
+void AttachmentViewer::cmdLeft_Click()
 {
-    guarded([this] {
+    RunCommand(texts::TitleError.toString(), [this] {
         const qint32 n = currentRowNumber();
         if (n - 1 > 0)
             ShowAttachment(currentRecordID(), qint16(n - 1));
     });
 }
 
-void FormMain::cmdRefreshPicture_Click()
+void AttachmentViewer::cmdRefreshPicture_Click()
 {
-    guarded([this] { ShowAttachment(currentRecordID(), qint16(currentRowNumber())); });
+    RunCommand(texts::TitleError.toString(),
+        [this] { ShowAttachment(currentRecordID(), qint16(currentRowNumber())); });
 }
 
 namespace {
@@ -425,10 +495,10 @@ void setMember(QObject *o, const char *name, const QVariant &value)
 
 } // namespace
 
-void FormMain::cmdEditPicture_Click()
+void AttachmentViewer::cmdEditPicture_Click()
 {
-    guarded([this] {
-        const QVariant id = ToNumber(txtID->text());
+    RunCommand(texts::TitleError.toString(), [this] {
+        const QVariant id = m_recordId();
         if (id.toDouble() <= 0) {
             ShowMessage(texts::TitleProblem.toString(), texts::NoRecordForEditor.toString());
             return;
@@ -441,9 +511,9 @@ void FormMain::cmdEditPicture_Click()
                 return; // the suite has no attachment editor installed
             throw;
         }
-        setMember(editor.get(), "OLEConnectionString", CurrentConnectionString);
-        setMember(editor.get(), "ConnectionString", CurrentConnectionString);
-        setMember(editor.get(), "UserID", CurrentUserID);
+        setMember(editor.get(), "OLEConnectionString", session().connectionString);
+        setMember(editor.get(), "ConnectionString", session().connectionString);
+        setMember(editor.get(), "UserID", session().userID);
         setMember(editor.get(), "FormTypeID", FormTypeID);
         setMember(editor.get(), "FormID", id);
         if (!QMetaObject::invokeMethod(editor.get(), "ShowAttachments", Qt::DirectConnection))

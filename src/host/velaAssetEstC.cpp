@@ -54,6 +54,7 @@ VelaAssetEstHandle *velaAssetEst_create(void *parentWidget)
         h->control = new velaAssetEst(static_cast<QWidget *>(parentWidget));
         return h;
     } catch (...) {
+        vela::logCurrentFailure("velaAssetEst_create"); // no handle to carry the text
         return nullptr;
     }
 }

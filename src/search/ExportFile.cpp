@@ -24,8 +24,6 @@
 
 namespace vela {
 
-using namespace ExportTexts;
-
 QString shownPath(const QString &path)
 {
     return QChar(0x200E) + path + QChar(0x200E);
@@ -41,35 +39,35 @@ QString ReplacingFile::failureText(const QString &target, int err)
     switch (err) {
     case ENOENT:
     case ENOTDIR:
-        cause = CauseNoFolder;
+        cause = texts::CauseNoFolder.toString();
         break;
     case EACCES:
     case EPERM:
-        cause = CauseNoPermission;
+        cause = texts::CauseNoPermission.toString();
         break;
     case EROFS:
-        cause = CauseReadOnly;
+        cause = texts::CauseReadOnly.toString();
         break;
     case ENOSPC:
     case EDQUOT:
-        cause = CauseDiskFull;
+        cause = texts::CauseDiskFull.toString();
         break;
     case EFBIG:
-        cause = CauseTooLarge;
+        cause = texts::CauseTooLarge.toString();
         break;
     case EISDIR:
-        cause = CauseIsFolder;
+        cause = texts::CauseIsFolder.toString();
         break;
     case ENAMETOOLONG:
-        cause = CauseNameTooLong;
+        cause = texts::CauseNameTooLong.toString();
         break;
     case EIO:
-        cause = CauseDiskError;
+        cause = texts::CauseDiskError.toString();
         break;
     default:
-        cause = CauseSystem.arg(QString::fromLocal8Bit(std::strerror(err)));
+        cause = texts::CauseSystem.toString().arg(QString::fromLocal8Bit(std::strerror(err)));
     }
-    return FileNotSaved.arg(shownPath(target), cause);
+    return texts::FileNotSaved.toString().arg(shownPath(target), cause);
 }
 
 ReplacingFile::ReplacingFile(const QString &target)
@@ -216,8 +214,8 @@ bool ExportProgress::advance(qint64 done)
 void ExportProgress::update(qint64 done)
 {
     if (!m_dialog) {
-        m_dialog = std::make_unique<QProgressDialog>(
-            m_label, CancelCaption, 0, 1000, m_parent, Qt::Dialog | Qt::WindowTitleHint);
+        m_dialog = std::make_unique<QProgressDialog>(m_label, texts::CancelCaption.toString(), 0,
+            1000, m_parent, Qt::Dialog | Qt::WindowTitleHint);
         m_dialog->setObjectName(QStringLiteral("exportProgress"));
         applySuiteLook(m_dialog.get());
         if (m_parent)

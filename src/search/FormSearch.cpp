@@ -6,6 +6,8 @@
 #include "GridExport.h"
 #include "ResultsGrid.h"
 #include "SearchTexts.h"
+#include "shared/AssetRecord.h"
+#include "shared/Session.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 #include "suite/OrvoControls.h"
@@ -23,16 +25,12 @@
 
 namespace vela {
 
-using namespace SearchTexts;
-
 namespace {
 
 FormSearch *g_instance = nullptr;
 
-// A failure that carries no description of its own.
-
 // Design geometry, twips. The filter frame holds four columns of five label-input pairs,
-// filled from the right in the order of FilterTexts.
+// filled from the right in the order of the record's filter places.
 constexpr double FrameLeft = 120, FrameTop = 60, FrameWidth = 12000, FrameHeight = 2280;
 constexpr double PairWidth = 2970, LabelWidth = 1350, InputWidth = 1530, PairGap = 60;
 constexpr double RowTop = 180, RowStep = 405, InputHeight = 315, LabelHeight = 240;
@@ -100,7 +98,7 @@ void cleanUp()
 
 // ---------------------------------------------------------------- instance
 
-FormSearch &FormSearch::instance()
+FormSearch &FormSearch::instance(const Session *session)
 {
     if (!g_instance) {
         g_instance = new FormSearch;
@@ -110,7 +108,14 @@ FormSearch &FormSearch::instance()
             registered = true;
         }
     }
+    if (session)
+        g_instance->m_session = session;
     return *g_instance;
+}
+
+const Session &FormSearch::session() const
+{
+    return m_session ? *m_session : Session::current();
 }
 
 bool FormSearch::isLoaded()
@@ -126,7 +131,7 @@ void FormSearch::unload()
 FormSearch::FormSearch() : QDialog(nullptr)
 {
     setObjectName(QStringLiteral("FormSearch"));
-    setWindowTitle(FormCaption);
+    setWindowTitle(texts::SearchFormCaption.toString());
     applySuiteLook(this);
     setModal(true);
 
@@ -135,22 +140,26 @@ FormSearch::FormSearch() : QDialog(nullptr)
     frameFilter->setFrameShape(QFrame::StyledPanel);
     placeTwips(frameFilter, FrameLeft, FrameTop, FrameWidth, FrameHeight);
 
-    // Filters in the order of their captions' table; the tab order follows it.
+    // Filters in the order of their places; the tab order follows it.
     int place = 0;
-    for (const FilterText &f : FilterTexts) {
-        const QString name = QString::fromLatin1(f.control);
+    for (const record::Column *c : record::byFilterPlace(record::asset())) {
+        const QString name = QString::fromLatin1(c->control);
         QWidget *input;
-        if (name.startsWith(QLatin1String("txt"))) {
+        switch (c->kind) {
+        case record::Kind::Lookup:
+            input = new OrvoSelector(frameFilter);
+            break;
+        case record::Kind::DatePair:
+            input = new OrvoDate(frameFilter);
+            break;
+        default: {
             auto *edit = new QLineEdit(frameFilter);
             edit->setMaxLength(1000);
             input = edit;
-        } else if (name.startsWith(QLatin1String("slt"))) {
-            input = new OrvoSelector(frameFilter);
-        } else {
-            input = new OrvoDate(frameFilter);
+        }
         }
         input->setObjectName(name);
-        auto *label = new QLabel(f.caption, frameFilter);
+        auto *label = new QLabel(c->caption.toString(), frameFilter);
         label->setObjectName(QStringLiteral("lbl") + name.mid(3));
         label->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
         label->setBuddy(input);
@@ -185,9 +194,9 @@ FormSearch::FormSearch() : QDialog(nullptr)
 
     for (const ButtonPlace &p : ButtonPlaces) {
         QString caption;
-        for (const ButtonText &b : ButtonTexts)
+        for (const texts::SearchButton &b : texts::SearchButtons)
             if (qstrcmp(b.name, p.name) == 0)
-                caption = b.caption;
+                caption = b.caption.toString();
         auto *button = new OrvoButton(caption, this);
         button->setObjectName(QString::fromLatin1(p.name));
         placeTwips(button, p.left, ButtonTop, p.width, ButtonHeight);
@@ -231,7 +240,7 @@ QWidget *FormSearch::filterControl(const char *name) const
 
 qint32 FormSearch::ShowNGetID()
 {
-    if (!m_loaded && !RunCommand(ErrorTitle, [this] { Form_Load(); }))
+    if (!m_loaded && !RunCommand(texts::TitleError.toString(), [this] { Form_Load(); }))
         return -1;
     ChosenFlag = false;
     m_unloadRequested = false;
@@ -249,11 +258,13 @@ qint32 FormSearch::ShowNGetID()
 
 void FormSearch::Form_Load()
 {
-    for (const SelectorViews &s : SelectorViewTexts) {
-        auto *selector = static_cast<OrvoSelector *>(filterControl(s.name));
-        selector->setConnectionString(CurrentConnectionString);
-        selector->setMajorView(s.majorView);
-        selector->setMinorView(s.minorView);
+    for (const record::Column &c : record::asset().columns) {
+        if (c.kind != record::Kind::Lookup)
+            continue;
+        auto *selector = static_cast<OrvoSelector *>(filterControl(c.control));
+        selector->setConnectionString(session().connectionString);
+        selector->setMajorView(c.majorView.toString());
+        selector->setMinorView(c.minorView.toString());
     }
     cmdNewsearch_Click();
     LastWidth = std::round(pixelsToTwips(width()));
@@ -263,14 +274,20 @@ void FormSearch::Form_Load()
 
 void FormSearch::cmdNewsearch_Click()
 {
-    for (QLineEdit *t : {txtDescription, txtDocumentNo, txtID, txtLabelNo, txtName, txtOldLabelNo,
-             txtOrganizationLocation})
-        t->setText(QString());
-    for (OrvoSelector *s : {sltAccountable, sltCostCenter, sltBranch, sltCreator, sltGroup,
-             sltLocation, sltResponsible, sltStatusType, sltType})
-        s->Clear();
-    for (OrvoDate *d : {datCreateDate, datDocumentDate, datUtilizationDate, datReevaluationDate})
-        d->Clear();
+    // The filters in the order of their fragments: the texts, the selectors, the dates.
+    for (const record::Column *c : record::byFragmentOrder(record::asset())) {
+        QWidget *control = filterControl(c->control);
+        switch (c->kind) {
+        case record::Kind::Lookup:
+            static_cast<OrvoSelector *>(control)->Clear();
+            break;
+        case record::Kind::DatePair:
+            static_cast<OrvoDate *>(control)->Clear();
+            break;
+        default:
+            static_cast<QLineEdit *>(control)->setText(QString());
+        }
+    }
     flxSearch->setRows(1);
     flxSearch->setRows(2);
     flxSearch->setFixedRows(1);
@@ -284,7 +301,7 @@ void FormSearch::cmdExit_Click()
 
 void FormSearch::flxSearch_DblClick()
 {
-    RunCommand(ErrorTitle, [this] {
+    RunCommand(texts::TitleError.toString(), [this] {
         const QString id = flxSearch->TextMatrix(flxSearch->Row(), 1);
         const qint32 chosen = ToInt32(ToNumber(shortestDecimal(leadingNumber(id))));
         ChosenFlag = true;
@@ -323,74 +340,81 @@ void FormSearch::ExportGridToText()
     }
     bool written = false;
     // A failure is shown once the pointer and the grid's drawing are back.
-    const bool ran = RunCommand(ErrorTitle, [&] {
+    const bool ran = RunCommand(texts::TitleError.toString(), [&] {
         WaitCursor wait;
         RedrawPaused paused(*flxSearch);
-        ExportProgress progress(this, ExportTexts::TextProgressLabel, flxSearch->Rows());
+        ExportProgress progress(this, texts::TextProgressLabel.toString(), flxSearch->Rows());
         written = writeGridText(*flxSearch, o, &progress);
     });
     if (ran && written)
-        ShowInformation(ExportTexts::SavedTitle,
-            ExportTexts::SavedBefore + o.fileName + ExportTexts::SavedAfter);
+        ShowInformation(texts::SavedTitle.toString(),
+            texts::SavedBefore.toString() + o.fileName + texts::SavedAfter.toString());
 }
 
 void FormSearch::cmdExcel_Click()
 {
     QString path;
     bool written = false;
-    const bool ran = RunCommand(ExportTexts::SpreadsheetFailureTitle, [&] {
+    const bool ran = RunCommand(texts::SpreadsheetFailureTitle.toString(), [&] {
         checkGridFitsSheet(*flxSearch); // before anything is written
         path = newWorkbookPath();
         WaitCursor wait;
         RedrawPaused paused(*flxSearch);
-        ExportProgress progress(this, ExportTexts::SheetProgressLabel, flxSearch->Rows());
+        ExportProgress progress(this, texts::SheetProgressLabel.toString(), flxSearch->Rows());
         written = writeGridWorkbook(*flxSearch, path, &progress);
     });
     if (!ran || !written)
         return;
     const bool opened = OpenWithDefaultProgram(path);
-    ShowInformation(ExportTexts::SpreadsheetDoneTitle,
-        opened ? ExportTexts::SpreadsheetDoneText
-               : ExportTexts::SpreadsheetDoneText + QLatin1Char('\n')
-                + ExportTexts::NotOpened.arg(shownPath(path)));
+    ShowInformation(texts::SpreadsheetDoneTitle.toString(),
+        opened ? texts::SpreadsheetDoneText.toString()
+               : texts::SpreadsheetDoneText.toString() + QLatin1Char('\n')
+                + texts::NotOpened.toString().arg(shownPath(path)));
 }
 
 // ---------------------------------------------------------------- the search
 
 QString FormSearch::SearchStatement() const
 {
-    QString condition = ConditionStart;
-    for (const Fragment &f : Fragments) {
-        const QString name = QString::fromLatin1(f.control);
-        QWidget *control = filterControl(f.control);
-        QString value;
-        if (name.startsWith(QLatin1String("txt"))) {
-            const QString text = static_cast<QLineEdit *>(control)->text();
-            if (text.isEmpty())
-                continue;
-            value = name == QLatin1String("txtID") ? NumberText(ToNumber(text)) : SqlText(text);
-        } else if (name.startsWith(QLatin1String("slt"))) {
+    // Each filter's value as the condition carries it; an empty filter adds nothing. A text is
+    // taken as typed, blanks included.
+    const record::Description &d = record::asset();
+    record::Values values(d.columns.size());
+    for (size_t i = 0; i < d.columns.size(); ++i) {
+        const record::Column &c = d.columns[i];
+        if (c.fragmentOrder == 0)
+            continue;
+        QWidget *control = filterControl(c.control);
+        record::Value &v = values[i];
+        switch (c.kind) {
+        case record::Kind::Lookup: {
             const auto *selector = static_cast<OrvoSelector *>(control);
-            if (selector->IsEmpty())
-                continue;
-            value = QString::number(selector->SelectedID());
-        } else {
-            const auto *date = static_cast<OrvoDate *>(control);
-            if (date->IsEmpty())
-                continue;
-            value = SqlDateText(date->Value());
+            v.empty = selector->IsEmpty();
+            v.text = QString::number(selector->SelectedID());
+            break;
         }
-        condition += f.before + value + f.after;
+        case record::Kind::DatePair: {
+            const auto *date = static_cast<OrvoDate *>(control);
+            v.empty = date->IsEmpty();
+            v.text = SqlDateText(date->Value());
+            break;
+        }
+        default: {
+            const QString text = static_cast<QLineEdit *>(control)->text();
+            v.empty = text.isEmpty();
+            v.text = c.kind == record::Kind::Number ? NumberText(ToNumber(text)) : text;
+        }
+        }
     }
     QString sql;
-    for (const QString &piece : StatementPieces)
+    for (QStringView piece : texts::SearchStatementPieces)
         sql += piece;
-    return sql + condition;
+    return sql + record::searchCondition(d, values);
 }
 
 void FormSearch::cmdSearch_Click()
 {
-    RunCommand(ErrorTitle, [this] { runSearch(); });
+    RunCommand(texts::TitleError.toString(), [this] { runSearch(); });
 }
 
 void FormSearch::runSearch()
@@ -402,18 +426,18 @@ void FormSearch::runSearch()
         g.setFixedCols(1);
         // The previous rows go before the new ones come, so two results never share memory.
         g.setRows(1);
-        Recordset &rs = DtEn().rssqlCommon();
+        Recordset &rs = session().dataEnvironment.rssqlCommon();
         if (rs.State() == Recordset::adStateOpen)
             rs.Close();
         rs.Open(SearchStatement());
-        g.setDataMember(CommandName);
-        g.setDataSource(DtEn());
+        g.setDataMember(texts::SearchCommandName.toString());
+        g.setDataSource(session().dataEnvironment);
         if (rs.State() == Recordset::adStateOpen)
             rs.Close();
 
-        g.setTextMatrix(0, 0, RowNumberHeader);
+        g.setTextMatrix(0, 0, texts::RowNumberHeader.toString());
         g.NumberRows(1, g.Rows() - 1);
-        g.AddItem(TotalsCaption);
+        g.AddItem(texts::TotalsCaption.toString());
         const int t = g.Rows() - 1;
         // Totals of the amounts read as the money type, exact over any number of rows. With
         // no result rows the total cells stay empty.
@@ -452,8 +476,9 @@ void FormSearch::runSearch()
     } catch (...) {
         // The grid is drawn again and takes the next search; the failure is reported once the
         // hourglass is gone.
-        if (DtEn().rssqlCommon().State() == Recordset::adStateOpen)
-            DtEn().rssqlCommon().Close();
+        Recordset &rs = session().dataEnvironment.rssqlCommon();
+        if (rs.State() == Recordset::adStateOpen)
+            rs.Close();
         g.setRedraw(true);
         throw;
     }

@@ -20,6 +20,7 @@ class OrvoButton;
 class OrvoDate;
 class OrvoSelector;
 class ResultsGrid;
+struct Session;
 
 class FormSearch : public QDialog {
     Q_OBJECT
@@ -30,7 +31,9 @@ public:
     // The grid is never drawn smaller than this (twips), whatever the size changes add up to.
     static constexpr int MinGridSize = 300;
 
-    static FormSearch &instance(); // created on first use; the database is not touched yet
+    // Created on first use; the database is not touched yet. The session (the current one when
+    // none is given) gives the selectors their connection and runs the search.
+    static FormSearch &instance(const Session *session = nullptr);
     static bool isLoaded(); // an instance exists and its load steps have run
     static void unload(); // destroys the instance (what the close box does)
     ~FormSearch() override;
@@ -78,7 +81,9 @@ private:
     void Form_Resize();
     void runSearch(); // cmdSearch's body; throws on failure
     QWidget *filterControl(const char *name) const;
+    const Session &session() const;
 
+    const Session *m_session = nullptr;
     bool m_loaded = false;
     bool m_inShow = false;
     bool m_unloadRequested = false;

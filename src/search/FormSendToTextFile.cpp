@@ -14,8 +14,6 @@
 
 namespace vela {
 
-using namespace ExportTexts;
-
 namespace {
 
 // Design geometry, twips, measured from the left edge; the captions stand at the right.
@@ -38,17 +36,17 @@ QString trimBlanks(const QString &s)
 FormSendToTextFile::FormSendToTextFile(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FormSendToTextFile"));
-    setWindowTitle(FormCaption);
+    setWindowTitle(texts::TextExportCaption.toString());
     applySuiteLook(this);
     setModal(true);
 
-    lblExcell_1 = new QLabel(Instruction, this);
+    lblExcell_1 = new QLabel(texts::Instruction.toString(), this);
     lblExcell_1->setObjectName(QStringLiteral("lblExcell_1"));
     lblExcell_1->setWordWrap(true);
     lblExcell_1->setAlignment(Qt::AlignLeading | Qt::AlignTop);
     placeTwips(lblExcell_1, Margin, 120, RightEdge - Margin, 780);
 
-    lblExcell_2 = new QLabel(DelimiterCaption, this);
+    lblExcell_2 = new QLabel(texts::DelimiterCaption.toString(), this);
     lblExcell_2->setObjectName(QStringLiteral("lblExcell_2"));
     lblExcell_2->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
     placeTwips(lblExcell_2, RightEdge - CaptionWidth, 1020, CaptionWidth, BoxHeight);
@@ -58,7 +56,7 @@ FormSendToTextFile::FormSendToTextFile(QWidget *parent) : QDialog(parent)
     placeTwips(txtDelimiter, RightEdge - CaptionWidth - 60 - 1800, 1020, 1800, BoxHeight);
     txtDelimiter->installEventFilter(this);
 
-    cmdSave = new OrvoButton(SaveCaption, this);
+    cmdSave = new OrvoButton(texts::SaveCaption.toString(), this);
     cmdSave->setObjectName(QStringLiteral("cmdSave"));
     cmdSave->setAutoDefault(false);
     placeTwips(cmdSave, RightEdge - CaptionWidth, 1440, CaptionWidth, 375);
@@ -69,11 +67,11 @@ FormSendToTextFile::FormSendToTextFile(QWidget *parent) : QDialog(parent)
     txtSaveFileName->setLayoutDirection(Qt::LeftToRight); // a path reads left to right
     placeTwips(txtSaveFileName, Margin, 1470, RightEdge - CaptionWidth - 60 - Margin, BoxHeight);
 
-    chkHeader = new QCheckBox(HeaderCaption, this);
+    chkHeader = new QCheckBox(texts::HeaderCaption.toString(), this);
     chkHeader->setObjectName(QStringLiteral("chkHeader"));
-    chkRemoveMoney = new QCheckBox(RemoveMoneyCaption, this);
+    chkRemoveMoney = new QCheckBox(texts::RemoveMoneyCaption.toString(), this);
     chkRemoveMoney->setObjectName(QStringLiteral("chkRemoveMoney"));
-    chkNewLine = new QCheckBox(NewLineCaption, this);
+    chkNewLine = new QCheckBox(texts::NewLineCaption.toString(), this);
     chkNewLine->setObjectName(QStringLiteral("chkNewLine"));
     double top = 1980;
     for (QCheckBox *c : {chkHeader, chkRemoveMoney, chkNewLine}) {
@@ -81,9 +79,9 @@ FormSendToTextFile::FormSendToTextFile(QWidget *parent) : QDialog(parent)
         top += 330;
     }
 
-    cmdOk = new OrvoButton(OkCaption, this);
+    cmdOk = new OrvoButton(texts::OkCaption.toString(), this);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdCancel = new OrvoButton(CancelCaption, this);
+    cmdCancel = new OrvoButton(texts::CancelCaption.toString(), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setAutoDefault(false);
     placeTwips(cmdOk, DesignWidth / 2.0 + 60, 3060, 1200, 375);
@@ -110,7 +108,7 @@ void FormSendToTextFile::setInitialContents()
 {
     Confirmed = false;
     FileName.clear();
-    txtDelimiter->setText(DefaultDelimiter);
+    txtDelimiter->setText(texts::DefaultDelimiter.toString());
     txtSaveFileName->clear();
     chkHeader->setCheckState(Qt::Unchecked);
     chkRemoveMoney->setCheckState(Qt::Unchecked);
@@ -140,9 +138,10 @@ bool FormSendToTextFile::getTextFileName(QString &outFileName, QString &outDelim
 void FormSendToTextFile::cmdSave_Click()
 {
     QString name;
-    if (!AskSaveFileName(name, SaveDialogTitle))
+    if (!AskSaveFileName(name, texts::SaveDialogTitle.toString()))
         return;
-    if (QFileInfo::exists(name) && AskYesNo(OverwriteTitle, OverwriteQuestion) == 7)
+    if (QFileInfo::exists(name)
+        && AskYesNo(texts::OverwriteTitle.toString(), texts::OverwriteQuestion.toString()) == 7)
         return;
     FileName = name;
     txtSaveFileName->setText(name);
@@ -151,7 +150,7 @@ void FormSendToTextFile::cmdSave_Click()
 void FormSendToTextFile::cmdOk_Click()
 {
     if (txtSaveFileName->text().isEmpty()) {
-        ShowMessage(NoNameTitle, NoNameText);
+        ShowMessage(texts::TitleError.toString(), texts::NoNameText.toString());
         return;
     }
     Confirmed = true;

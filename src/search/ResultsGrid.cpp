@@ -1,4 +1,5 @@
 #include "ResultsGrid.h"
+#include "shared/OleColor.h"
 
 #include "shared/DataEnvironment.h"
 #include "shared/VelaError.h"
@@ -61,11 +62,6 @@ bool isNumber(ResultTable::CellType t)
 }
 
 } // namespace
-
-QColor oleColor(quint32 ole)
-{
-    return QColor(int(ole & 0xFF), int((ole >> 8) & 0xFF), int((ole >> 16) & 0xFF));
-}
 
 // ---------------------------------------------------------------- model
 

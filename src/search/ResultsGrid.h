@@ -179,7 +179,4 @@ private:
     QString m_dataMember;
 };
 
-// An OLE colour (red in the lowest byte) as a QColor.
-QColor oleColor(quint32 ole);
-
 } // namespace vela

@@ -5,8 +5,8 @@
 #include "ExportTexts.h"
 #include "GridExport.h"
 #include "ResultsGrid.h"
+#include "shared/Jalali.h"
 #include "shared/VelaError.h"
-#include "suite/Jalali.h"
 
 #include <QDateTime>
 #include <QDesktopServices>
@@ -25,8 +25,6 @@
 #include <xlsxwriter.h>
 
 namespace vela {
-
-using namespace ExportTexts;
 
 namespace {
 
@@ -48,8 +46,8 @@ std::function<bool(const QString &)> g_openHook;
             || err == LXW_ERROR_READING_TMPFILE || err == LXW_ERROR_ZIP_FILE_OPERATION
             || err == LXW_ERROR_ZIP_CLOSE || err == LXW_ERROR_ZIP_FILE_ADD))
         throw VelaError(ReplacingFile::failureText(path, sysErr));
-    throw VelaError(FileNotSaved.arg(
-        shownPath(path), SheetLibraryFailure.arg(QString::fromUtf8(lxw_strerror(err)))));
+    throw VelaError(texts::FileNotSaved.toString().arg(shownPath(path),
+        texts::SheetLibraryFailure.toString().arg(QString::fromUtf8(lxw_strerror(err)))));
 }
 
 // The sheet's XML, estimated from every 64th row, decides whether the zip needs 64-bit sizes.
@@ -117,7 +115,8 @@ lxw_error writeOnce(const ResultsGrid &grid, ReplacingFile &file, bool zip64,
             if (cell.isEmpty())
                 continue;
             if (cell.size() > MaxCellChars && cell.toUcs4().size() > MaxCellChars)
-                throw VelaError(CellTooLong.arg(r + 1).arg(c + 1).arg(MaxCellChars));
+                throw VelaError(
+                    texts::CellTooLong.toString().arg(r + 1).arg(c + 1).arg(MaxCellChars));
             if (utf8.size() < cell.size() * 3 + 1)
                 utf8.resize(cell.size() * 3 + 1);
             char *end = encoder.appendToBuffer(utf8.data(), cell);
@@ -149,7 +148,7 @@ lxw_error writeOnce(const ResultsGrid &grid, ReplacingFile &file, bool zip64,
         closed = true;
     });
     if (progress) {
-        progress->setLabel(SheetClosingLabel);
+        progress->setLabel(texts::SheetClosingLabel.toString());
         cancelled = !progress->waitUntil([&] { return closed.load(); });
     }
     closing.join();
@@ -202,9 +201,9 @@ bool isPlainNumber(const char *text, size_t length, double &value)
 void checkGridFitsSheet(const ResultsGrid &grid)
 {
     if (grid.Rows() > SheetMaxRows)
-        throw VelaError(TooManyRows.arg(grid.Rows()).arg(SheetMaxRows));
+        throw VelaError(texts::TooManyRows.toString().arg(grid.Rows()).arg(SheetMaxRows));
     if (grid.Cols() > SheetMaxCols)
-        throw VelaError(TooManyCols.arg(grid.Cols()).arg(SheetMaxCols));
+        throw VelaError(texts::TooManyCols.toString().arg(grid.Cols()).arg(SheetMaxCols));
 }
 
 bool writeGridWorkbook(const ResultsGrid &grid, const QString &path, ExportProgress *progress)

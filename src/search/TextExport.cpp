@@ -81,8 +81,7 @@ bool writeGridText(
             cols.push_back(c);
     std::vector<char> money(size_t(grid.Cols()), false);
     if (options.removeMoneySep)
-        for (int c = SearchTexts::FirstMoneyColumn;
-             c <= SearchTexts::LastMoneyColumn && c < grid.Cols(); ++c)
+        for (int c = FirstMoneyColumn; c <= LastMoneyColumn && c < grid.Cols(); ++c)
             money[size_t(c)] = true;
 
     ReplacingFile file(options.fileName);

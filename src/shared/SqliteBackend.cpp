@@ -1,5 +1,6 @@
 #include "SqliteBackend.h"
 #include "Money.h"
+#include "Sqlite.h"
 #include "TsqlAdapter.h"
 #include "VelaError.h"
 #include <QDateTime>
@@ -86,6 +87,17 @@ void fnLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
             : 0);
 }
 
+// The next row of a statement; a failure empties the rows read so far before it is thrown.
+bool stepOrClear(sqlite::Statement &statement, ResultTable &out)
+{
+    try {
+        return statement.step();
+    } catch (...) {
+        out.clear();
+        throw;
+    }
+}
+
 // Money columns are known by their declared type: "DECIMAL TEXT(19,4)" keeps exact decimal text
 // (see the schema); "NUMERIC(19,4)", the type of earlier databases, may hold doubles.
 bool isMoneyType(const char *declared)
@@ -96,55 +108,6 @@ bool isMoneyType(const char *declared)
     t = t.toUpper();
     t.replace(' ', "");
     return t == "DECIMALTEXT(19,4)" || t == "NUMERIC(19,4)";
-}
-
-QString sqliteMessage(sqlite3 *db)
-{
-    return QString::fromUtf8(sqlite3_errmsg(db));
-}
-
-// The one place SQLite's result codes (extended codes are on) become the kinds users read.
-FailureKind failureKind(int code)
-{
-    switch (code) {
-    case SQLITE_CONSTRAINT_FOREIGNKEY:
-        return FailureKind::ForeignKey;
-    case SQLITE_CONSTRAINT_UNIQUE:
-    case SQLITE_CONSTRAINT_PRIMARYKEY:
-    case SQLITE_CONSTRAINT_ROWID:
-        return FailureKind::Duplicate;
-    default:
-        break;
-    }
-    switch (code & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return FailureKind::Busy;
-    case SQLITE_FULL:
-        return FailureKind::DiskFull;
-    case SQLITE_READONLY:
-        return FailureKind::ReadOnly;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-        return FailureKind::Damaged;
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-        return FailureKind::Unreachable;
-    case SQLITE_IOERR:
-        return FailureKind::DiskIo;
-    case SQLITE_CONSTRAINT:
-    case SQLITE_MISMATCH:
-        return FailureKind::Refused;
-    case SQLITE_ERROR:
-    case SQLITE_SCHEMA:
-    case SQLITE_RANGE:
-        return FailureKind::Structure;
-    case SQLITE_NOMEM:
-    case SQLITE_TOOBIG:
-        return FailureKind::Resources;
-    default:
-        return FailureKind::Other;
-    }
 }
 
 } // namespace
@@ -214,46 +177,22 @@ SqliteBackend::SqliteBackend(const QString &path) : m_path(path)
                                        "به مدیر سیستم خبر دهید.")
                             .arg(shownPath),
             ErrConnection);
-    const QByteArray file = path.toUtf8();
-    const QString notOpened = QStringLiteral("پایگاه داده «%1» باز نشد.").arg(shownPath);
     // Every refusal while opening is reported by its kind: a locked file is busy, not unreadable.
-    auto refuse = [this, &notOpened](int code, const QString &engineText) {
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw VelaError(failureKind(code), engineText, notOpened, ErrConnection);
-    };
-    const int opened = sqlite3_open_v2(
-        file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (opened != SQLITE_OK)
-        refuse(m_db ? sqlite3_extended_errcode(m_db) : opened,
-            m_db ? sqliteMessage(m_db) : QString::fromUtf8(sqlite3_errstr(opened)));
-    sqlite3_busy_timeout(m_db, 5000);
-    sqlite3_extended_result_codes(m_db, 1);
-    registerFunctions(m_db);
+    const QString notOpened = QStringLiteral("پایگاه داده «%1» باز نشد.").arg(shownPath);
+    m_db = std::make_unique<sqlite::Database>(
+        path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, notOpened);
+    registerFunctions(m_db->handle());
     // A file that is not a database is only noticed on the first read: check it now.
     for (const char *sql : {"PRAGMA foreign_keys=ON", "SELECT count(*) FROM sqlite_master"}) {
-        char *err = nullptr;
-        const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &err);
-        if (rc != SQLITE_OK) {
-            const QString msg = QString::fromUtf8(err ? err : sqlite3_errstr(rc));
-            sqlite3_free(err);
-            refuse(sqlite3_extended_errcode(m_db), msg);
+        try {
+            m_db->exec(sql);
+        } catch (const VelaError &e) {
+            throw VelaError(e.kind(), e.detail(), notOpened, ErrConnection);
         }
     }
 }
 
-SqliteBackend::~SqliteBackend()
-{
-    sqlite3_close_v2(m_db);
-}
-
-void SqliteBackend::fail(const QString &context) const
-{
-    QString msg = sqliteMessage(m_db);
-    if (!context.isEmpty())
-        msg = context + QStringLiteral(": ") + msg;
-    throw VelaError(failureKind(sqlite3_extended_errcode(m_db)), msg);
-}
+SqliteBackend::~SqliteBackend() = default;
 
 void SqliteBackend::execute(const QString &tsql, ResultTable &out)
 {
@@ -268,16 +207,12 @@ void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
     out.clear();
     m_recordsAffected = 0;
     while (tail < end) {
-        sqlite3_stmt *stmt = nullptr;
-        const char *next = nullptr;
-        if (sqlite3_prepare_v2(m_db, tail, int(end - tail), &stmt, &next) != SQLITE_OK)
-            fail(QString());
-        tail = next;
-        if (!stmt) // blank or comment only
-            continue;
         // Finalized on every way out, also when storing a row fails (a result too large, no
         // memory): a statement left stepping would keep its read transaction open.
-        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
+        sqlite::Statement statement(*m_db, tail, end);
+        if (statement.isEmpty()) // blank or comment only
+            continue;
+        sqlite3_stmt *stmt = statement.handle();
         // Each statement that returns columns replaces the rows of an earlier one.
         const int cols = sqlite3_column_count(stmt);
         std::vector<bool> money(size_t(qMax(cols, 0)));
@@ -291,8 +226,7 @@ void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
             out.setColumns(names);
         }
         ResultTable &rows = out;
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (bool row = stepOrClear(statement, out); row; row = stepOrClear(statement, out)) {
             rows.beginRow();
             for (int c = 0; c < cols; ++c) {
                 switch (sqlite3_column_type(stmt, c)) {
@@ -334,66 +268,50 @@ void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
             }
             rows.endRow();
         }
-        if (rc != SQLITE_DONE) {
-            out.clear();
-            fail(QString());
-        }
         // Only a statement that writes rows reports them; the count of an earlier one would
         // otherwise stand for a query or a transaction statement after it.
-        m_recordsAffected = cols == 0 && !sqlite3_stmt_readonly(stmt) ? sqlite3_changes(m_db) : 0;
+        m_recordsAffected = cols == 0 && !sqlite3_stmt_readonly(stmt) ? m_db->changes() : 0;
     }
 }
 
 qint32 SqliteBackend::hasPermission(qint32 userId, qint32 formPermissionId)
 {
     // The suite grants roles per user in tblOrvoUserPermission; a grant row means permitted.
-    sqlite3_stmt *stmt = nullptr;
-    const char *sql
-        = "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=?1 AND FormPermissionID=?2";
-    if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("spOrvoHasPermission"));
-    // Finalized after a failure is read: finalizing may replace the connection's error.
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
-    sqlite3_bind_int(stmt, 1, userId);
-    sqlite3_bind_int(stmt, 2, formPermissionId);
-    if (sqlite3_step(stmt) != SQLITE_ROW)
-        fail(QStringLiteral("spOrvoHasPermission"));
-    return sqlite3_column_int(stmt, 0) > 0 ? 1 : 0;
+    sqlite::Statement st(*m_db,
+        "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=?1 AND FormPermissionID=?2",
+        QStringLiteral("spOrvoHasPermission"));
+    st.bind(1, userId);
+    st.bind(2, formPermissionId);
+    if (!st.step())
+        m_db->fail(QStringLiteral("spOrvoHasPermission"));
+    return st.integer(0) > 0 ? 1 : 0;
 }
 
 qint32 SqliteBackend::insertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
     const QString &description, qint32 userId, const QDateTime &eventDate,
     const QString &farsiEventDate, qint32 eventTime)
 {
-    sqlite3_stmt *stmt = nullptr;
-    const char *sql
-        = "INSERT INTO tblOrvoFormAction(EventID, FormCode, FormTypeID, Description, UserID, "
-          "EventDate, FarsiEventDate, EventTime) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
-    if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("spOrvoInsertFormAction"));
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
+    sqlite::Statement st(*m_db,
+        "INSERT INTO tblOrvoFormAction(EventID, FormCode, FormTypeID, Description, UserID, "
+        "EventDate, FarsiEventDate, EventTime) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+        QStringLiteral("spOrvoInsertFormAction"));
     // Parameters are declared with these widths in the suite; longer texts are cut as the
     // procedure's parameters would cut them.
-    const QByteArray code = formCode.left(50).toUtf8();
-    const QByteArray desc = description.left(1000).toUtf8();
-    const QByteArray farsi = farsiEventDate.left(10).toUtf8();
     const QString dateText = eventDate.time() == QTime(0, 0)
         ? eventDate.date().toString(QStringLiteral("yyyy-MM-dd"))
         : eventDate.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const QByteArray date = dateText.toUtf8();
-    sqlite3_bind_int(stmt, 1, eventId);
-    sqlite3_bind_text(stmt, 2, code.constData(), int(code.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int(stmt, 3, formTypeId);
-    sqlite3_bind_text(stmt, 4, desc.constData(), int(desc.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int(stmt, 5, userId);
+    st.bind(1, eventId);
+    st.bind(2, formCode.left(50).toUtf8());
+    st.bind(3, formTypeId);
+    st.bind(4, description.left(1000).toUtf8());
+    st.bind(5, userId);
     if (eventDate.isValid())
-        sqlite3_bind_text(stmt, 6, date.constData(), int(date.size()), SQLITE_TRANSIENT);
+        st.bind(6, dateText.toUtf8());
     else
-        sqlite3_bind_null(stmt, 6);
-    sqlite3_bind_text(stmt, 7, farsi.constData(), int(farsi.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int(stmt, 8, eventTime);
-    if (sqlite3_step(stmt) != SQLITE_DONE)
-        fail(QStringLiteral("spOrvoInsertFormAction"));
+        st.bindNull(6);
+    st.bind(7, farsiEventDate.left(10).toUtf8());
+    st.bind(8, eventTime);
+    st.step();
     return 0;
 }
 

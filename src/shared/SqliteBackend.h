@@ -2,6 +2,9 @@
 // The embedded backend: a SQLite database file reached through the sqlite3 C API, so that a
 // million-row result is read straight into a ResultTable without per-cell QVariants.
 #include "DataEnvironment.h"
+#include "Sqlite.h"
+
+#include <memory>
 
 struct sqlite3;
 
@@ -21,7 +24,7 @@ public:
         const QString &description, qint32 userId, const QDateTime &eventDate,
         const QString &farsiEventDate, qint32 eventTime) override;
     qint64 recordsAffected() const override { return m_recordsAffected; }
-    void *nativeHandle() override { return m_db; }
+    void *nativeHandle() override { return m_db->handle(); }
 
     // Runs already adapted SQLite text (all statements of it), keeping the rows of the last
     // statement that returns columns.
@@ -33,10 +36,7 @@ public:
     static void registerFunctions(sqlite3 *db);
 
 private:
-    // Throws the connection's last failure, sorted into its kind, with `context` (may be empty)
-    // before the engine's text.
-    [[noreturn]] void fail(const QString &context) const;
-    sqlite3 *m_db = nullptr;
+    std::unique_ptr<sqlite::Database> m_db;
     qint64 m_recordsAffected = 0;
     QString m_path;
 };

@@ -27,7 +27,7 @@
 #include <sys/resource.h>
 
 using namespace vela;
-namespace T = vela::ExportTexts;
+namespace T = vela::texts;
 
 namespace {
 
@@ -45,8 +45,12 @@ const QStringList Totals = [] {
     t[14] = "500";
     return t;
 }();
-const QStringList Headers(
-    std::begin(SearchTexts::ResultHeaders), std::end(SearchTexts::ResultHeaders));
+const QStringList Headers = [] {
+    QStringList h;
+    for (QStringView header : T::SearchResultHeaders)
+        h << header.toString();
+    return h;
+}();
 
 // The bytes of a text export: UTF-16 LE with a byte-order mark, the delimiter after every cell,
 // CR LF between lines and, when asked, after the last.
@@ -187,7 +191,8 @@ private:
             return path;
         });
         whenShown<FormSendToTextFile>([set](FormSendToTextFile &o) {
-            QCOMPARE(o.txtDelimiter->text(), T::DefaultDelimiter); // a fresh form every time
+            QCOMPARE(o.txtDelimiter->text(),
+                T::DefaultDelimiter.toString()); // a fresh form every time
             QCOMPARE(o.txtSaveFileName->text(), QString());
             if (set)
                 set(o);
@@ -272,16 +277,16 @@ void TestExports::optionsForm()
     MessageRecorder messages;
     FormSendToTextFile o;
     QCOMPARE(o.objectName(), QStringLiteral("FormSendToTextFile"));
-    QCOMPARE(o.windowTitle(), T::FormCaption);
+    QCOMPARE(o.windowTitle(), T::TextExportCaption.toString());
     QCOMPARE(o.layoutDirection(), Qt::RightToLeft);
-    QCOMPARE(o.lblExcell_1->text(), T::Instruction);
-    QCOMPARE(o.lblExcell_2->text(), T::DelimiterCaption);
-    QCOMPARE(o.cmdSave->Caption(), T::SaveCaption);
-    QCOMPARE(o.chkHeader->text(), T::HeaderCaption);
-    QCOMPARE(o.chkRemoveMoney->text(), T::RemoveMoneyCaption);
-    QCOMPARE(o.chkNewLine->text(), T::NewLineCaption);
-    QCOMPARE(o.cmdOk->Caption(), T::OkCaption);
-    QCOMPARE(o.cmdCancel->Caption(), T::CancelCaption);
+    QCOMPARE(o.lblExcell_1->text(), T::Instruction.toString());
+    QCOMPARE(o.lblExcell_2->text(), T::DelimiterCaption.toString());
+    QCOMPARE(o.cmdSave->Caption(), T::SaveCaption.toString());
+    QCOMPARE(o.chkHeader->text(), T::HeaderCaption.toString());
+    QCOMPARE(o.chkRemoveMoney->text(), T::RemoveMoneyCaption.toString());
+    QCOMPARE(o.chkNewLine->text(), T::NewLineCaption.toString());
+    QCOMPARE(o.cmdOk->Caption(), T::OkCaption.toString());
+    QCOMPARE(o.cmdCancel->Caption(), T::CancelCaption.toString());
     QCOMPARE(o.chkHeader->checkState(), Qt::Unchecked);
     QCOMPARE(o.chkRemoveMoney->checkState(), Qt::Unchecked);
     QCOMPARE(o.chkNewLine->checkState(), Qt::Checked);
@@ -290,7 +295,7 @@ void TestExports::optionsForm()
     // greyed box counts as not ticked.
     whenShown<FormSendToTextFile>([](FormSendToTextFile &f) {
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QTRY_COMPARE(f.txtDelimiter->selectedText(), T::DefaultDelimiter);
+        QTRY_COMPARE(f.txtDelimiter->selectedText(), T::DefaultDelimiter.toString());
         f.chkHeader->setTristate(true);
         f.chkHeader->setCheckState(Qt::PartiallyChecked);
         click(f.cmdCancel);
@@ -299,7 +304,7 @@ void TestExports::optionsForm()
     bool newLine = false, headers = true, money = true;
     QVERIFY(!o.getTextFileName(name, delimiter, newLine, headers, money));
     QCOMPARE(name, QString());
-    QCOMPARE(delimiter, T::DefaultDelimiter);
+    QCOMPARE(delimiter, T::DefaultDelimiter.toString());
     QVERIFY(newLine);
     QVERIFY(!headers);
     QVERIFY(!money);
@@ -314,11 +319,12 @@ void TestExports::textFileByteForByte()
         search(f);
         // The defaults: "^t=Tab" is six characters of delimiter; no header; a closing break.
         exportText(f, path);
-        QCOMPARE(m_dialogTitle, T::SaveDialogTitle);
-        QCOMPARE(readAll(path), textFile({Row1, Row2, Totals}, T::DefaultDelimiter, true));
+        QCOMPARE(m_dialogTitle, T::SaveDialogTitle.toString());
+        QCOMPARE(
+            readAll(path), textFile({Row1, Row2, Totals}, T::DefaultDelimiter.toString(), true));
         QCOMPARE(messages.count(), 1);
-        QCOMPARE(messages.last().title, T::SavedTitle);
-        QCOMPARE(messages.last().text, T::SavedBefore + path + T::SavedAfter);
+        QCOMPARE(messages.last().title, T::SavedTitle.toString());
+        QCOMPARE(messages.last().text, T::SavedBefore.toString() + path + T::SavedAfter.toString());
 
         // "^t" is a tab; the header row first; no break after the last line. The existing file
         // is replaced once the overwrite question is answered yes.
@@ -327,8 +333,8 @@ void TestExports::textFileByteForByte()
             tick(o.chkHeader);
             tick(o.chkNewLine);
         });
-        QCOMPARE(messages.boxes[1].title, T::OverwriteTitle);
-        QCOMPARE(messages.boxes[1].text, T::OverwriteQuestion);
+        QCOMPARE(messages.boxes[1].title, T::OverwriteTitle.toString());
+        QCOMPARE(messages.boxes[1].text, T::OverwriteQuestion.toString());
         QCOMPARE(
             readAll(path), textFile({Headers, Row1, Row2, Totals}, QStringLiteral("\t"), false));
 
@@ -378,8 +384,8 @@ void TestExports::textFileAnswersAndCancels()
             QCOMPARE(o.txtSaveFileName->text(), QString());
             click(o.cmdOk);
             QVERIFY(o.isVisible());
-            QCOMPARE(messages.last().title, T::NoNameTitle);
-            QCOMPARE(messages.last().text, T::NoNameText);
+            QCOMPARE(messages.last().title, T::TitleError.toString());
+            QCOMPARE(messages.last().text, T::NoNameText.toString());
             click(o.cmdCancel);
         });
         click(f.cmdSentToText);
@@ -421,9 +427,9 @@ void TestExports::textFileFailures()
         // A folder that is not there.
         exportText(f, gone);
         QCOMPARE(messages.count(), 1);
-        QCOMPARE(messages.last().title, SearchTexts::ErrorTitle);
-        QVERIFY2(
-            messages.last().text.contains(gone) && messages.last().text.contains(T::CauseNoFolder),
+        QCOMPARE(messages.last().title, T::TitleError.toString());
+        QVERIFY2(messages.last().text.contains(gone)
+                && messages.last().text.contains(T::CauseNoFolder.toString()),
             qPrintable(messages.last().text));
 
         // A full disk part way: the old file stays whole and no temporary file is left.
@@ -433,8 +439,8 @@ void TestExports::textFileFailures()
                 f, full, [](FormSendToTextFile &o) { type(o.txtDelimiter, QString(40, u'x')); });
         });
         QCOMPARE(messages.count(), 2);
-        QVERIFY2(
-            messages.last().text.contains(full) && messages.last().text.contains(T::CauseTooLarge),
+        QVERIFY2(messages.last().text.contains(full)
+                && messages.last().text.contains(T::CauseTooLarge.toString()),
             qPrintable(messages.last().text));
         QCOMPARE(f.flxSearch->Rows(), 4);
     });
@@ -470,9 +476,9 @@ void TestExports::workbookReadBack()
     QCOMPARE(QFileInfo(book).path(), docs);
     QVERIFY2(book.endsWith(QLatin1String(".xlsx")) && m_opened[1] != book, qPrintable(m_opened[1]));
     QCOMPARE(messages.count(), 2);
-    QCOMPARE(messages.boxes[0].title, T::SpreadsheetDoneTitle);
-    QCOMPARE(messages.boxes[0].text, T::SpreadsheetDoneText);
-    QVERIFY(messages.boxes[1].text.startsWith(T::SpreadsheetDoneText + u'\n'));
+    QCOMPARE(messages.boxes[0].title, T::SpreadsheetDoneTitle.toString());
+    QCOMPARE(messages.boxes[0].text, T::SpreadsheetDoneText.toString());
+    QVERIFY(messages.boxes[1].text.startsWith(T::SpreadsheetDoneText.toString() + u'\n'));
     QVERIFY(messages.boxes[1].text.contains(m_opened[1]));
     QCOMPARE(filesIn(docs).size(), 2); // no temporary files left
 
@@ -525,7 +531,7 @@ void TestExports::workbookReadBack()
     QVERIFY(p.waitForFinished(120000));
     QCOMPARE(p.exitCode(), 0);
     const QString converted = QString::fromUtf8(readAll(csv));
-    for (const QString &value : {SearchTexts::RowNumberHeader, SearchTexts::TotalsCaption,
+    for (const QString &value : {T::RowNumberHeader.toString(), T::TotalsCaption.toString(),
              Headers[0], QStringLiteral("00123"), QStringLiteral("12345678901234567890"),
              QStringLiteral("1/234/567"), QStringLiteral("1/123/456/6.5"),
              QStringLiteral("9000000000"), QStringLiteral("@T صادرات")})
@@ -544,7 +550,7 @@ void TestExports::workbookLimitsAndFailures()
         f.flxSearch->setRows(SheetMaxRows + 1);
         click(f.cmdExcel);
         QCOMPARE(messages.count(), 1);
-        QCOMPARE(messages.last().title, T::SpreadsheetFailureTitle);
+        QCOMPARE(messages.last().title, T::SpreadsheetFailureTitle.toString());
         QVERIFY2(messages.last().text.contains(QString::number(SheetMaxRows + 1)),
             qPrintable(messages.last().text));
         QCOMPARE(int(filesIn(docs).size()), before);
@@ -555,18 +561,18 @@ void TestExports::workbookLimitsAndFailures()
         click(f.cmdExcel);
         qputenv("HOME", QFile::encodeName(home));
         QCOMPARE(messages.count(), 2);
-        QCOMPARE(messages.last().title, T::SpreadsheetFailureTitle);
+        QCOMPARE(messages.last().title, T::SpreadsheetFailureTitle.toString());
         QVERIFY2(messages.last().text.contains(m_dir.filePath(QStringLiteral("nohome/")))
-                && messages.last().text.contains(T::CauseNoFolder),
+                && messages.last().text.contains(T::CauseNoFolder.toString()),
             qPrintable(messages.last().text));
         QVERIFY(f.flxSearch->Redraw());
 
         // A full disk part way.
         withFileSizeLimit(1024, [&] { click(f.cmdExcel); });
         QCOMPARE(messages.count(), 3);
-        QCOMPARE(messages.last().title, T::SpreadsheetFailureTitle);
-        QVERIFY2(
-            messages.last().text.contains(docs) && messages.last().text.contains(T::CauseTooLarge),
+        QCOMPARE(messages.last().title, T::SpreadsheetFailureTitle.toString());
+        QVERIFY2(messages.last().text.contains(docs)
+                && messages.last().text.contains(T::CauseTooLarge.toString()),
             qPrintable(messages.last().text));
 
         // Cancelled in the progress dialog: no workbook.
