@@ -2,6 +2,7 @@
 // stepped through with the buttons under it. Stored attachments are written to new temporary
 // files first, which go when the form does; external ones are shown from their own path, read so
 // that no file can hold the window (a pipe, a device, a network share that stopped answering).
+#include "AttachmentFile.h"
 #include "TempFiles.h"
 #include "entry/EntryTexts.h"
 #include "entry/FormMain.h"
@@ -452,6 +453,11 @@ void FormMain::cmdEditPicture_Click()
                     "عضو «ShowAttachments» در ویرایشگر پیوست‌ها نیست."),
                 438);
     });
+}
+
+bool readAttachmentFile(const QString &path, QByteArray &out)
+{
+    return readFile(path, out) == ReadOutcome::Read;
 }
 
 } // namespace vela
