@@ -2,6 +2,7 @@
 // edit, cancel and search commands, and the layout that follows the window's size.
 #include "FormMain.h"
 #include "EntryTexts.h"
+#include "printing/Printing.h"
 #include "search/FormSearch.h"
 #include "shared/modMain.h"
 #include "suite/OrvoControls.h"
@@ -621,13 +622,14 @@ void FormMain::cmdSearch_Click()
     });
 }
 
-// Not yet wired: the extra properties dialog, printing and the accounting document link come
-// with their own forms; until then these buttons do nothing.
+// Not yet wired: the extra properties dialog and the accounting document link come with their
+// own forms; until then these buttons do nothing.
 void FormMain::cmdMoreInfo_Click()
 {
 }
 void FormMain::cmdPreview_Click()
 {
+    PreviewCommand(*this);
 }
 void FormMain::cmdViewAccountDoc_Click()
 {
