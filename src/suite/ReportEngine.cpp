@@ -78,6 +78,9 @@ public:
         if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode))
             throw VelaError(
                 QStringLiteral("«%1» فایل قالب گزارش نیست.").arg(path), ErrTemplateUnreadable);
+        // A file marked read-only is kept so by its owner, whoever may write it anyway (root).
+        if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+            throw inUse(QStringLiteral("فایل فقط‌خواندنی است"));
         if (st.st_size > LargestTemplate)
             throw VelaError(
                 QStringLiteral(

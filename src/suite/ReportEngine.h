@@ -8,9 +8,9 @@
 // The engine keeps the printer a template was last printed on in the template itself (its header's
 // Printer line), so that a label template goes back to the label printer next time. A template
 // the engine could not rewrite where it lies cannot be used there: ShowReport raises 20544
-// (ErrTemplateInUse) when the file or its folder may not be written (no right to write, a
-// read-only file system) or when another print holds the template (the engine holds an exclusive
-// lock on the file while it renders). The caller then works on a private copy.
+// (ErrTemplateInUse) when the file or its folder may not be written (no right to write, a file
+// marked read-only, a read-only file system) or when another print holds the template (the engine
+// holds an exclusive lock on the file while it renders). The caller then works on a private copy.
 #include "suite/ReportTemplate.h"
 
 #include <QHash>

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace vela;
@@ -343,20 +344,33 @@ void TestPrinting::demoTemplatesFromTheButton()
     QCOMPARE(pdftools::barcodes(pdf),
         QStringList({QStringLiteral("CODE-128:100005"), QStringLiteral("QR-Code:100005")}));
 
-    // The label held by another print: the engine cannot use it where it lies, so it is printed
-    // from a private copy, which is gone afterwards.
+    // The label held by another print, and a copy of it marked read-only: the engine cannot use
+    // either where it lies, so each is printed from a private copy, which is gone afterwards.
     const QString label
         = SuiteDatabase::installDirectory() + QStringLiteral("Reports/AssetLabel.html");
-    const int fd = ::open(QFile::encodeName(label).constData(), O_RDONLY);
-    QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
-    pdf = m_temp.filePath(QStringLiteral("label-copy.pdf"));
-    choose(1);
-    d.click("cmdPreview");
-    ::close(fd);
-    QCOMPARE(QFileInfo(renderedFrom).suffix(), QStringLiteral("rpt"));
-    QCOMPARE(pdftools::barcodes(pdf).size(), 2);
-    QCOMPARE(rptFiles(m_temp.path()), QStringList());
-    QCOMPARE(messages.texts(), QStringList());
+    const QString readOnly = m_temp.filePath(QStringLiteral("ReadOnlyLabel.html"));
+    QVERIFY(QFile::copy(label, readOnly));
+    QCOMPARE(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
+    for (const bool held : {true, false}) {
+        int fd = -1;
+        if (held) {
+            fd = ::open(QFile::encodeName(label).constData(), O_RDONLY);
+            QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
+        } else {
+            db.exec(QStringLiteral("UPDATE tblOrvoReportTemplate SET FilePath='%1' WHERE ID=2")
+                        .arg(readOnly));
+        }
+        pdf = m_temp.filePath(QStringLiteral("label-copy%1.pdf").arg(held));
+        renderedFrom.clear();
+        choose(1);
+        d.click("cmdPreview");
+        if (fd >= 0)
+            ::close(fd);
+        QCOMPARE(QFileInfo(renderedFrom).suffix(), QStringLiteral("rpt"));
+        QCOMPARE(pdftools::barcodes(pdf).size(), 2);
+        QCOMPARE(rptFiles(m_temp.path()), QStringList());
+        QCOMPARE(messages.texts(), QStringList());
+    }
 }
 
 void TestPrinting::commandLine()

@@ -241,6 +241,17 @@ void TestReportEngine::templateInUse()
     }
     ::close(fd);
     QVERIFY(pdftools::barcodes(render(db, m_label, 5)).size() == 2); // free again
+    // A file marked read-only, for every user (root included).
+    const QString readOnly = m_dir.filePath(QStringLiteral("ReadOnlyLabel.html"));
+    QVERIFY(QFile::copy(m_label, readOnly));
+    QCOMPARE(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
+    try {
+        render(db, readOnly, 5);
+        QFAIL("a read-only template was used");
+    } catch (const VelaError &e) {
+        QCOMPARE(e.number(), 20544);
+        QVERIFY(e.description().contains(readOnly));
+    }
     // A folder the engine may not write in (root may write anywhere, so only for other users).
     if (::geteuid() != 0) {
         const QString folder = m_dir.filePath(QStringLiteral("readonly"));
