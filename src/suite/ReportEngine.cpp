@@ -213,6 +213,16 @@ QString applyFormat(const QString &text, const QString &format)
         return text.isEmpty() ? text : OrvoCurrency::grouped(text);
     if (format == QLatin1String("digits"))
         return jalali::toPersianDigits(text);
+    if (format.startsWith(QLatin1String("max:"))) {
+        const qsizetype most = QStringView(format).mid(4).trimmed().toInt();
+        if (text.size() <= most)
+            return text;
+        // Cut between characters as a reader sees them, never inside a surrogate pair.
+        qsizetype end = most - 1;
+        if (end > 0 && text.at(end - 1).isHighSurrogate())
+            --end;
+        return text.left(end).trimmed() + QChar(0x2026);
+    }
     if (format == QLatin1String("date")) {
         static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})"));
         const QRegularExpressionMatch m = iso.match(text);

@@ -270,11 +270,19 @@ Template Template::parse(const QString &fileName, const QString &text)
                     .arg(parts.first().trimmed()));
         for (int i = 1; i < parts.size(); ++i) {
             const QString format = parts[i].trimmed().toLower();
-            if (!Formats.contains(format))
+            static const QRegularExpression cut(QStringLiteral("^max:\\s*(\\d{1,4})$"));
+            const QRegularExpressionMatch m = cut.match(format);
+            if (m.hasMatch() && m.captured(1).toInt() < 2)
+                t.fail(line,
+                    QStringLiteral("در «%1» دست‌کم ۲ نویسه بنویسید.")
+                        .arg(parts[i].trimmed()));
+            if (!Formats.contains(format) && !m.hasMatch())
                 t.fail(line,
                     QStringLiteral(
                         "قالب‌بندی «%1» شناخته نیست؛ قالب‌بندی‌ها: %2.")
-                        .arg(parts[i].trimmed(), Formats.join(QStringLiteral("، "))));
+                        .arg(parts[i].trimmed(),
+                            (Formats + QStringList(QStringLiteral("max:N")))
+                                .join(QStringLiteral("، "))));
             if (!f.formats.isEmpty() && f.isBarcode())
                 t.fail(line,
                     QStringLiteral("«%1» باید آخرین قالب‌بندی باشد.")

@@ -21,7 +21,9 @@
 // In the queries {name} stands for the value of the formula of that name ("fmlID = 37": {fmlID}).
 // In the body {{Column}} is the column's value, HTML-escaped, NULL as empty text; formats follow
 // after "|", in order: amount (digits grouped as the entry form shows them), digits (Persian
-// digits), date (a calendar date yyyy-MM-dd as yyyy/MM/dd), and last qr or code128 (the value as
+// digits), date (a calendar date yyyy-MM-dd as yyyy/MM/dd), max:N (a text longer than N
+// characters cut to N, its last one "…", so that a label keeps to its page), and last qr or
+// code128 (the value as
 // a QR code or a Code 128 barcode, the source of an <img>). {{Picture}} is the source of an <img>
 // showing the first row of the Picture query; a record without one leaves its frame empty.
 //

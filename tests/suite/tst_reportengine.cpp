@@ -139,6 +139,13 @@ void TestReportEngine::assetLabel()
     QVERIFY2(pdftools::hasWords(text, QStringLiteral("وانت نیسان زامیاد")), qPrintable(text));
     QVERIFY2(pdftools::hasWords(text, QStringLiteral("شرکت صنایع نمونه")), qPrintable(text));
 
+    // A long name is cut so that the label keeps to its one page, its codes whole.
+    db.exec(QStringLiteral("UPDATE tblAssetEstablishment SET Name='%1' WHERE ID=5")
+                .arg(QStringLiteral("دستگاه تصفیه هوای صنعتی ").repeated(8)));
+    const QString cut = render(db, m_label, 5);
+    QCOMPARE(pdftools::pageCount(cut), 1);
+    QCOMPARE(pdftools::barcodes(cut).size(), 2);
+    QVERIFY(pdftools::hasWords(pdftools::text(cut), QStringLiteral("دستگاه تصفیه هوای")));
     // A plate number written in Persian digits is encoded as the digits a scanner types.
     db.exec(QStringLiteral("UPDATE tblAssetEstablishment SET LabelNo='۲۰۰۳۴' WHERE ID=5"));
     QCOMPARE(pdftools::barcodes(render(db, m_label, 5)),
