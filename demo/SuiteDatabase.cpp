@@ -453,6 +453,33 @@ QString defaultDemoPath()
     return folder + QStringLiteral("/demo.sqlite");
 }
 
+QString installDirectory()
+{
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    // Installed: the path from bin/ to the suite's folder; in the build tree every program lies
+    // one folder below the build folder.
+    for (const char *relative : {VELA_SUITE_FROM_BINDIR, "../suite"}) {
+        const QString folder
+            = QDir::cleanPath(programFolder.absoluteFilePath(QString::fromUtf8(relative)));
+        if (QFileInfo(folder).isDir())
+            return folder + QLatin1Char('/');
+    }
+    return QString();
+}
+
+void setBasePath(const QString &path, const QString &basePath)
+{
+    if (!QFileInfo(path).isFile())
+        throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد.").arg(path), ErrConnection);
+    Database db = open(path, false);
+    Statement update(db, "UPDATE tblOrvoSetting SET BasePath = ?1 WHERE ID = 1");
+    if (basePath.isEmpty())
+        update.bindNull(1);
+    else
+        update.bind(1, basePath.toUtf8());
+    update.step();
+}
+
 void createSqlite(const QString &path, bool withDemoData)
 {
     if (QFileInfo::exists(path))

@@ -361,10 +361,12 @@ INSERT INTO tblAccountDocumentDetail (DocumentID, RowNumber, AccountCode, Accoun
     (12, 1, '1211', 'اموال، ماشین آلات و تجهیزات', NULL, 33, 1022148, 'ثبت نهايي استقرار ژنراتور دیزلی ۱۰۰ کیلووات - برچسب 100033', 2450000000, 0),
     (12, 2, '3110', 'حساب های پرداختنی تجاری', NULL, 33, 1022148, 'ثبت نهايي استقرار ژنراتور دیزلی ۱۰۰ کیلووات - برچسب 100033', 0, 2450000000);
 
--- Print templates of the asset establishment form and of a neighbouring form.
+-- Print templates of the asset establishment form and of a neighbouring form. The card and the
+-- label ship in the suite's install directory (found under the BasePath of vwOrvoBasePath); the
+-- handover template is one an office has yet to add.
 INSERT INTO tblOrvoReportTemplate (ID, FormTypeID, Title, FilePath) VALUES
-    (1, 1022148, 'شناسنامه اموال', 'reports/AssetCard.xml'),
-    (2, 1022148, 'برچسب اموال', 'reports/AssetLabel.xml'),
+    (1, 1022148, 'شناسنامه اموال', 'Reports/AssetCard.html'),
+    (2, 1022148, 'برچسب اموال', 'Reports/AssetLabel.html'),
     (3, 1022148, 'صورتجلسه تحویل اموال', 'reports/AssetHandover.xml'),
     (4, 1022150, 'فهرست جابجایی اموال', 'reports/AssetMovement.xml');
 

@@ -2,6 +2,7 @@
 // edit, cancel and search commands, and the layout that follows the window's size.
 #include "FormMain.h"
 #include "EntryTexts.h"
+#include "FormMainPrint.h"
 #include "search/FormSearch.h"
 #include "shared/Session.h"
 #include "shared/modMain.h"
@@ -532,13 +533,14 @@ void FormMain::cmdSearch_Click()
     });
 }
 
-// The extra properties dialog, printing and the accounting document link: these buttons do
-// nothing in this edition.
+// The extra properties dialog and the accounting document link do nothing in this edition;
+// printing goes through the template chooser.
 void FormMain::cmdMoreInfo_Click()
 {
 }
 void FormMain::cmdPreview_Click()
 {
+    PreviewCommand(*this);
 }
 void FormMain::cmdViewAccountDoc_Click()
 {

@@ -1,8 +1,10 @@
 #include "velaAssetEst.h"
 #include "entry/EntryTexts.h"
 #include "entry/FormMain.h"
+#include "entry/FormMainPrint.h"
 #include "shared/Roles.h"
 #include "shared/Session.h"
+#include "shared/VelaError.h"
 #include "shared/modMain.h"
 
 VelaPropertyBag::~VelaPropertyBag() = default;
@@ -109,6 +111,16 @@ bool velaAssetEst::ClearShow()
 bool velaAssetEst::View(qint32 inID)
 {
     return openForm(inID, true);
+}
+
+void velaAssetEst::PrintToPdf(qint32 inID, const QString &inTemplate, const QString &inPdfFile)
+{
+    publishCurrentValues();
+    // No window is shown, so a refusal is the call's failure rather than a message.
+    if (!vela::HasPermission(111))
+        throw vela::VelaError(vela::texts::HostRefusalStart.toString() + QStringLiteral("111")
+            + vela::texts::HostRefusalEnd.toString());
+    vela::PrintRecordToPdf(inID, inTemplate, inPdfFile);
 }
 
 void velaAssetEst::paintEvent(QPaintEvent *)

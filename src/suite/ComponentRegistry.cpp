@@ -1,4 +1,5 @@
 #include "ComponentRegistry.h"
+#include "ReportEngine.h"
 #include "comMSG.h"
 #include "shared/VelaError.h"
 
@@ -24,6 +25,8 @@ ComponentRegistry::ComponentRegistry()
 {
     registerFactory(
         QString::fromLatin1(comMSG::ProgId), [] { return std::unique_ptr<QObject>(new comMSG); });
+    registerFactory(QString::fromLatin1(ReportEngine::ProgId),
+        [] { return std::unique_ptr<QObject>(new ReportEngine); });
 }
 
 void ComponentRegistry::registerFactory(const QString &progId, Factory factory)
