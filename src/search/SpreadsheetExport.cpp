@@ -5,8 +5,8 @@
 #include "ExportTexts.h"
 #include "GridExport.h"
 #include "ResultsGrid.h"
+#include "shared/Jalali.h"
 #include "shared/VelaError.h"
-#include "suite/Jalali.h"
 
 #include <QDateTime>
 #include <QDesktopServices>
