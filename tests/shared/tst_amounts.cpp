@@ -1,6 +1,7 @@
 // The money type: exact decimals at four places, parsing, rounding half to even, the range, and
 // amounts that came as doubles.
 #include "shared/Money.h"
+#include "shared/ResultTable.h"
 #include "shared/VelaError.h"
 
 #include <QtTest>
