@@ -231,8 +231,7 @@ private slots:
         }
         rs.Close();
     }
+};
 
-    ;
-
-    QTEST_MAIN(TstSqliteBackend)
+QTEST_MAIN(TstSqliteBackend)
 #include "tst_sqlitebackend.moc"
