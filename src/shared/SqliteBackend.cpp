@@ -500,6 +500,7 @@ std::vector<qint64> SqliteBackend::partBoundaries(const PartitionedStatement &st
     const int parts = int(std::min<double>(maxParts, std::floor(total / minRows)));
     if (parts < 2)
         return {};
+    m_rowsPerPart = total / parts;
 
     // Each boundary where the rows before it reach its share, placed within its range by the
     // range's own spacing.
@@ -573,8 +574,12 @@ bool SqliteBackend::readInParts(
     std::vector<bool> money;
     const QStringList names = resultColumns(statements[0]->handle(), money);
     std::vector<ResultTable> rows(static_cast<size_t>(parts));
-    for (ResultTable &r : rows)
+    for (ResultTable &r : rows) {
         r.setColumns(names);
+        // Room for the rows a part is expected to hold, taken before the threads start: growing
+        // a large buffer remaps it, which holds up the page faults of every other thread.
+        r.reserveRows(int(std::min(m_rowsPerPart * 1.1, double(std::numeric_limits<int>::max()))));
+    }
 
     // The first part to fail stops the others, and its failure is the one reported.
     std::atomic<bool> failed {false};

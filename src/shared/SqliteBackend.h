@@ -73,6 +73,7 @@ private:
     QString m_path;
     Partitioning m_partitioning;
     int m_lastPartCount = 0;
+    double m_rowsPerPart = 0; // as the last partBoundaries estimated them
 };
 
 // LIKE with % and _, ASCII case-insensitive, ي=ی, ك=ک and 5=۵=٥; `escape` 0 for none. UTF-8 in.
