@@ -1,14 +1,21 @@
 // Search benchmark: presses cmdSearch with every filter empty on a database of generated records
-// and reports the time until the grid is complete and drawn, the memory it took, the time the
-// sqlite3 shell needs for the same statement, and the cost of scrolling the whole grid.
+// and reports the time until the grid is complete (totals and colours) and drawn, read in parts
+// as the search chooses and read in one part; the memory it took; the time the sqlite3 shell
+// needs for the same statement and the time of stepping it through the C API on one thread with
+// nothing else done; and the cost of scrolling the whole grid.
 //
-//     bench_search <database file>
+//     bench_search <database file> [runs = 3]
 //
-// Memory is the peak resident size during the search (VmHWM, reset just before it) minus the
-// resident size of the idle program with the form shown.
+// Each search is run `runs` times, alternating the two ways of reading; the best and the median
+// run are shown. Memory is the peak resident size during a search (VmHWM, reset just before it)
+// minus the resident size of the idle program with the form shown and the grid empty.
 #include "demo/SuiteDatabase.h"
 #include "search/FormSearch.h"
 #include "search/ResultsGrid.h"
+#include "shared/DataEnvironment.h"
+#include "shared/Sqlite.h"
+#include "shared/SqliteBackend.h"
+#include "shared/TsqlAdapter.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 #include "suite/OrvoControls.h"
@@ -24,7 +31,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <sqlite3.h>
 #include <sys/resource.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -74,10 +83,48 @@ Timing shellRun(const QString &db, const QString &statementFile)
     return Timing {t.nsecsElapsed() / 1e9, cpuSeconds(RUSAGE_CHILDREN) - cpu0};
 }
 
+// The statement stepped to its end on one connection and one thread, nothing read from the rows.
+Timing stepRun(const QString &db, const QString &sql)
+{
+    vela::sqlite::Database conn(db, SQLITE_OPEN_READONLY, QStringLiteral("bench"));
+    vela::SqliteBackend::registerFunctions(conn.handle());
+    const QByteArray text = vela::adaptTsqlForSqlite(sql).toUtf8();
+    QElapsedTimer t;
+    const double cpu0 = cpuSeconds(RUSAGE_THREAD);
+    t.start();
+    vela::sqlite::Statement st(conn, text.constData());
+    while (st.step()) { }
+    return Timing {t.nsecsElapsed() / 1e9, cpuSeconds(RUSAGE_THREAD) - cpu0};
+}
+
+Timing best(const std::vector<Timing> &runs)
+{
+    Timing b = runs.front();
+    for (const Timing &r : runs) {
+        b.wall = std::min(b.wall, r.wall);
+        b.cpu = std::min(b.cpu, r.cpu);
+    }
+    return b;
+}
+
+double medianWall(std::vector<Timing> runs)
+{
+    std::sort(
+        runs.begin(), runs.end(), [](const Timing &a, const Timing &b) { return a.wall < b.wall; });
+    return runs[runs.size() / 2].wall;
+}
+
+struct SearchRuns {
+    std::vector<Timing> timings;
+    long peakAboveIdleKb = 0; // the largest of the runs
+    int parts = 0;
+};
+
 struct Report {
     int rows = 0;
-    Timing search, shell;
-    long idleKb = 0, peakKb = 0;
+    SearchRuns partitioned, onePart;
+    Timing shell, step;
+    long idleKb = 0;
     bool peakReset = false;
     size_t tableBytes = 0;
     double scrollTotalMs = 0, scrollMaxMs = 0;
@@ -85,7 +132,27 @@ struct Report {
     QString total;
 };
 
-void measure(vela::FormSearch &form, const QString &db, Report &r)
+void searchOnce(
+    vela::FormSearch &form, vela::SqliteBackend &backend, int maxParts, SearchRuns &runs, Report &r)
+{
+    backend.setPartitioning(vela::SqliteBackend::Partitioning {maxParts});
+    // The previous result goes first, so that each run starts from the same idle program.
+    form.cmdNewsearch->click();
+    QCoreApplication::processEvents();
+    const long idleKb = statusKb("VmRSS:");
+    r.peakReset = resetPeak();
+    QElapsedTimer t;
+    const double cpu0 = cpuSeconds(RUSAGE_SELF);
+    t.start();
+    form.cmdSearch->click();
+    form.flxSearch->viewport()->repaint();
+    runs.timings.push_back(Timing {t.nsecsElapsed() / 1e9, cpuSeconds(RUSAGE_SELF) - cpu0});
+    runs.peakAboveIdleKb = std::max(runs.peakAboveIdleKb, statusKb("VmHWM:") - idleKb);
+    runs.parts = backend.lastPartCount();
+    r.idleKb = idleKb;
+}
+
+void measure(vela::FormSearch &form, const QString &db, int runs, Report &r)
 {
     QCoreApplication::processEvents();
     const QString sql = form.SearchStatement();
@@ -95,26 +162,29 @@ void measure(vela::FormSearch &form, const QString &db, Report &r)
     stmt.flush();
     shellRun(db, stmt.fileName()); // warms the file cache for both sides
 
-    r.idleKb = statusKb("VmRSS:");
-    r.peakReset = resetPeak();
-    QElapsedTimer t;
-    const double cpu0 = cpuSeconds(RUSAGE_SELF);
-    t.start();
-    form.cmdSearch->click();
-    form.flxSearch->viewport()->repaint();
-    r.search = Timing {t.nsecsElapsed() / 1e9, cpuSeconds(RUSAGE_SELF) - cpu0};
-    r.peakKb = statusKb("VmHWM:");
+    auto *backend = dynamic_cast<vela::SqliteBackend *>(&vela::DtEn().cn().backend());
+    if (!backend) {
+        std::fprintf(stderr, "not a SQLite database\n");
+        std::exit(1);
+    }
+    for (int i = 0; i < runs; ++i) {
+        searchOnce(form, *backend, 0, r.partitioned, r);
+        searchOnce(form, *backend, 1, r.onePart, r);
+    }
+    // The grid as the partitioned search leaves it is scrolled and reported.
+    searchOnce(form, *backend, 0, r.partitioned, r);
+    backend->setPartitioning({});
     r.rows = form.flxSearch->Rows() - 2;
     r.tableBytes = form.flxSearch->memoryUsage();
     r.total = form.flxSearch->TextMatrix(form.flxSearch->Rows() - 1, 12);
 
-    // Best of three, wall and processor time each.
-    r.shell = shellRun(db, stmt.fileName());
-    for (int i = 0; i < 2; ++i) {
-        const Timing s = shellRun(db, stmt.fileName());
-        r.shell.wall = std::min(r.shell.wall, s.wall);
-        r.shell.cpu = std::min(r.shell.cpu, s.cpu);
+    std::vector<Timing> shell, step;
+    for (int i = 0; i < std::max(3, runs); ++i) {
+        shell.push_back(shellRun(db, stmt.fileName()));
+        step.push_back(stepRun(db, sql));
     }
+    r.shell = best(shell);
+    r.step = best(step);
 
     QScrollBar *bar = form.flxSearch->verticalScrollBar();
     r.scrollSteps = 200;
@@ -153,11 +223,12 @@ int main(int argc, char **argv)
         return 0;
     });
 
+    const int runs = argc > 2 ? std::max(1, QByteArray(argv[2]).toInt()) : 3;
     Report r;
     bool ran = false;
     vela::FormSearch &form = vela::FormSearch::instance();
     QTimer::singleShot(0, &form, [&] {
-        measure(form, db, r);
+        measure(form, db, runs, r);
         ran = true;
         form.cmdExit->click();
     });
@@ -167,17 +238,23 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    const double ratio = r.search.wall / r.shell.wall;
-    const double peakMb = (r.peakKb - r.idleKb) / 1024.0;
+    const Timing p = best(r.partitioned.timings), o = best(r.onePart.timings);
     std::printf("records                 %d\n", r.rows);
+    std::printf("processor threads       %u\n", std::thread::hardware_concurrency());
+    std::printf("search in %d parts       best %.3f s wall (median %.3f), %.3f s processor\n",
+        r.partitioned.parts, p.wall, medianWall(r.partitioned.timings), p.cpu);
+    std::printf("search in one part      best %.3f s wall (median %.3f), %.3f s processor\n",
+        o.wall, medianWall(r.onePart.timings), o.cpu);
     std::printf(
-        "search until drawn      %.3f s wall, %.3f s processor\n", r.search.wall, r.search.cpu);
-    std::printf(
-        "sqlite3 shell (best/3)  %.3f s wall, %.3f s processor\n", r.shell.wall, r.shell.cpu);
-    std::printf("ratio                   %.2f wall, %.2f processor  (goal <= 1.50)\n", ratio,
-        r.search.cpu / r.shell.cpu);
+        "sqlite3 shell (best)    %.3f s wall, %.3f s processor\n", r.shell.wall, r.shell.cpu);
+    std::printf("C API step, one thread  %.3f s wall, %.3f s processor\n", r.step.wall, r.step.cpu);
+    std::printf("ratio to shell          %.2f wall  (goal <= 0.50)\n", p.wall / r.shell.wall);
+    std::printf("ratio to C API step     %.2f wall\n", p.wall / r.step.wall);
+    std::printf("parts / one part        %.2f best, %.2f median  (goal <= 1.00)\n", p.wall / o.wall,
+        medianWall(r.partitioned.timings) / medianWall(r.onePart.timings));
     std::printf("idle resident           %.1f MB\n", r.idleKb / 1024.0);
-    std::printf("peak above idle         %.1f MB  (goal <= 300)%s\n", peakMb,
+    std::printf("peak above idle         %.1f MB in parts, %.1f MB in one part  (goal <= 300)%s\n",
+        r.partitioned.peakAboveIdleKb / 1024.0, r.onePart.peakAboveIdleKb / 1024.0,
         r.peakReset ? "" : "  [peak not resettable: whole-run peak]");
     std::printf("grid cells held         %.1f MB\n", r.tableBytes / 1048576.0);
     std::printf("total of column 12      %s\n", qPrintable(r.total));

@@ -7,6 +7,7 @@
 #include "ResultsGrid.h"
 #include "SearchTexts.h"
 #include "shared/AssetRecord.h"
+#include "shared/DataEnvironment.h"
 #include "shared/Session.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
@@ -63,18 +64,6 @@ double leadingNumber(const QString &text)
     const QVariant v = ToNumber(s);
     return v.isValid() ? v.toDouble() : 0;
 }
-
-// A total of money amounts at the money type's four decimals. Each amount is a Money, but a
-// total is held in 128 bits: a million assets of hundreds of billions of rials add up to more
-// than the money type holds, and the total must still be exact.
-class AmountTotal {
-public:
-    void add(Money m) { m_raw += m.raw(); }
-    QString text() const { return Money::scaledText(m_raw); }
-
-private:
-    __int128 m_raw = 0;
-};
 
 // The grid is not drawn while an export reads it, and is drawn again however the export ends.
 class RedrawPaused {
@@ -376,6 +365,11 @@ void FormSearch::cmdExcel_Click()
 
 QString FormSearch::SearchStatement() const
 {
+    return SearchQuery().text();
+}
+
+PartitionedStatement FormSearch::SearchQuery() const
+{
     // Each filter's value as the condition carries it; an empty filter adds nothing. A text is
     // taken as typed, blanks included.
     const record::Description &d = record::asset();
@@ -406,10 +400,15 @@ QString FormSearch::SearchStatement() const
         }
         }
     }
-    QString sql;
+    PartitionedStatement query;
     for (QStringView piece : texts::SearchStatementPieces)
-        sql += piece;
-    return sql + record::searchCondition(d, values);
+        query.head += piece;
+    query.condition = record::searchCondition(d, values);
+    query.table = d.table.toString();
+    for (const record::Column &c : d.columns)
+        if (c.kind == record::Kind::Number)
+            query.keyColumn = c.name.toString();
+    return query;
 }
 
 void FormSearch::cmdSearch_Click()
@@ -429,7 +428,7 @@ void FormSearch::runSearch()
         Recordset &rs = session().dataEnvironment.rssqlCommon();
         if (rs.State() == Recordset::adStateOpen)
             rs.Close();
-        rs.Open(SearchStatement());
+        rs.Open(SearchQuery());
         g.setDataMember(texts::SearchCommandName.toString());
         g.setDataSource(session().dataEnvironment);
         if (rs.State() == Recordset::adStateOpen)
@@ -439,20 +438,14 @@ void FormSearch::runSearch()
         g.NumberRows(1, g.Rows() - 1);
         g.AddItem(texts::TotalsCaption.toString());
         const int t = g.Rows() - 1;
-        // Totals of the amounts read as the money type, exact over any number of rows. With
-        // no result rows the total cells stay empty.
-        if (t > 1) {
-            AmountTotal totals[LastMoneyColumn - FirstMoneyColumn + 1];
-            for (int i = 1; i < t; ++i)
-                for (int c = FirstMoneyColumn; c <= LastMoneyColumn; ++c)
-                    totals[c - FirstMoneyColumn].add(g.cellAmount(i, c));
-            for (int c = FirstMoneyColumn; c <= LastMoneyColumn; ++c)
-                g.setTextMatrix(t, c, totals[c - FirstMoneyColumn].text());
-        }
-        for (int c = FirstMoneyColumn; c <= LastMoneyColumn; ++c) {
-            g.GroupDigitsInColumn(c, 1, t - 1);
-            g.setTextMatrix(t, c, GroupDigits(g.TextMatrix(t, c)));
-        }
+        // Totals of the amounts read as the money type, exact over any number of rows, and the
+        // amounts grouped, in one pass over each money column. With no result rows the total
+        // cells stay empty.
+        const QStringList totals
+            = g.TotalAndGroupDigits(FirstMoneyColumn, LastMoneyColumn, 1, t - 1);
+        for (int c = FirstMoneyColumn; c <= LastMoneyColumn; ++c)
+            g.setTextMatrix(
+                t, c, GroupDigits(t > 1 ? totals[c - FirstMoneyColumn] : g.TextMatrix(t, c)));
 
         // Dressing.
         g.setColWidth(0, 800);

@@ -20,6 +20,7 @@ class OrvoButton;
 class OrvoDate;
 class OrvoSelector;
 class ResultsGrid;
+struct PartitionedStatement;
 struct Session;
 
 class FormSearch : public QDialog {
@@ -42,8 +43,11 @@ public:
     // was left without a choice. The first call after a load failure reports it and returns -1.
     qint32 ShowNGetID();
 
-    // The statement cmdSearch runs for the current filters.
+    // The statement cmdSearch runs for the current filters: its text, and the same statement as
+    // the data environment is asked to run it, in parts over the record's identifier where the
+    // engine reads that way.
     QString SearchStatement() const;
+    PartitionedStatement SearchQuery() const;
     // Asks the text export's options and writes the grid to the chosen text file.
     void ExportGridToText();
 

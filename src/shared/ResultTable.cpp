@@ -651,6 +651,48 @@ void ResultTable::resizeRows(int rows)
     m_rows = rows;
 }
 
+void ResultTable::appendRows(ResultTable &other)
+{
+    flush();
+    other.flush();
+    if (other.columnCount() != columnCount())
+        throw VelaError(QStringLiteral("جدول های نتیجه ستون های یکسان ندارند."), ErrDatabase);
+    const size_t rows = size_t(m_rows);
+    size_t done = 0;
+    try {
+        for (; done < m_columns.size(); ++done) {
+            Column &to = m_columns[done];
+            Column &from = other.m_columns[done];
+            const size_t shift = to.arena.size();
+            if (shift + from.arena.size() > ArenaLimit)
+                throw VelaError(
+                    QStringLiteral("نتیجه پرس و جو بزرگتر از حد مجاز است."), ErrDatabase);
+            to.cells.resize(rows + from.cells.size(), NullCell);
+            to.arena.append(from.arena.data(), from.arena.size());
+            // Offsets into the other's bytes move by the bytes already here; inline cells and
+            // NULLs stay as they are.
+            const uint32_t add = uint32_t(shift);
+            const uint32_t *src = from.cells.data();
+            const size_t n = from.cells.size();
+            uint32_t *dst = to.cells.data() + rows;
+            for (size_t i = 0; i < n; ++i) {
+                const uint32_t w = src[i];
+                dst[i] = (w & InlineFlag) ? w : w + add; // NullCell has the flag set too
+            }
+            from.cells.reset();
+            from.arena.reset();
+            from.dedup.reset();
+        }
+    } catch (...) {
+        for (size_t c = 0; c < done; ++c)
+            m_columns[c].cells.resize(rows, NullCell);
+        other.clear();
+        throw;
+    }
+    m_rows += other.m_rows;
+    other.clear();
+}
+
 size_t ResultTable::memoryUsage() const
 {
     flush();

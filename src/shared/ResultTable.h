@@ -76,6 +76,12 @@ public:
     void removeColumn(int col);
     void appendRowOfNulls();
     void resizeRows(int rows); // truncates or pads with NULL rows
+    // Moves the rows of `other`, a table of as many columns, after this table's rows and leaves
+    // `other` empty. Values are not stored again: each column takes the other's cells and value
+    // bytes as they are, one column at a time, freeing the other's column as it goes. Throws
+    // VelaError when a column would grow past the store's limit (or std::bad_alloc); this table
+    // then keeps only its own rows.
+    void appendRows(ResultTable &other);
 
     // Bytes held, for the benchmark's report.
     size_t memoryUsage() const;

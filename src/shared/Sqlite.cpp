@@ -1,6 +1,7 @@
 #include "Sqlite.h"
 
 #include <QFile>
+#include <mutex>
 #include <sqlite3.h>
 
 namespace vela::sqlite {
@@ -51,8 +52,24 @@ FailureKind failureKind(int code)
 
 // ---------------------------------------------------------------- database
 
+namespace {
+
+// SQLite's process-wide settings, made once before the library initialises, that is before the
+// first connection is opened. Its memory statistics are turned off: with them on, every
+// allocation of every connection takes one process-wide mutex, and the parts of a search read
+// on several threads would wait for each other there. When the host program initialised SQLite
+// already, the settings are refused (SQLITE_MISUSE) and its own stay: harmless, only slower.
+void configureLibrary()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
+}
+
+} // namespace
+
 Database::Database(const QString &path, int flags, const QString &lead)
 {
+    configureLibrary();
     const QByteArray file = QFile::encodeName(path);
     const int opened = sqlite3_open_v2(file.constData(), &m_db, flags, nullptr);
     if (opened != SQLITE_OK) {

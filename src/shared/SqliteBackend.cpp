@@ -1,11 +1,15 @@
 #include "SqliteBackend.h"
 #include "Money.h"
+#include "Parallel.h"
 #include "Sqlite.h"
 #include "TsqlAdapter.h"
 #include "VelaError.h"
 #include <QDateTime>
 #include <QFileInfo>
+#include <atomic>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <sqlite3.h>
@@ -108,6 +112,76 @@ bool isMoneyType(const char *declared)
     t = t.toUpper();
     t.replace(' ', "");
     return t == "DECIMALTEXT(19,4)" || t == "NUMERIC(19,4)";
+}
+
+// The result's column names; `money` tells which of them hold amounts.
+QStringList resultColumns(sqlite3_stmt *stmt, std::vector<bool> &money)
+{
+    const int cols = sqlite3_column_count(stmt);
+    QStringList names;
+    names.reserve(cols);
+    money.assign(size_t(qMax(cols, 0)), false);
+    for (int c = 0; c < cols; ++c) {
+        names << QString::fromUtf8(sqlite3_column_name(stmt, c));
+        money[size_t(c)] = isMoneyType(sqlite3_column_decltype(stmt, c));
+    }
+    return names;
+}
+
+// Steps the statement to its end, storing each row in `rows` (whose columns are set).
+void readRows(sqlite::Statement &statement, const std::vector<bool> &money, ResultTable &rows)
+{
+    sqlite3_stmt *stmt = statement.handle();
+    const int cols = int(money.size());
+    for (bool row = stepOrClear(statement, rows); row; row = stepOrClear(statement, rows)) {
+        rows.beginRow();
+        for (int c = 0; c < cols; ++c) {
+            switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_INTEGER:
+                rows.appendInteger(sqlite3_column_int64(stmt, c));
+                break;
+            case SQLITE_FLOAT: {
+                // A double in a money column comes from an earlier database: the amount it
+                // stands for is its shortest text at four decimals.
+                const double v = sqlite3_column_double(stmt, c);
+                const std::optional<Money> m
+                    = money[size_t(c)] ? Money::tryFromDouble(v) : std::nullopt;
+                if (m)
+                    rows.appendMoney(*m);
+                else
+                    rows.appendReal(v);
+                break;
+            }
+            case SQLITE_TEXT: {
+                const char *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, c));
+                const int n = sqlite3_column_bytes(stmt, c);
+                // Exact decimal text of a money column; anything else stays text as stored.
+                const std::optional<Money> m
+                    = money[size_t(c)] ? Money::parse(QLatin1String(p, n)) : std::nullopt;
+                if (m)
+                    rows.appendMoney(*m);
+                else
+                    rows.appendText(p, n);
+                break;
+            }
+            case SQLITE_BLOB: {
+                const void *p = sqlite3_column_blob(stmt, c);
+                rows.appendBlob(p, sqlite3_column_bytes(stmt, c));
+                break;
+            }
+            default:
+                rows.appendNull();
+            }
+        }
+        rows.endRow();
+    }
+}
+
+QByteArray quotedName(const QString &name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return (QLatin1Char('"') + q + QLatin1Char('"')).toUtf8();
 }
 
 } // namespace
@@ -215,59 +289,10 @@ void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
         sqlite3_stmt *stmt = statement.handle();
         // Each statement that returns columns replaces the rows of an earlier one.
         const int cols = sqlite3_column_count(stmt);
-        std::vector<bool> money(size_t(qMax(cols, 0)));
-        if (cols > 0) {
-            QStringList names;
-            names.reserve(cols);
-            for (int c = 0; c < cols; ++c) {
-                names << QString::fromUtf8(sqlite3_column_name(stmt, c));
-                money[size_t(c)] = isMoneyType(sqlite3_column_decltype(stmt, c));
-            }
-            out.setColumns(names);
-        }
-        ResultTable &rows = out;
-        for (bool row = stepOrClear(statement, out); row; row = stepOrClear(statement, out)) {
-            rows.beginRow();
-            for (int c = 0; c < cols; ++c) {
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_INTEGER:
-                    rows.appendInteger(sqlite3_column_int64(stmt, c));
-                    break;
-                case SQLITE_FLOAT: {
-                    // A double in a money column comes from an earlier database: the amount it
-                    // stands for is its shortest text at four decimals.
-                    const double v = sqlite3_column_double(stmt, c);
-                    const std::optional<Money> m
-                        = money[size_t(c)] ? Money::tryFromDouble(v) : std::nullopt;
-                    if (m)
-                        rows.appendMoney(*m);
-                    else
-                        rows.appendReal(v);
-                    break;
-                }
-                case SQLITE_TEXT: {
-                    const char *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, c));
-                    const int n = sqlite3_column_bytes(stmt, c);
-                    // Exact decimal text of a money column; anything else stays text as stored.
-                    const std::optional<Money> m
-                        = money[size_t(c)] ? Money::parse(QLatin1String(p, n)) : std::nullopt;
-                    if (m)
-                        rows.appendMoney(*m);
-                    else
-                        rows.appendText(p, n);
-                    break;
-                }
-                case SQLITE_BLOB: {
-                    const void *p = sqlite3_column_blob(stmt, c);
-                    rows.appendBlob(p, sqlite3_column_bytes(stmt, c));
-                    break;
-                }
-                default:
-                    rows.appendNull();
-                }
-            }
-            rows.endRow();
-        }
+        std::vector<bool> money;
+        if (cols > 0)
+            out.setColumns(resultColumns(stmt, money));
+        readRows(statement, money, out);
         // Only a statement that writes rows reports them; the count of an earlier one would
         // otherwise stand for a query or a transaction statement after it.
         m_recordsAffected = cols == 0 && !sqlite3_stmt_readonly(stmt) ? m_db->changes() : 0;
@@ -313,6 +338,275 @@ qint32 SqliteBackend::insertFormAction(qint32 eventId, const QString &formCode, 
     st.bind(8, eventTime);
     st.step();
     return 0;
+}
+
+// ---------------------------------------------------------------- reading in parts
+
+namespace {
+
+// A key range [from, to) of the table with the rows it holds: counted when `exact`, else
+// estimated from the spacing of the keys at its start.
+struct KeyStratum {
+    qint64 from, to;
+    double rows;
+    bool exact;
+};
+
+// Rows of [from, to): up to Probe keys from `from` on are read (one index seek and a few steps);
+// fewer than Probe is the exact count, else their spacing stands for the whole range.
+KeyStratum probeKeys(sqlite::Statement &probe, qint64 from, qint64 to)
+{
+    constexpr int Probe = 16;
+    probe.reset();
+    probe.bind(1, from);
+    probe.bind(2, to);
+    qint64 first = 0, last = 0;
+    int found = 0;
+    while (found < Probe && probe.step()) {
+        last = probe.integer(0);
+        if (found++ == 0)
+            first = last;
+    }
+    probe.reset();
+    if (found < Probe || last == first)
+        return KeyStratum {from, to, double(found), found < Probe};
+    const double perKey = double(found - 1) / double(last - first);
+    return KeyStratum {from, to, found + double(to - 1 - last) * perKey, false};
+}
+
+// The part statement: the whole statement with its condition narrowed to [from, to), either
+// end open for the first and the last part, so that every row falls in exactly one part.
+QString partText(const PartitionedStatement &s, const qint64 *from, const qint64 *to)
+{
+    QString text = s.head + QLatin1Char('(') + s.condition + QLatin1Char(')');
+    if (from)
+        text += QStringLiteral(" and %1 >= %2").arg(s.keyColumn).arg(*from);
+    if (to)
+        text += QStringLiteral(" and %1 < %2").arg(s.keyColumn).arg(*to);
+    return text;
+}
+
+// The read transactions of the parts, begun one after the other; whatever is still open when
+// the read ends (a failure, an interrupted part) is rolled back.
+class PartTransactions {
+public:
+    PartTransactions(std::vector<std::unique_ptr<sqlite::Database>> &readers, int parts)
+        : m_readers(readers), m_parts(parts)
+    {
+        for (int p = 0; p < parts; ++p) {
+            m_readers[size_t(p)]->exec("BEGIN");
+            // The first read takes the part's view of the database (its shared lock, or its
+            // snapshot of a write-ahead log) and keeps it until the part ends.
+            m_readers[size_t(p)]->exec("SELECT 1 FROM sqlite_master LIMIT 1");
+        }
+    }
+    ~PartTransactions()
+    {
+        for (int p = 0; p < m_parts; ++p) {
+            sqlite3 *db = m_readers[size_t(p)]->handle();
+            if (!sqlite3_get_autocommit(db))
+                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    }
+    PartTransactions(const PartTransactions &) = delete;
+    PartTransactions &operator=(const PartTransactions &) = delete;
+
+private:
+    std::vector<std::unique_ptr<sqlite::Database>> &m_readers;
+    int m_parts;
+};
+
+} // namespace
+
+qint64 SqliteBackend::dataVersion()
+{
+    sqlite::Statement st(*m_db, "PRAGMA data_version");
+    st.step();
+    return st.integer(0);
+}
+
+std::vector<qint64> SqliteBackend::partBoundaries(const PartitionedStatement &statement)
+{
+    const int maxParts = m_partitioning.maxParts > 0 ? m_partitioning.maxParts
+                                                     : std::min(hardwareThreads(), int(MaxParts));
+    const int minRows = std::max(1, m_partitioning.minRowsPerPart);
+    if (maxParts < 2)
+        return {};
+    const QByteArray table = quotedName(statement.table);
+    const QByteArray key = quotedName(statement.keyColumn);
+
+    // Only the table's integer primary key is its row order, reached by a seek for each range.
+    {
+        sqlite::Statement info(*m_db, QByteArray("PRAGMA table_info(" + table + ")").constData());
+        bool rowKey = false;
+        int keyColumns = 0;
+        while (info.step()) {
+            if (info.integer(5) == 0)
+                continue;
+            ++keyColumns;
+            rowKey = info.text(1).compare(statement.keyColumn, Qt::CaseInsensitive) == 0
+                && info.text(2).compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+        }
+        if (!rowKey || keyColumns != 1)
+            return {};
+    }
+    sqlite::Statement range(
+        *m_db, QByteArray("SELECT min(" + key + "), max(" + key + ") FROM " + table).constData());
+    if (!range.step() || range.isNull(0))
+        return {};
+    const qint64 low = range.integer(0), high = range.integer(1);
+    // A key range narrower than two parts cannot hold enough rows for them.
+    if (__int128(high) - low + 1 < __int128(2) * minRows)
+        return {};
+    const qint64 end = high == std::numeric_limits<qint64>::max() ? high : high + 1;
+
+    // The rows per key range, from the keys the table holds: equal key ranges first, then the
+    // heaviest estimated range split again, until no estimate is large enough to misplace a
+    // boundary by much. Gaps and deleted rows thus do not unbalance the parts.
+    sqlite::Statement probe(*m_db,
+        QByteArray("SELECT " + key + " FROM " + table + " WHERE " + key + " >= ?1 AND " + key
+            + " < ?2 ORDER BY " + key + " LIMIT 16")
+            .constData());
+    const auto split = [&](qint64 from, qint64 to, int pieces, std::vector<KeyStratum> &into) {
+        const __int128 width = __int128(to) - from;
+        pieces = int(std::min<__int128>(pieces, width));
+        for (int i = 0; i < pieces; ++i) {
+            const qint64 a = qint64(from + width * i / pieces);
+            const qint64 b = qint64(from + width * (i + 1) / pieces);
+            into.push_back(probeKeys(probe, a, b));
+        }
+    };
+    std::vector<KeyStratum> strata;
+    split(low, end, 64, strata);
+    for (int probes = 64; probes < 1024; probes += 8) {
+        double total = 0;
+        for (const KeyStratum &k : strata)
+            total += k.rows;
+        auto heaviest = strata.end();
+        for (auto it = strata.begin(); it != strata.end(); ++it)
+            if (!it->exact && it->to - it->from > 8
+                && (heaviest == strata.end() || it->rows > heaviest->rows))
+                heaviest = it;
+        if (heaviest == strata.end() || heaviest->rows <= total / (maxParts * 16))
+            break;
+        std::vector<KeyStratum> pieces;
+        split(heaviest->from, heaviest->to, 8, pieces);
+        const auto at = strata.erase(heaviest);
+        strata.insert(at, pieces.begin(), pieces.end());
+    }
+    double total = 0;
+    for (const KeyStratum &k : strata)
+        total += k.rows;
+    const int parts = int(std::min<double>(maxParts, std::floor(total / minRows)));
+    if (parts < 2)
+        return {};
+    m_rowsPerPart = total / parts;
+
+    // Each boundary where the rows before it reach its share, placed within its range by the
+    // range's own spacing.
+    std::vector<qint64> bounds;
+    double before = 0;
+    size_t i = 0;
+    for (int p = 1; p < parts; ++p) {
+        const double target = total * p / parts;
+        while (i < strata.size() && before + strata[i].rows < target)
+            before += strata[i++].rows;
+        if (i == strata.size())
+            break;
+        const KeyStratum &k = strata[i];
+        const double share = k.rows > 0 ? (target - before) / k.rows : 0;
+        const qint64 bound = k.from + qint64(double(k.to - k.from) * share);
+        if (bound > low && (bounds.empty() || bound > bounds.back()))
+            bounds.push_back(bound);
+    }
+    return bounds;
+}
+
+void SqliteBackend::executePartitioned(const PartitionedStatement &statement, ResultTable &out)
+{
+    out.clear();
+    m_recordsAffected = 0;
+    // Changes of a transaction open on this connection are seen by no other connection.
+    const std::vector<qint64> bounds = sqlite3_get_autocommit(m_db->handle())
+        ? partBoundaries(statement)
+        : std::vector<qint64>();
+    if (!bounds.empty()) {
+        // A writer that commits between the starts of two parts would leave them reading
+        // different states; then the parts start again, and after a few tries one part reads.
+        m_lastPartCount = int(bounds.size()) + 1;
+        for (int attempt = 0; attempt < 3; ++attempt)
+            if (readInParts(statement, bounds, out))
+                return;
+    }
+    m_lastPartCount = 1;
+    execute(statement.text(), out);
+}
+
+bool SqliteBackend::readInParts(
+    const PartitionedStatement &statement, const std::vector<qint64> &bounds, ResultTable &out)
+{
+    const int parts = int(bounds.size()) + 1;
+    while (int(m_readers.size()) < parts) {
+        const QString notOpened = QStringLiteral("پایگاه داده «%1» باز نشد.")
+                                      .arg(QChar(0x200E) + m_path + QChar(0x200E));
+        auto reader = std::make_unique<sqlite::Database>(
+            m_path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, notOpened);
+        registerFunctions(reader->handle());
+        m_readers.push_back(std::move(reader));
+    }
+
+    const qint64 version = dataVersion();
+    PartTransactions transactions(m_readers, parts);
+    if (dataVersion() != version)
+        return false;
+
+    // Prepared here, so that a statement the engine refuses fails as one read would.
+    std::vector<std::unique_ptr<sqlite::Statement>> statements;
+    std::vector<QByteArray> texts;
+    texts.reserve(size_t(parts));
+    for (int p = 0; p < parts; ++p) {
+        const qint64 *from = p > 0 ? &bounds[size_t(p - 1)] : nullptr;
+        const qint64 *to = p < parts - 1 ? &bounds[size_t(p)] : nullptr;
+        texts.push_back(adaptTsqlForSqlite(partText(statement, from, to)).toUtf8());
+        statements.push_back(
+            std::make_unique<sqlite::Statement>(*m_readers[size_t(p)], texts.back().constData()));
+    }
+    std::vector<bool> money;
+    const QStringList names = resultColumns(statements[0]->handle(), money);
+    std::vector<ResultTable> rows(static_cast<size_t>(parts));
+    for (ResultTable &r : rows) {
+        r.setColumns(names);
+        // Room for the rows a part is expected to hold, taken before the threads start: growing
+        // a large buffer remaps it, which holds up the page faults of every other thread.
+        r.reserveRows(int(std::min(m_rowsPerPart * 1.1, double(std::numeric_limits<int>::max()))));
+    }
+
+    // The first part to fail stops the others, and its failure is the one reported.
+    std::atomic<bool> failed {false};
+    std::exception_ptr failure;
+    runInParallel(parts, [&](int p) {
+        try {
+            readRows(*statements[size_t(p)], money, rows[size_t(p)]);
+            statements[size_t(p)].reset();
+            // The part's read ends as soon as it is done; writers wait for no finished part.
+            m_readers[size_t(p)]->exec("COMMIT");
+        } catch (...) {
+            if (!failed.exchange(true)) {
+                failure = std::current_exception();
+                for (int q = 0; q < parts; ++q)
+                    if (q != p)
+                        sqlite3_interrupt(m_readers[size_t(q)]->handle());
+            }
+        }
+    });
+    if (failure)
+        std::rethrow_exception(failure);
+
+    // Joined in key order: the first part's rows, then each next part's after them.
+    for (int p = 1; p < parts; ++p)
+        rows[0].appendRows(rows[size_t(p)]);
+    out = std::move(rows[0]);
+    return true;
 }
 
 // ---------------------------------------------------------------- backend choice
