@@ -2,6 +2,7 @@
 // edit, cancel and search commands, and the layout that follows the window's size.
 #include "FormMain.h"
 #include "EntryTexts.h"
+#include "extras/FormOtherProperty.h"
 #include "search/FormSearch.h"
 #include "shared/modMain.h"
 #include "suite/OrvoControls.h"
@@ -621,14 +622,17 @@ void FormMain::cmdSearch_Click()
     });
 }
 
-// Not yet wired: the extra properties dialog, printing and the accounting document link come
-// with their own forms; until then these buttons do nothing.
 void FormMain::cmdMoreInfo_Click()
 {
+    guarded([this] { FormOtherProperty::ShowForEntryForm(FormMode, currentRecordID(), this); });
 }
+
+// Not yet wired: printing and the accounting document link come with their own forms; until
+// then these buttons do nothing.
 void FormMain::cmdPreview_Click()
 {
 }
+
 void FormMain::cmdViewAccountDoc_Click()
 {
 }
