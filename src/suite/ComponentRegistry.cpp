@@ -1,4 +1,5 @@
 #include "ComponentRegistry.h"
+#include "AttachmentEditor.h"
 #include "comMSG.h"
 #include "shared/VelaError.h"
 
@@ -24,6 +25,8 @@ ComponentRegistry::ComponentRegistry()
 {
     registerFactory(
         QString::fromLatin1(comMSG::ProgId), [] { return std::unique_ptr<QObject>(new comMSG); });
+    registerFactory(QString::fromLatin1(AttachmentEditor::ProgId),
+        [] { return std::unique_ptr<QObject>(new AttachmentEditor); });
 }
 
 void ComponentRegistry::registerFactory(const QString &progId, Factory factory)
