@@ -52,13 +52,41 @@ QString tr2(const char *english, const char *persian)
     return QString::fromUtf8(english) + QStringLiteral("\n") + QString::fromUtf8(persian);
 }
 
-// Opens the demo database, creating it on first use.
+// The suite's install directory beside this program, with a trailing separator: the folder the
+// suite's components that ship as files of their own (Commercial/ and the rest) are installed in,
+// <prefix>/lib/vela-asset/ beside <prefix>/bin/, or suite/ in a build tree. Empty when there is
+// none.
+QString suiteFolder()
+{
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const char *relative : {"../suite", "../lib/vela-asset"})
+        if (const QFileInfo folder(bin.filePath(QLatin1String(relative))); folder.isDir())
+            return folder.canonicalFilePath() + QLatin1Char('/');
+    return QString();
+}
+
+// Opens the demo database, creating it on first use. As an installation of the suite would, it
+// names the folder of the suite's files as the install directory (vwOrvoBasePath), so the demo
+// finds them wherever this program runs from.
 QString demoConnectionString()
 {
     const QString path = vela::SuiteDatabase::defaultDemoPath();
     if (!QFileInfo::exists(path)) {
         QDir().mkpath(QFileInfo(path).absolutePath());
         vela::SuiteDatabase::createSqlite(path, true);
+    }
+    if (const QString folder = suiteFolder(); !folder.isEmpty()) {
+        const QString literal = QLatin1Char('\'')
+            + QString(folder).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
+        try {
+            vela::SuiteDatabase::runSqliteScript(path,
+                QStringLiteral(
+                    "UPDATE tblOrvoSetting SET BasePath=%1 WHERE ID=1 AND BasePath IS NOT %1;")
+                    .arg(literal));
+        } catch (const std::exception &) {
+            // A demo database that cannot be written keeps the folder it names; the entry form
+            // still opens.
+        }
     }
     return vela::SuiteDatabase::sqliteConnectionString(path);
 }

@@ -2,6 +2,7 @@
 // edit, cancel and search commands, and the layout that follows the window's size.
 #include "FormMain.h"
 #include "EntryTexts.h"
+#include "extras/AccountDocLink.h"
 #include "extras/FormOtherProperty.h"
 #include "search/FormSearch.h"
 #include "shared/modMain.h"
@@ -627,14 +628,14 @@ void FormMain::cmdMoreInfo_Click()
     guarded([this] { FormOtherProperty::ShowForEntryForm(FormMode, currentRecordID(), this); });
 }
 
-// Not yet wired: printing and the accounting document link come with their own forms; until
-// then these buttons do nothing.
+// Not yet wired: printing comes with its own form; until then this button does nothing.
 void FormMain::cmdPreview_Click()
 {
 }
 
 void FormMain::cmdViewAccountDoc_Click()
 {
+    guarded([this] { ViewAccountDocument(textOf(txtID), InstallDirectory); });
 }
 
 // ---------------------------------------------------------------- layout
