@@ -210,6 +210,11 @@ void FormMain::buildControls()
         placeTwips(button(b.button, b.name), b.left, 0, b.width, BarHeight);
         m_commandBar.append(b.button);
     }
+    // The suite's accounting module generates documents; this form has no action for the button
+    // and says so rather than leave a press unexplained.
+    cmdDocGen->setToolTip(QStringLiteral(
+        "سند حسابداری در سامانه حسابداری دوباره تولید می‌شود؛ این دکمه در فرم استقرار کاری انجام "
+        "نمی‌دهد."));
 
     // Left field column.
     selector(sltCreator, "sltCreator");
