@@ -11,6 +11,7 @@
 #include "suite/velaPropertyPicker.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -229,18 +230,37 @@ void FormOtherProperty::fill(qint32 id, bool canEdit)
         p->setEnabled(canEdit);
 
     if (!NotShownTypes.isEmpty()) {
+        // The properties not shown are named, so the user knows what to look for elsewhere.
+        QStringList ids;
+        for (qint32 type : std::as_const(NotShownTypes))
+            ids << QString::number(type);
+        RunQuery(rs,
+            QStringLiteral("select ID, Name from tblAssetPropertyType Where ID in (")
+                + ids.join(QLatin1Char(',')) + QLatin1Char(')'));
+        QHash<qint32, QString> names;
+        for (rs.MoveFirst(); !rs.EOF_(); rs.MoveNext())
+            names.insert(ToInt32(ToNumber(rs.FieldText(QStringLiteral("ID")))),
+                rs.FieldText(QStringLiteral("Name")));
+        rs.Close();
+        QStringList shownNames;
+        for (qint32 type : std::as_const(NotShownTypes))
+            shownNames << names.value(type, QString::number(type));
         QString notice = QStringLiteral(
             "این طبقه %1 ویژگی دارد و تنها هشت ویژگی نخست در این "
-            "پنجره جا دارد؛ %2 ویژگی دیگر نمایش داده نمی‌شود.")
+            "پنجره جا دارد؛ این %2 ویژگی نمایش داده نمی‌شود: %3.")
                              .arg(last + 1 + NotShownTypes.size())
-                             .arg(NotShownTypes.size());
+                             .arg(NotShownTypes.size())
+                             .arg(shownNames.join(QStringLiteral("، ")));
         if (canEdit)
             notice += QStringLiteral(
                 " مقدار ثبت شده آن‌ها با «تاييد» تغییر نمی‌کند.");
         lblNotShown->setText(notice);
+        // Room for the whole notice, however long the names are.
+        const double height = qMax(
+            NoticeHeight, pixelsToTwips(lblNotShown->heightForWidth(lblNotShown->width()) + 2));
+        placeTwips(lblNotShown, 90, DesignClientHeight - 15, DesignClientWidth - 180, height);
         lblNotShown->show();
-        setFixedSize(
-            twipsToPixels(DesignClientWidth), twipsToPixels(DesignClientHeight + NoticeHeight));
+        setFixedSize(twipsToPixels(DesignClientWidth), twipsToPixels(DesignClientHeight + height));
     }
 }
 

@@ -25,7 +25,7 @@ public:
     // The client area as designed, twips; a notice of properties not shown adds a row.
     static constexpr double DesignClientWidth = 5880;
     static constexpr double DesignClientHeight = 4860;
-    static constexpr double NoticeHeight = 720; // three lines
+    static constexpr double NoticeHeight = 720; // three lines at least
 
     // Shows the dialog modally for record inID (over `owner`) and returns true when the user
     // stored the values with cmdOk. A failure while reading the record propagates.

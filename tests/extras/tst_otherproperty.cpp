@@ -159,6 +159,10 @@ void TestOtherProperty::moreThanEightSlots()
 {
     TestDatabase db;
     db.exec(QStringLiteral("INSERT INTO tblAssetEstablishmentPropertyData VALUES (1, 2, 'old')"));
+    // A long name: the notice grows to hold it.
+    const QString longName = QStringLiteral(
+        "پایان بیمه بدنه و شخص ثالث و حوادث راننده نزد بیمه‌گر طرف قرارداد سالانه سازمان با پوشش سرقت کلی و جزئی");
+    db.exec(QStringLiteral("UPDATE tblAssetPropertyType SET Name='%1' WHERE ID=16").arg(longName));
     MessageRecorder messages;
     FormDriver d(db);
     d.host.View(1);
@@ -167,6 +171,8 @@ void TestOtherProperty::moreThanEightSlots()
         QCOMPARE(f.NotShownTypes, QVector<qint32>({15, 16}));
         QVERIFY(f.lblNotShown->isVisible());
         QVERIFY(f.lblNotShown->text().contains(QStringLiteral("10")));
+        QVERIFY(
+            f.lblNotShown->text().contains(QStringLiteral("کارکرد (کیلومتر)، پایان بیمه بدنه")));
         // Room was made for the notice: nothing of it is cut off.
         QVERIFY(f.lblNotShown->geometry().bottom() < f.height());
         QVERIFY(f.lblNotShown->heightForWidth(f.lblNotShown->width()) <= f.lblNotShown->height());
