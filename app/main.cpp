@@ -52,7 +52,8 @@ QString tr2(const char *english, const char *persian)
     return QString::fromUtf8(english) + QStringLiteral("\n") + QString::fromUtf8(persian);
 }
 
-// Opens the demo database, creating it on first use.
+// Opens the demo database, creating it on first use (refreshDemoBasePath names the install
+// directory in it).
 QString demoConnectionString()
 {
     const QString path = vela::SuiteDatabase::defaultDemoPath();

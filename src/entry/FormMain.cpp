@@ -3,6 +3,8 @@
 #include "FormMain.h"
 #include "EntryTexts.h"
 #include "FormMainPrint.h"
+#include "extras/AccountDocLink.h"
+#include "extras/FormOtherProperty.h"
 #include "search/FormSearch.h"
 #include "shared/Session.h"
 #include "shared/modMain.h"
@@ -216,6 +218,11 @@ void FormMain::buildControls()
         placeTwips(button(b.button, b.name), b.left, 0, b.width, BarHeight);
         m_commandBar.append(b.button);
     }
+    // The suite's accounting module generates documents; this form has no action for the button
+    // and says so rather than leave a press unexplained.
+    cmdDocGen->setToolTip(QStringLiteral(
+        "سند حسابداری در سامانه حسابداری دوباره تولید می‌شود؛ این دکمه در فرم استقرار کاری انجام "
+        "نمی‌دهد."));
 
     // Left field column.
     selector(sltCreator, "sltCreator");
@@ -533,17 +540,21 @@ void FormMain::cmdSearch_Click()
     });
 }
 
-// The extra properties dialog and the accounting document link do nothing in this edition;
-// printing goes through the template chooser.
 void FormMain::cmdMoreInfo_Click()
 {
+    RunCommand(texts::TitleError.toString(),
+        [this] { FormOtherProperty::ShowForEntryForm(FormMode, currentRecordID(), this); });
 }
+
 void FormMain::cmdPreview_Click()
 {
     PreviewCommand(*this);
 }
+
 void FormMain::cmdViewAccountDoc_Click()
 {
+    RunCommand(texts::TitleError.toString(),
+        [this] { ViewAccountDocument(textOf(txtID), InstallDirectory); });
 }
 
 // ---------------------------------------------------------------- layout

@@ -8,7 +8,7 @@
 // The viewer is laid out in twips like the form that holds it: the picture fills it above the
 // button row, and when the viewer is resized the picture takes the whole change while the four
 // buttons share the change of width and move down with the change of height.
-#include "TempFiles.h"
+#include "shared/TempFiles.h"
 
 #include <QPixmap>
 #include <QString>

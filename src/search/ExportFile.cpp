@@ -4,7 +4,7 @@
 
 #include "ExportTexts.h"
 #include "GridExport.h"
-#include "extras/TempFiles.h"
+#include "shared/TempFiles.h"
 #include "shared/VelaError.h"
 #include "suite/SuiteFont.h"
 

@@ -82,6 +82,20 @@ QString canonicalDecimal(QStringView literal)
     return out;
 }
 
+// A T-SQL binary literal: 0x followed by hexadecimal digits, none for an empty value.
+bool isBinaryLiteral(QStringView word)
+{
+    if (word.size() < 2 || word[0] != QLatin1Char('0')
+        || (word[1] != QLatin1Char('x') && word[1] != QLatin1Char('X')))
+        return false;
+    for (QChar c : word.mid(2)) {
+        const char16_t u = c.unicode() | 0x20; // lower case for the letters
+        if (!isAsciiDigit(c) && !(u >= u'a' && u <= u'f'))
+            return false;
+    }
+    return true;
+}
+
 bool isDecimal(QStringView literal)
 {
     return literal.contains(QLatin1Char('.')) && !literal.contains(QLatin1Char('e'))
@@ -217,6 +231,16 @@ QString adaptTsqlForSqlite(const QString &tsql)
         if (t.kind == Tok::Other && text(t) == QLatin1String(";")) {
             statementStart = true;
             out += text(t);
+            continue;
+        }
+        if (t.kind == Tok::Word && isBinaryLiteral(text(t))) {
+            // 0xABC is 0x0ABC in T-SQL: an odd count of digits has a zero before them.
+            const QStringView digits = text(t).mid(2);
+            out += QLatin1String("X'");
+            if (digits.size() % 2)
+                out += QLatin1Char('0');
+            out += digits;
+            out += QLatin1Char('\'');
             continue;
         }
         if (t.kind == Tok::Word && isWord(k, "isnull")) {

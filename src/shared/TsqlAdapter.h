@@ -5,6 +5,7 @@
 //   Delete tbl Where ...   -> Delete from tbl Where ...
 //   expr as 'alias'        -> expr as "alias"
 //   Cost=-98765432109876.25 -> Cost='-98765432109876.25'
+//   0x89504E47             -> X'89504E47'        (binary literals; 0xABC is 0x0ABC)
 // getdate() and SCOPE_IDENTITY() stay as written: the backend registers them as functions.
 //
 // A numeric literal with a decimal point would be a double in SQLite, which holds 15 to 17

@@ -52,9 +52,14 @@ void TstTsqlAdapter::adaptation_data()
         << QStringLiteral("select a -1.5, b-2.25, (c)-0.5, 'x'-1.5 from t where a=-1.5 and -1.5<a")
         << QStringLiteral("select a -'1.5', b-'2.25', (c)-'0.5', 'x'-'1.5' from t where "
                           "a='-1.5' and '-1.5'<a");
-    QTest::newRow("exponents, hex, names, strings, comments")
-        << QStringLiteral("select 1e5, -1.5e-3, 0x1F, 2nd, t2.c3, x.y, '1.50' -- 2.50")
-        << QStringLiteral("select 1e5, -1.5e-3, 0x1F, 2nd, t2.c3, x.y, '1.50' -- 2.50");
+    QTest::newRow("exponents, names, strings, comments")
+        << QStringLiteral("select 1e5, -1.5e-3, 2nd, t2.c3, x.y, '1.50' -- 2.50")
+        << QStringLiteral("select 1e5, -1.5e-3, 2nd, t2.c3, x.y, '1.50' -- 2.50");
+    // Binary literals (an odd count of digits gets a zero in front); not inside a text, nor a
+    // word that only starts like one.
+    QTest::newRow("binary literals")
+        << QStringLiteral("values (0x89504e47, 0xABC, 0x, '0x1F', 0x1G, x0x1)")
+        << QStringLiteral("values (X'89504e47', X'0ABC', X'', '0x1F', 0x1G, x0x1)");
 }
 
 void TstTsqlAdapter::adaptation()
