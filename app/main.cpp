@@ -55,7 +55,8 @@ QString tr2(const char *english, const char *persian)
     return QString::fromUtf8(english) + QStringLiteral("\n") + QString::fromUtf8(persian);
 }
 
-// Opens the demo database, creating it on first use.
+// Opens the demo database, creating it on first use (refreshDemoBasePath names the install
+// directory in it).
 QString demoConnectionString()
 {
     const QString path = vela::SuiteDatabase::defaultDemoPath();
@@ -64,6 +65,23 @@ QString demoConnectionString()
         vela::SuiteDatabase::createSqlite(path, true);
     }
     return vela::SuiteDatabase::sqliteConnectionString(path);
+}
+
+// The demo database's base path is the suite's install directory of this very program (its
+// report templates and components lie there), set on every start: the program may have moved
+// since the database was made. Another database keeps its own.
+void refreshDemoBasePath(const QString &connectionString)
+{
+    const QString path = vela::SuiteDatabase::defaultDemoPath();
+    if (connectionString != vela::SuiteDatabase::sqliteConnectionString(path)
+        || !QFileInfo::exists(path))
+        return;
+    try {
+        vela::SuiteDatabase::setBasePath(path, vela::SuiteDatabase::installDirectory());
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "vela-asset: the demo database's install directory was not set: %s\n",
+            e.what());
+    }
 }
 
 // The suite's window: a title, the control (it hides itself) and a way to open the form.
@@ -215,6 +233,18 @@ struct CommandLine {
             "(\"Provider=PostgreSQL;Host=...;Port=...;Database=...;User ID=...\", or a new SQLite file).",
             "جدول‌ها و داده‌های نمونه را در این پایگاه داده خالی بساز و خارج شو."),
         QStringLiteral("connection")};
+    QCommandLineOption printOpt {QStringLiteral("print"),
+        tr2("Print this record to the PDF file of --pdf through the report template of --template,\n"
+            "showing no window (also on the offscreen platform), and quit.",
+            "این رکورد را با قالب --template در فایل PDF گزینه --pdf چاپ کن، بی آنکه پنجره‌ای نشان دهی."),
+        QStringLiteral("id")};
+    QCommandLineOption templateOpt {QStringLiteral("template"),
+        tr2("Report template for --print: its title or its file name, e.g. AssetLabel.html.",
+            "قالب گزارش برای --print: عنوان یا نام فایل آن."),
+        QStringLiteral("name")};
+    QCommandLineOption pdfOpt {QStringLiteral("pdf"),
+        tr2("PDF file --print writes.", "فایل PDF که --print می‌نویسد."),
+        QStringLiteral("file")};
 
     CommandLine()
     {
@@ -225,8 +255,8 @@ struct CommandLine {
             "ثبت استقرار دارایی‌های ثابت. فرم را خالی یا با --view روی یک رکورد باز می‌کند.\n"
             "بدون رشته اتصال، پایگاه داده نمونه (در اولین اجرا ساخته می‌شود) با کاربر نمونه که همه نقش‌ها را دارد به کار می‌رود."));
         parser.addHelpOption();
-        parser.addOptions(
-            {connectionOpt, userOpt, positionOpt, demoOpt, viewOpt, shotOpt, initOpt});
+        parser.addOptions({connectionOpt, userOpt, positionOpt, demoOpt, viewOpt, shotOpt, printOpt,
+            templateOpt, pdfOpt, initOpt});
     }
 };
 
@@ -251,6 +281,14 @@ int main(int argc, char **argv)
             return initDatabase(cl.parser.value(cl.initOpt));
         }
     }
+    // Printing to a file needs no screen: without one the offscreen platform stands in.
+    bool printing = false;
+    for (int i = 1; i < argc; ++i)
+        printing = printing || QByteArray(argv[i]) == "--print"
+            || QByteArray(argv[i]).startsWith("--print=");
+    if (printing && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+        && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Vela"));
     QApplication::setApplicationName(QStringLiteral("vela-asset"));
@@ -260,7 +298,8 @@ int main(int argc, char **argv)
     QCommandLineParser &parser = cl.parser;
     const QCommandLineOption &connectionOpt = cl.connectionOpt, &userOpt = cl.userOpt,
                              &positionOpt = cl.positionOpt, &demoOpt = cl.demoOpt,
-                             &viewOpt = cl.viewOpt, &shotOpt = cl.shotOpt;
+                             &viewOpt = cl.viewOpt, &shotOpt = cl.shotOpt, &printOpt = cl.printOpt,
+                             &templateOpt = cl.templateOpt, &pdfOpt = cl.pdfOpt;
     parser.process(app);
 
     auto number = [&parser](const QCommandLineOption &opt, qint32 &out) {
@@ -297,6 +336,17 @@ int main(int argc, char **argv)
     qint32 viewID = 0;
     if (parser.isSet(viewOpt) && !number(viewOpt, viewID))
         return 2;
+    qint32 printID = 0;
+    if (parser.isSet(printOpt)) {
+        if (!number(printOpt, printID))
+            return 2;
+        if (!parser.isSet(templateOpt) || !parser.isSet(pdfOpt)) {
+            std::fprintf(stderr,
+                "vela-asset: --print needs --template and --pdf\n"
+                "vela-asset: --print به --template و --pdf نیاز دارد.\n");
+            return 2;
+        }
+    }
 
     if (control.OLEConnectionString().isEmpty()) {
         try {
@@ -304,10 +354,30 @@ int main(int argc, char **argv)
             if (control.UserID() == -1)
                 control.setUserID(vela::SuiteDatabase::DemoAdminUserID);
         } catch (const std::exception &e) {
+            if (printing) {
+                std::fprintf(stderr,
+                    "vela-asset: the demo database was not made / پایگاه داده نمونه ساخته نشد:\n%s\n",
+                    e.what());
+                return 1;
+            }
             QMessageBox::critical(&window, QStringLiteral("خطا"),
                 QStringLiteral("پایگاه داده نمونه ساخته نشد.\n") + QString::fromUtf8(e.what()));
         }
     }
+    refreshDemoBasePath(control.OLEConnectionString());
+
+    if (parser.isSet(printOpt)) {
+        // A script's options are its own: the saved settings stay as they were.
+        try {
+            control.PrintToPdf(printID, parser.value(templateOpt), parser.value(pdfOpt));
+            return 0;
+        } catch (const std::exception &e) {
+            std::fprintf(stderr, "vela-asset: record %d was not printed / رکورد چاپ نشد:\n%s\n",
+                int(printID), e.what());
+            return 1;
+        }
+    }
+
     SettingsPropertyBag bag(settings);
     control.WriteProperties(bag);
 

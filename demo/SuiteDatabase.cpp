@@ -1,11 +1,12 @@
-// Creating and filling the embedded suite database through the sqlite3 C API. The scripts come
-// from the demo library's resources (:/db/sqlite); everything one call writes is one transaction,
-// so a failure leaves nothing half done and large fills stay fast.
+// Creating and filling the embedded suite database through the SQLite wrapper (shared/Sqlite). The
+// scripts come from the demo library's resources (:/db/sqlite); everything one call writes is one
+// transaction, so a failure leaves nothing half done and large fills stay fast.
 #include "SuiteDatabase.h"
 #include "SuiteDatabaseInternal.h"
+#include "shared/Jalali.h"
 #include "shared/Money.h"
+#include "shared/Sqlite.h"
 #include "shared/VelaError.h"
-#include "suite/Jalali.h"
 
 #include <QBuffer>
 #include <QColor>
@@ -36,64 +37,14 @@ namespace {
 
 constexpr qint32 AssetFormTypeID = 1022148;
 
-QString engineMessage(sqlite3 *db)
+using sqlite::Database;
+using sqlite::Statement;
+
+Database open(const QString &path, bool create)
 {
-    return QString::fromUtf8(db ? sqlite3_errmsg(db) : "out of memory");
-}
-
-// An open database handle, closed on every way out.
-class Handle {
-public:
-    Handle(const QString &path, bool create)
-    {
-        const QByteArray file = QFile::encodeName(path);
-        const int flags
-            = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
-        if (sqlite3_open_v2(file.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
-            const QString msg = engineMessage(m_db);
-            sqlite3_close(m_db);
-            m_db = nullptr;
-            throw VelaError(
-                QStringLiteral("پایگاه داده «%1» باز نشد: %2").arg(path, msg), ErrConnection);
-        }
-        sqlite3_extended_result_codes(m_db, 1);
-        sqlite3_busy_timeout(m_db, 5000);
-    }
-    ~Handle() { sqlite3_close_v2(m_db); }
-    Handle(const Handle &) = delete;
-    Handle &operator=(const Handle &) = delete;
-    operator sqlite3 *() const { return m_db; }
-
-private:
-    sqlite3 *m_db = nullptr;
-};
-
-// A prepared statement, finalized on every way out.
-class Statement {
-public:
-    Statement(sqlite3 *db, const char *sql)
-    {
-        if (sqlite3_prepare_v2(db, sql, -1, &m_stmt, nullptr) != SQLITE_OK)
-            throw VelaError(
-                engineMessage(db) + QStringLiteral(": ") + QString::fromUtf8(sql), ErrDatabase);
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-    operator sqlite3_stmt *() const { return m_stmt; }
-
-private:
-    sqlite3_stmt *m_stmt = nullptr;
-};
-
-void execPlain(sqlite3 *db, const char *sql)
-{
-    char *err = nullptr;
-    if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-        const QString msg = QString::fromUtf8(err ? err : sqlite3_errmsg(db));
-        sqlite3_free(err);
-        throw VelaError(msg, ErrDatabase);
-    }
+    return Database(path,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0),
+        QStringLiteral("پایگاه داده «%1» باز نشد.").arg(path));
 }
 
 // Skips blanks and comments before a statement, so that a failure names the statement's own line.
@@ -121,39 +72,28 @@ int lineAt(const char *begin, const char *p)
 }
 
 // Runs every statement of a script. Throws naming the script and the line of the statement.
-void execScript(sqlite3 *db, const QByteArray &script, const QString &name)
+void execScript(Database &db, const QByteArray &script, const QString &name)
 {
     const char *begin = script.constData();
     const char *end = begin + script.size();
     const char *tail = begin;
     while (tail < end) {
-        sqlite3_stmt *stmt = nullptr;
-        const char *next = nullptr;
         const char *start = statementStart(tail, end);
-        const int rc = sqlite3_prepare_v2(db, tail, int(end - tail), &stmt, &next);
-        if (rc != SQLITE_OK) {
+        const char *at = tail;
+        try {
+            Statement statement(db, tail, end);
+            while (!statement.isEmpty() && statement.step()) { }
+        } catch (const VelaError &) {
             int line = lineAt(begin, start);
 #if SQLITE_VERSION_NUMBER >= 3038000
-            const int offset = sqlite3_error_offset(db);
+            const int offset = sqlite3_error_offset(db.handle());
             if (offset >= 0)
-                line = lineAt(begin, tail + offset);
+                line = lineAt(begin, at + offset);
 #endif
             throw VelaError(
-                QStringLiteral("%1, line %2: %3").arg(name).arg(line).arg(engineMessage(db)),
+                QStringLiteral("%1, line %2: %3").arg(name).arg(line).arg(db.lastMessage()),
                 ErrDatabase);
         }
-        tail = next;
-        if (!stmt) // only blanks or comments were left
-            continue;
-        int step;
-        while ((step = sqlite3_step(stmt)) == SQLITE_ROW) { }
-        sqlite3_finalize(stmt);
-        if (step != SQLITE_DONE)
-            throw VelaError(QStringLiteral("%1, line %2: %3")
-                                .arg(name)
-                                .arg(lineAt(begin, start))
-                                .arg(engineMessage(db)),
-                ErrDatabase);
     }
 }
 
@@ -274,46 +214,39 @@ struct DemoPicture {
     bool external;
 };
 
-QString assetName(sqlite3 *db, qint32 id)
+QString assetName(Database &db, qint32 id)
 {
     Statement st(db, "SELECT Name FROM tblAssetEstablishment WHERE ID = ?1");
-    sqlite3_bind_int(st, 1, id);
-    if (sqlite3_step(st) != SQLITE_ROW)
-        return QString();
-    return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+    st.bind(1, id);
+    return st.step() ? st.text(0) : QString();
 }
 
-void insertDemoPictures(sqlite3 *db, const QString &databasePath)
+// The demo pictures (see demoAttachments), the external one written next to the database.
+void insertDemoPictures(Database &db, const QString &databasePath)
 {
     Statement insert(db,
         "INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, Title, isExternal, "
         "MediaPath, FileExtension, FileData, CreateDate, UserID) "
         "VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'png', ?7, ?8, 1)");
     const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
-    const std::vector<DemoAttachment> attachments
-        = demoAttachments([db](qint32 id) { return assetName(db, id); }, mediaFolder(databasePath));
+    const std::vector<DemoAttachment> attachments = demoAttachments(
+        [&db](qint32 id) { return assetName(db, id); }, mediaFolder(databasePath));
     for (const DemoAttachment &a : attachments) {
-        const QByteArray attachmentTitle = a.title.toUtf8();
-        sqlite3_bind_int(insert, 1, a.formTypeId);
-        sqlite3_bind_int(insert, 2, a.formId);
-        sqlite3_bind_int(insert, 3, a.rowNumber);
-        sqlite3_bind_text(
-            insert, 4, attachmentTitle.constData(), int(attachmentTitle.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_int(insert, 5, a.mediaPath.isEmpty() ? 0 : 1);
-        const QByteArray mediaPath = a.mediaPath.toUtf8();
+        insert.bind(1, a.formTypeId);
+        insert.bind(2, a.formId);
+        insert.bind(3, a.rowNumber);
+        insert.bind(4, a.title.toUtf8());
+        insert.bind(5, a.mediaPath.isEmpty() ? 0 : 1);
         if (!a.mediaPath.isEmpty()) {
-            sqlite3_bind_text(
-                insert, 6, mediaPath.constData(), int(mediaPath.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_null(insert, 7);
+            insert.bind(6, a.mediaPath.toUtf8());
+            insert.bindNull(7);
         } else {
-            sqlite3_bind_null(insert, 6);
-            sqlite3_bind_blob(insert, 7, a.png.constData(), int(a.png.size()), SQLITE_TRANSIENT);
+            insert.bindNull(6);
+            insert.bindBlob(7, a.png);
         }
-        sqlite3_bind_text(insert, 8, today.constData(), int(today.size()), SQLITE_TRANSIENT);
-        if (sqlite3_step(insert) != SQLITE_DONE)
-            throw VelaError(QStringLiteral("demo pictures: ") + engineMessage(db), ErrDatabase);
-        sqlite3_reset(insert);
-        sqlite3_clear_bindings(insert);
+        insert.bind(8, today);
+        insert.step();
+        insert.reset();
     }
 }
 
@@ -456,13 +389,13 @@ const Kind &kindOf(const QString &groupName, const QString &categoryName)
     return list.back();
 }
 
-std::vector<qint64> idsOf(sqlite3 *db, const char *view)
+std::vector<qint64> idsOf(Database &db, const char *view)
 {
     const QByteArray sql = QByteArray("SELECT ID FROM ") + view + " ORDER BY ID";
     Statement st(db, sql.constData());
     std::vector<qint64> ids;
-    while (sqlite3_step(st) == SQLITE_ROW)
-        ids.push_back(sqlite3_column_int64(st, 0));
+    while (st.step())
+        ids.push_back(st.integer(0));
     if (ids.empty())
         throw VelaError(QStringLiteral("%1 has no rows: generated assets need its lookups.")
                             .arg(QLatin1String(view)),
@@ -494,17 +427,13 @@ struct GroupInfo {
 };
 
 // A text column value: bytes bound without copying, or NULL.
-void bindText(sqlite3_stmt *st, int index, const std::string &s)
-{
-    sqlite3_bind_text(st, index, s.data(), int(s.size()), SQLITE_STATIC);
-}
 
 // Money columns keep exact decimal text. The generated amounts are whole or end in a quarter of
 // a rial, so the double holds them exactly and its text is the amount.
-void bindAmount(sqlite3_stmt *st, int index, double amount)
+void bindAmount(Statement &st, int index, double amount)
 {
     const QByteArray text = Money::fromDouble(amount).toString().toLatin1();
-    sqlite3_bind_text(st, index, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+    st.bind(index, text);
 }
 
 // Rounds an amount the way prices are quoted: to thousands below a hundred million, else to
@@ -546,6 +475,33 @@ QString defaultDemoPath()
     return folder + QStringLiteral("/demo.sqlite");
 }
 
+QString installDirectory()
+{
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+    // Installed: the path from bin/ to the suite's folder; in the build tree every program lies
+    // one folder below the build folder.
+    for (const char *relative : {VELA_SUITE_FROM_BINDIR, "../suite"}) {
+        const QString folder
+            = QDir::cleanPath(programFolder.absoluteFilePath(QString::fromUtf8(relative)));
+        if (QFileInfo(folder).isDir())
+            return folder + QLatin1Char('/');
+    }
+    return QString();
+}
+
+void setBasePath(const QString &path, const QString &basePath)
+{
+    if (!QFileInfo(path).isFile())
+        throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد.").arg(path), ErrConnection);
+    Database db = open(path, false);
+    Statement update(db, "UPDATE tblOrvoSetting SET BasePath = ?1 WHERE ID = 1");
+    if (basePath.isEmpty())
+        update.bindNull(1);
+    else
+        update.bind(1, basePath.toUtf8());
+    update.step();
+}
+
 void createSqlite(const QString &path, bool withDemoData)
 {
     if (QFileInfo::exists(path))
@@ -561,26 +517,21 @@ void createSqlite(const QString &path, bool withDemoData)
 
     const bool mediaExisted = QFileInfo::exists(mediaFolder(path));
     try {
-        Handle db(path, true);
-        execPlain(db, "PRAGMA foreign_keys=ON");
-        execPlain(db, "BEGIN IMMEDIATE");
-        try {
-            for (const QString &name : scripts) {
-                if (isDemoScript(name) && !withDemoData)
-                    continue;
-                QFile file(scriptDir.filePath(name));
-                if (!file.open(QIODevice::ReadOnly))
-                    throw VelaError(
-                        QStringLiteral("%1: %2").arg(name, file.errorString()), ErrDatabase);
-                execScript(db, file.readAll(), name);
-            }
-            if (withDemoData)
-                insertDemoPictures(db, path);
-            execPlain(db, "COMMIT");
-        } catch (...) {
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-            throw;
+        Database db = open(path, true);
+        db.exec("PRAGMA foreign_keys=ON");
+        sqlite::Transaction transaction(db);
+        for (const QString &name : scripts) {
+            if (isDemoScript(name) && !withDemoData)
+                continue;
+            QFile file(scriptDir.filePath(name));
+            if (!file.open(QIODevice::ReadOnly))
+                throw VelaError(
+                    QStringLiteral("%1: %2").arg(name, file.errorString()), ErrDatabase);
+            execScript(db, file.readAll(), name);
         }
+        if (withDemoData)
+            insertDemoPictures(db, path);
+        transaction.commit();
     } catch (...) {
         QFile::remove(path);
         QFile::remove(path + QStringLiteral("-journal"));
@@ -594,16 +545,11 @@ void runSqliteScript(const QString &path, const QString &sql)
 {
     if (!QFileInfo(path).isFile())
         throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد.").arg(path), ErrConnection);
-    Handle db(path, false);
-    execPlain(db, "PRAGMA foreign_keys=ON");
-    execPlain(db, "BEGIN IMMEDIATE");
-    try {
-        execScript(db, sql.toUtf8(), QStringLiteral("script"));
-        execPlain(db, "COMMIT");
-    } catch (...) {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
-    }
+    Database db = open(path, false);
+    db.exec("PRAGMA foreign_keys=ON");
+    sqlite::Transaction transaction(db);
+    execScript(db, sql.toUtf8(), QStringLiteral("script"));
+    transaction.commit();
 }
 
 void generateAssets(const QString &path, int count, quint32 seed)
@@ -613,9 +559,9 @@ void generateAssets(const QString &path, int count, quint32 seed)
             QStringLiteral("generateAssets: negative count %1").arg(count), ErrDatabase);
     if (!QFileInfo(path).isFile())
         throw VelaError(QStringLiteral("پایگاه داده «%1» یافت نشد.").arg(path), ErrConnection);
-    Handle db(path, false);
-    execPlain(db, "PRAGMA foreign_keys=ON");
-    execPlain(db, "PRAGMA cache_size=-65536");
+    Database db = open(path, false);
+    db.exec("PRAGMA foreign_keys=ON");
+    db.exec("PRAGMA cache_size=-65536");
 
     // ---- lookups: active rows only, as the selectors list them
     const std::vector<qint64> users = idsOf(db, "vwUserMajor");
@@ -631,12 +577,9 @@ void generateAssets(const QString &path, int count, quint32 seed)
         Statement st(db,
             "SELECT g.ID, g.Name, g.Code, c.Name FROM vwAssetGroupMajor g "
             "LEFT JOIN vwAssetCategoryMinor c ON c.ID = g.CategoryID ORDER BY g.ID");
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            auto text = [&](int col) {
-                return QString::fromUtf8(
-                    reinterpret_cast<const char *>(sqlite3_column_text(st, col)));
-            };
-            const qint64 id = sqlite3_column_int64(st, 0);
+        while (st.step()) {
+            auto text = [&](int col) { return st.text(col); };
+            const qint64 id = st.integer(0);
             QString code = text(2);
             if (code.isEmpty())
                 code = QString::number(id).rightJustified(4, QLatin1Char('0'));
@@ -651,8 +594,8 @@ void generateAssets(const QString &path, int count, quint32 seed)
     qint64 label = 100000;
     {
         Statement st(db, "SELECT max(CAST(LabelNo AS INTEGER)) FROM tblAssetEstablishment");
-        if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL)
-            label = std::max<qint64>(label, sqlite3_column_int64(st, 0));
+        if (st.step() && !st.isNull(0))
+            label = std::max<qint64>(label, st.integer(0));
     }
 
     // ---- calendar: registrations over twenty Persian years (1384..1403), Persian text cached per
@@ -688,8 +631,8 @@ void generateAssets(const QString &path, int count, quint32 seed)
         "?19, ?20, ?21, ?22, ?23, ?24, ?25, ?26, ?27, ?28)");
     std::string labelText, oldLabel, code, name, documentNo, unit, description;
 
-    execPlain(db, "BEGIN IMMEDIATE");
-    try {
+    sqlite::Transaction transaction(db);
+    {
         for (int n = 0; n < count; ++n) {
             const GroupInfo &group = rnd.pick(groups);
             const Kind &kind = *group.kind;
@@ -710,106 +653,101 @@ void generateAssets(const QString &path, int count, quint32 seed)
             const double cost = quotedAmount(
                 rnd, kind.minCost * std::pow(kind.maxCost / kind.minCost, rnd.unit()));
 
-            sqlite3_bind_int64(insert, 1, rnd.pick(users));
-            bindText(insert, 2, labelText);
+            insert.bind(1, qint64(rnd.pick(users)));
+            insert.bind(2, labelText);
             if (rnd.chance(0.7)) {
                 oldLabel = std::to_string(1000 + rnd.below(90000));
-                bindText(insert, 3, oldLabel);
+                insert.bind(3, oldLabel);
             } else {
-                sqlite3_bind_null(insert, 3);
+                insert.bindNull(3);
             }
-            bindText(insert, 4, code);
-            bindText(insert, 5, name);
+            insert.bind(4, code);
+            insert.bind(5, name);
             if (rnd.chance(0.9)) {
                 const int used = std::max(0, created - rnd.below(90));
-                bindText(insert, 6, isoDays[size_t(used)]);
-                bindText(insert, 7, persianDays[size_t(used)]);
+                insert.bind(6, isoDays[size_t(used)]);
+                insert.bind(7, persianDays[size_t(used)]);
             } else {
-                sqlite3_bind_null(insert, 6);
-                sqlite3_bind_null(insert, 7);
+                insert.bindNull(6);
+                insert.bindNull(7);
             }
-            bindText(insert, 8, isoDays[size_t(created)]);
-            bindText(insert, 9, persianDays[size_t(created)]);
+            insert.bind(8, isoDays[size_t(created)]);
+            insert.bind(9, persianDays[size_t(created)]);
             // Most assets are bought; the first type is the usual one.
-            sqlite3_bind_int64(insert, 10, rnd.chance(0.7) ? types.front() : rnd.pick(types));
+            insert.bind(10, qint64(rnd.chance(0.7) ? types.front() : rnd.pick(types)));
             bindAmount(insert, 11, cost);
             if (rnd.chance(0.85))
                 bindAmount(insert, 12, quotedAmount(rnd, cost * rnd.unit()));
             else
-                sqlite3_bind_null(insert, 12);
+                insert.bindNull(12);
             if (rnd.chance(0.7))
                 bindAmount(insert, 13, quotedAmount(rnd, cost * 0.1 * rnd.unit()));
             else
-                sqlite3_bind_null(insert, 13);
+                insert.bindNull(13);
             if (rnd.chance(0.75))
                 bindAmount(insert, 14, quotedAmount(rnd, cost * (1.0 + 0.5 * rnd.unit())));
             else
-                sqlite3_bind_null(insert, 14);
-            sqlite3_bind_int64(insert, 15, rnd.chance(0.8) ? statuses.front() : rnd.pick(statuses));
+                insert.bindNull(14);
+            insert.bind(15, qint64(rnd.chance(0.8) ? statuses.front() : rnd.pick(statuses)));
             if (rnd.chance(0.8)) {
                 const int documented = std::min(int(cacheDays) - 1, created + rnd.below(30));
                 documentNo = std::to_string(1000 + rnd.below(99000));
-                bindText(insert, 16, documentNo);
-                bindText(insert, 17, isoDays[size_t(documented)]);
-                bindText(insert, 18, persianDays[size_t(documented)]);
+                insert.bind(16, documentNo);
+                insert.bind(17, isoDays[size_t(documented)]);
+                insert.bind(18, persianDays[size_t(documented)]);
             } else {
-                sqlite3_bind_null(insert, 16);
-                sqlite3_bind_null(insert, 17);
-                sqlite3_bind_null(insert, 18);
+                insert.bindNull(16);
+                insert.bindNull(17);
+                insert.bindNull(18);
             }
             const int lastIndex = int(cacheDays) - 1;
             if (created + 365 <= lastIndex && rnd.chance(0.7)) {
                 const int revalued = created + 365 + rnd.below(lastIndex - created - 365 + 1);
-                bindText(insert, 19, isoDays[size_t(revalued)]);
-                bindText(insert, 20, persianDays[size_t(revalued)]);
+                insert.bind(19, isoDays[size_t(revalued)]);
+                insert.bind(20, persianDays[size_t(revalued)]);
             } else {
-                sqlite3_bind_null(insert, 19);
-                sqlite3_bind_null(insert, 20);
+                insert.bindNull(19);
+                insert.bindNull(20);
             }
-            sqlite3_bind_int64(insert, 21, group.id);
+            insert.bind(21, qint64(group.id));
             if (rnd.chance(0.85))
-                sqlite3_bind_int64(insert, 22, rnd.pick(locations));
+                insert.bind(22, qint64(rnd.pick(locations)));
             else
-                sqlite3_bind_null(insert, 22);
+                insert.bindNull(22);
             if (rnd.chance(0.75)) {
                 unit = rnd.pick(units);
-                bindText(insert, 23, unit);
+                insert.bind(23, unit);
             } else {
-                sqlite3_bind_null(insert, 23);
+                insert.bindNull(23);
             }
             if (rnd.chance(0.85))
-                sqlite3_bind_int64(insert, 24, rnd.pick(keepers));
+                insert.bind(24, qint64(rnd.pick(keepers)));
             else
-                sqlite3_bind_null(insert, 24);
+                insert.bindNull(24);
             if (rnd.chance(0.8))
-                sqlite3_bind_int64(insert, 25, rnd.pick(employees));
+                insert.bind(25, qint64(rnd.pick(employees)));
             else
-                sqlite3_bind_null(insert, 25);
+                insert.bindNull(25);
             if (rnd.chance(0.9))
-                sqlite3_bind_int64(insert, 26, rnd.pick(costCenters));
+                insert.bind(26, qint64(rnd.pick(costCenters)));
             else
-                sqlite3_bind_null(insert, 26);
-            sqlite3_bind_int64(insert, 27, rnd.pick(branches));
+                insert.bindNull(26);
+            insert.bind(27, qint64(rnd.pick(branches)));
             if (rnd.chance(0.7)) {
                 description = rnd.pick(notes);
                 if (rnd.chance(0.3)) {
                     description += " - ";
                     description += rnd.pick(notes);
                 }
-                bindText(insert, 28, description);
+                insert.bind(28, description);
             } else {
-                sqlite3_bind_null(insert, 28);
+                insert.bindNull(28);
             }
 
-            if (sqlite3_step(insert) != SQLITE_DONE)
-                throw VelaError(
-                    QStringLiteral("generateAssets: ") + engineMessage(db), ErrDatabase);
-            sqlite3_reset(insert);
+            insert.step();
+            insert.reset();
         }
-        execPlain(db, "COMMIT");
-    } catch (...) {
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        throw;
+        transaction.commit();
     }
 }
 

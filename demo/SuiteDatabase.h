@@ -22,6 +22,17 @@ QString sqliteConnectionString(const QString &path);
 // The demo database of the demo host: <user data folder>/demo.sqlite.
 QString defaultDemoPath();
 
+// The suite's install directory as the running program finds it, with a trailing "/" (the suite
+// puts file names right after it): <prefix>/lib/vela-asset/ beside the installed program's bin/,
+// else the build tree's mirror of it, <build>/suite/, beside the folder of a program of the build
+// (app/, tests/, bench/). Report templates lie under Reports/, components under Commercial/.
+// Empty when neither exists. Needs a QCoreApplication.
+QString installDirectory();
+
+// Sets the suite's base path (BasePath of tblOrvoSetting, which vwOrvoBasePath gives the forms
+// as their install directory) in the database at `path`; empty text writes NULL.
+void setBasePath(const QString &path, const QString &basePath);
+
 // Runs every statement of `sql` on the existing database file at `path` in one transaction with
 // foreign keys on. Throws VelaError with the engine's message and the line of the failing
 // statement; the database is then left as it was.

@@ -6,6 +6,7 @@
 #include "SuiteDatabaseInternal.h"
 #include "shared/ConnectionString.h"
 #include "shared/PgBackend.h"
+#include "shared/Sqlite.h"
 #include "shared/VelaError.h"
 
 #include <QDate>
@@ -156,26 +157,13 @@ void copyAssetsToPostgres(const QString &sqlitePath, const QString &connectionSt
     db->executeNative("SELECT coalesce(max(ID), 0) FROM tblAssetEstablishment", top);
     const qint64 after = top.integer(0, 0);
 
-    sqlite3 *src = nullptr;
-    if (sqlite3_open_v2(
-            QFile::encodeName(sqlitePath).constData(), &src, SQLITE_OPEN_READONLY, nullptr)
-        != SQLITE_OK) {
-        const QString msg = QString::fromUtf8(sqlite3_errmsg(src));
-        sqlite3_close(src);
-        throw VelaError(QStringLiteral("%1: %2").arg(sqlitePath, msg), ErrConnection);
-    }
-    const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> owner(src, sqlite3_close);
-    sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(
-            src, "SELECT * FROM tblAssetEstablishment WHERE ID > ?1 ORDER BY ID", -1, &st, nullptr)
-        != SQLITE_OK)
-        throw VelaError(QString::fromUtf8(sqlite3_errmsg(src)), ErrDatabase);
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> stmt(st, sqlite3_finalize);
-    sqlite3_bind_int64(st, 1, after);
-    const int cols = sqlite3_column_count(st);
+    sqlite::Database src(sqlitePath, SQLITE_OPEN_READONLY, sqlitePath);
+    sqlite::Statement st(src, "SELECT * FROM tblAssetEstablishment WHERE ID > ?1 ORDER BY ID");
+    st.bind(1, after);
+    const int cols = st.columnCount();
     QByteArray columns;
     for (int c = 0; c < cols; ++c)
-        columns += (c ? "," : "") + QByteArray(sqlite3_column_name(st, c));
+        columns += (c ? "," : "") + QByteArray(sqlite3_column_name(st.handle(), c));
 
     // COPY in its text form: tab between columns, \N for NULL, backslash escapes in values.
     inTransaction(*db, [&] {
@@ -191,15 +179,16 @@ void copyAssetsToPostgres(const QString &sqlitePath, const QString &connectionSt
                 throw VelaError(QString::fromUtf8(PQerrorMessage(conn)), ErrDatabase);
             buffer.clear();
         };
-        while (sqlite3_step(st) == SQLITE_ROW) {
+        while (st.step()) {
             for (int c = 0; c < cols; ++c) {
                 if (c)
                     buffer += '\t';
-                if (sqlite3_column_type(st, c) == SQLITE_NULL) {
+                if (st.isNull(c)) {
                     buffer += "\\N";
                     continue;
                 }
-                const char *v = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
+                // The cell's own UTF-8 bytes, without a round trip through QString.
+                const char *v = reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), c));
                 for (const char *p = v; *p; ++p) {
                     if (*p == '\\' || *p == '\t' || *p == '\n' || *p == '\r') {
                         buffer += '\\';

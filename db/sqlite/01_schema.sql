@@ -211,12 +211,26 @@ CREATE INDEX ixAssetMovementEstablishment ON tblAssetMovement(EstablishmentID);
 
 -- ---------------------------------------------------------------- properties by category
 
--- ValueKind: 'text', 'number' or 'date' (a Persian date 'yyyy/MM/dd').
+-- ValueKind says how a value of the property is entered and kept (always as text):
+--   'text'    free text;
+--   'number'  a plain decimal number in ASCII digits ('1397', '12.5');
+--   'date'    a Persian date 'yyyy/MM/dd';
+--   'choice'  one of the values tblAssetPropertyTypeChoice lists for the type.
 CREATE TABLE tblAssetPropertyType (
     ID        INTEGER PRIMARY KEY AUTOINCREMENT,
     Name      TEXT NOT NULL,
-    ValueKind TEXT NOT NULL DEFAULT 'text' CHECK (ValueKind IN ('text', 'number', 'date')),
+    ValueKind TEXT NOT NULL DEFAULT 'text' CHECK (ValueKind IN ('text', 'number', 'date', 'choice')),
     IsActive  INTEGER NOT NULL DEFAULT 1 CHECK (IsActive IN (0, 1))
+);
+
+-- The values a property of ValueKind 'choice' may take, offered in SortOrder. A value stored for
+-- an asset is the text itself, so removing a choice here leaves the stored values as they are.
+CREATE TABLE tblAssetPropertyTypeChoice (
+    ID             INTEGER PRIMARY KEY AUTOINCREMENT,
+    PropertyTypeID INTEGER NOT NULL REFERENCES tblAssetPropertyType(ID) ON DELETE CASCADE,
+    Value          TEXT NOT NULL,
+    SortOrder      INTEGER NOT NULL DEFAULT 0,
+    UNIQUE (PropertyTypeID, Value)
 );
 
 -- The properties asked for the assets of a category, in SortOrder.

@@ -133,7 +133,26 @@ INSERT INTO tblAssetPropertyType (ID, Name, ValueKind, IsActive) VALUES
     (9, 'پلاک ثبتی', 'text', 1),
     (10, 'پایان گارانتی', 'date', 1),
     (11, 'ظرفیت', 'text', 1),
-    (12, 'کشور سازنده', 'text', 1);
+    (12, 'کشور سازنده', 'text', 1),
+    (13, 'نوع سوخت', 'choice', 1),
+    (14, 'گیربکس', 'choice', 1),
+    (15, 'کارکرد (کیلومتر)', 'number', 1),
+    (16, 'پایان بیمه بدنه', 'date', 1),
+    (17, 'سیستم عامل', 'choice', 1),
+    (18, 'حافظه (گیگابایت)', 'number', 1);
+
+INSERT INTO tblAssetPropertyTypeChoice (PropertyTypeID, Value, SortOrder) VALUES
+    (13, 'بنزین', 1),
+    (13, 'گازوئیل', 2),
+    (13, 'دوگانه سوز', 3),
+    (13, 'هیبرید', 4),
+    (13, 'برقی', 5),
+    (14, 'دستی', 1),
+    (14, 'خودکار', 2),
+    (17, 'Windows 10', 1),
+    (17, 'Windows 11', 2),
+    (17, 'Ubuntu', 3),
+    (17, 'macOS', 4);
 
 INSERT INTO tblAssetCategoryProperty (CategoryID, PropertyTypeID, SortOrder) VALUES
     (1, 8, 1),
@@ -147,11 +166,17 @@ INSERT INTO tblAssetCategoryProperty (CategoryID, PropertyTypeID, SortOrder) VAL
     (3, 5, 4),
     (3, 6, 5),
     (3, 7, 6),
+    (3, 13, 7),
+    (3, 14, 8),
+    (3, 15, 9),
+    (3, 16, 10),
     (4, 3, 1),
     (4, 1, 2),
     (5, 3, 1),
     (5, 2, 2),
     (5, 10, 3),
+    (5, 17, 4),
+    (5, 18, 5),
     (6, 3, 1),
     (6, 2, 2),
     (6, 11, 3),
@@ -318,7 +343,36 @@ INSERT INTO tblAssetEstablishmentPropertyData (EstablishmentID, PropertyTypeID, 
     (52, 10, '1400/06/08'),
     (55, 1, 'سفید'),
     (56, 8, '1200'),
-    (56, 9, '3917/12');
+    (56, 9, '3917/12'),
+    (1, 13, 'دوگانه سوز'),
+    (1, 14, 'دستی'),
+    (1, 15, '185400'),
+    (1, 16, '1403/08/26'),
+    (4, 13, 'بنزین'),
+    (4, 14, 'خودکار'),
+    (4, 15, '96000'),
+    (5, 13, 'دوگانه سوز'),
+    (5, 14, 'دستی'),
+    (6, 13, 'گازوئیل'),
+    (6, 16, '1403/11/30'),
+    (43, 13, 'بنزین'),
+    (43, 14, 'خودکار'),
+    (45, 13, 'گازوئیل'),
+    (45, 15, '412000'),
+    (18, 17, 'Windows 10'),
+    (18, 18, '16'),
+    (19, 17, 'Windows 10'),
+    (19, 18, '8'),
+    (20, 17, 'Windows 11'),
+    (20, 18, '16'),
+    (21, 17, 'Ubuntu'),
+    (21, 18, '8'),
+    (22, 17, 'Windows 11'),
+    (22, 18, '8'),
+    (23, 17, 'macOS'),
+    (23, 18, '32'),
+    (50, 17, 'Windows 10'),
+    (50, 18, '12');
 
 -- Accounting documents of the final registration of some assets (form type 1022148).
 INSERT INTO tblAccountDocument (ID, DocumentNo, DocumentDate, FarsiDocumentDate, BranchID, CreatorID, Description, IsFinal) VALUES
@@ -361,10 +415,12 @@ INSERT INTO tblAccountDocumentDetail (DocumentID, RowNumber, AccountCode, Accoun
     (12, 1, '1211', 'اموال، ماشین آلات و تجهیزات', NULL, 33, 1022148, 'ثبت نهايي استقرار ژنراتور دیزلی ۱۰۰ کیلووات - برچسب 100033', 2450000000, 0),
     (12, 2, '3110', 'حساب های پرداختنی تجاری', NULL, 33, 1022148, 'ثبت نهايي استقرار ژنراتور دیزلی ۱۰۰ کیلووات - برچسب 100033', 0, 2450000000);
 
--- Print templates of the asset establishment form and of a neighbouring form.
+-- Print templates of the asset establishment form and of a neighbouring form. The card and the
+-- label ship in the suite's install directory (found under the BasePath of vwOrvoBasePath); the
+-- handover template is one an office has yet to add.
 INSERT INTO tblOrvoReportTemplate (ID, FormTypeID, Title, FilePath) VALUES
-    (1, 1022148, 'شناسنامه اموال', 'reports/AssetCard.xml'),
-    (2, 1022148, 'برچسب اموال', 'reports/AssetLabel.xml'),
+    (1, 1022148, 'شناسنامه اموال', 'Reports/AssetCard.html'),
+    (2, 1022148, 'برچسب اموال', 'Reports/AssetLabel.html'),
     (3, 1022148, 'صورتجلسه تحویل اموال', 'reports/AssetHandover.xml'),
     (4, 1022150, 'فهرست جابجایی اموال', 'reports/AssetMovement.xml');
 

@@ -2,7 +2,11 @@
 // edit, cancel and search commands, and the layout that follows the window's size.
 #include "FormMain.h"
 #include "EntryTexts.h"
+#include "FormMainPrint.h"
+#include "extras/AccountDocLink.h"
+#include "extras/FormOtherProperty.h"
 #include "search/FormSearch.h"
+#include "shared/Session.h"
 #include "shared/modMain.h"
 #include "suite/OrvoControls.h"
 #include "suite/SuiteFont.h"
@@ -25,8 +29,12 @@ namespace {
 
 FormMain *g_form = nullptr;
 
+// The text of a button, or of a field's label (from the record's description).
 QString captionOf(const char *control)
 {
+    for (const record::Column &c : record::asset().columns)
+        if (qstrcmp(c.label, control) == 0)
+            return c.caption.toString();
     for (const texts::Caption &c : texts::Captions)
         if (qstrcmp(c.control, control) == 0)
             return c.text.toString();
@@ -69,8 +77,10 @@ public:
 
 // ---------------------------------------------------------------- instance
 
-FormMain &FormMain::instance()
+FormMain &FormMain::instance(Session *session)
 {
+    if (g_form && session)
+        g_form->m_session = session;
     if (!g_form) {
         static bool cleanupRegistered = false;
         if (!cleanupRegistered) {
@@ -78,7 +88,7 @@ FormMain &FormMain::instance()
             qAddPostRoutine(&FormMain::unload);
             cleanupRegistered = true;
         }
-        auto *form = new FormMain();
+        auto *form = new FormMain(session ? session : &Session::current());
         try {
             form->startUp();
         } catch (...) {
@@ -102,7 +112,7 @@ void FormMain::unload()
     delete form;
 }
 
-FormMain::FormMain(QWidget *parent) : QWidget(parent, Qt::Window)
+FormMain::FormMain(Session *session) : QWidget(nullptr, Qt::Window), m_session(session)
 {
     setObjectName(QStringLiteral("FormMain"));
     applySuiteLook(this);
@@ -119,7 +129,7 @@ void FormMain::closeEvent(QCloseEvent *e)
     // Input that is not saved is never dropped unasked: in edit and new mode the close box asks
     // what cmdCancel asks, and anything but yes keeps the form open.
     if ((FormMode == ModeEdit || FormMode == ModeNew)
-        && AskYesNo(texts::CancelTitle.toString(), texts::CancelQuestion.toString()) != 6) {
+        && AskYesNo(texts::CancelTitle.toString(), texts::AreYouSure.toString()) != 6) {
         e->ignore();
         return;
     }
@@ -208,6 +218,11 @@ void FormMain::buildControls()
         placeTwips(button(b.button, b.name), b.left, 0, b.width, BarHeight);
         m_commandBar.append(b.button);
     }
+    // The suite's accounting module generates documents; this form has no action for the button
+    // and says so rather than leave a press unexplained.
+    cmdDocGen->setToolTip(QStringLiteral(
+        "سند حسابداری در سامانه حسابداری دوباره تولید می‌شود؛ این دکمه در فرم استقرار کاری انجام "
+        "نمی‌دهد."));
 
     // Left field column.
     selector(sltCreator, "sltCreator");
@@ -296,30 +311,27 @@ void FormMain::buildControls()
 
     placeTwips(button(cmdMoreInfo, "cmdMoreInfo"), 165, 5460, 2205, 405);
 
-    picProduct = new QLabel(this);
-    picProduct->setObjectName(QStringLiteral("picProduct"));
-    picProduct->setScaledContents(true); // stretched to fill, aspect ratio not kept
-    picProduct->setFrameShape(QFrame::Box);
-    picProduct->setForegroundRole(QPalette::Mid);
-    placeTwips(picProduct, 9450, 435, 2850, 4335);
-
-    placeTwips(button(cmdLeft, "cmdLeft"), 9435, 4830, 600, 390);
-    placeTwips(button(cmdRefreshPicture, "cmdRefreshPicture"), 10035, 4830, 945, 390);
-    placeTwips(button(cmdRight, "cmdRight"), 10965, 4830, 630, 390);
-    placeTwips(button(cmdEditPicture, "cmdEditPicture"), 11580, 4830, 735, 390);
-    m_pictureButtons = {cmdLeft, cmdRefreshPicture, cmdRight, cmdEditPicture};
+    // The attachment viewer: the picture and its four buttons.
+    attachmentViewer = new AttachmentViewer(this, [this] { return ToNumber(textOf(txtID)); });
+    attachmentViewer->setSession(m_session);
+    picProduct = attachmentViewer->picProduct;
+    cmdLeft = attachmentViewer->cmdLeft;
+    cmdRefreshPicture = attachmentViewer->cmdRefreshPicture;
+    cmdRight = attachmentViewer->cmdRight;
+    cmdEditPicture = attachmentViewer->cmdEditPicture;
 
     // Today's date, kept for the action log; outside the visible area and never shown.
     date(datToday, "datToday");
     placeTwips(datToday, -120, 0, 1215, InputHeight);
     datToday->hide();
 
+    bindRecordInputs();
     setUpInput();
 
     // Created after the buttons, so that it is destroyed after them.
     auto *captions = new CaptionStyle;
     captions->setParent(this);
-    for (OrvoButton *b : findChildren<OrvoButton *>(QString(), Qt::FindDirectChildrenOnly))
+    for (OrvoButton *b : findChildren<OrvoButton *>())
         b->setStyle(captions);
 
     connect(cmdNew, &QPushButton::clicked, this, &FormMain::cmdNew_Click);
@@ -331,10 +343,6 @@ void FormMain::buildControls()
     connect(cmdMoreInfo, &QPushButton::clicked, this, &FormMain::cmdMoreInfo_Click);
     connect(cmdPreview, &QPushButton::clicked, this, &FormMain::cmdPreview_Click);
     connect(cmdViewAccountDoc, &QPushButton::clicked, this, &FormMain::cmdViewAccountDoc_Click);
-    connect(cmdLeft, &QPushButton::clicked, this, &FormMain::cmdLeft_Click);
-    connect(cmdRight, &QPushButton::clicked, this, &FormMain::cmdRight_Click);
-    connect(cmdRefreshPicture, &QPushButton::clicked, this, &FormMain::cmdRefreshPicture_Click);
-    connect(cmdEditPicture, &QPushButton::clicked, this, &FormMain::cmdEditPicture_Click);
 }
 
 // ---------------------------------------------------------------- start-up
@@ -343,7 +351,7 @@ void FormMain::startUp()
 {
     // Installation directory. The data environment was just rebuilt by the host call, so the
     // recordset is opened without first closing it.
-    Recordset &rs = DtEn().rssqlCommon();
+    Recordset &rs = session().dataEnvironment.rssqlCommon();
     rs.Open(texts::InstallDirectorySql.toString());
     if (rs.RecordCount() != 0)
         InstallDirectory = rs.FieldText(QStringLiteral("InstallDirectory"));
@@ -352,25 +360,13 @@ void FormMain::startUp()
     rs.Close();
 
     // Selectors: connection string, then the major and the minor view.
-    struct Lookup {
-        OrvoSelector *selector;
-        const char *major, *minor;
-    };
-    const Lookup lookups[] = {
-        {sltCreator, "vwUserMajor", "vwUserMinor"},
-        {sltType, "vwAssetEstablishmentTypeMajor", "vwAssetEstablishmentTypeMinor"},
-        {sltStatusType, "vwAssetStatusTypeMajor", "vwAssetStatusTypeMinor"},
-        {sltGroup, "vwAssetGroupMajor", "vwAssetGroupMinor"},
-        {sltLocation, "vwOrvoInternalLocationMajor", "vwOrvoInternalLocationMinor"},
-        {sltAccountable, "vwAssetAccountableMajor", "vwAssetAccountableMinor"},
-        {sltResponsible, "vwEmployeeMajor", "vwEmployeeMajor"},
-        {sltCostCenter, "vwAccountCostCenterMajor", "vwAccountCostCenterMinor"},
-        {sltBranch, "vwAccountBranchMajor", "vwAccountBranchMinor"},
-    };
-    for (const Lookup &l : lookups) {
-        l.selector->setConnectionString(CurrentConnectionString);
-        l.selector->setMajorView(QLatin1String(l.major));
-        l.selector->setMinorView(QLatin1String(l.minor));
+    for (const record::Column &c : record::asset().columns) {
+        if (c.kind != record::Kind::Lookup)
+            continue;
+        auto *selector = static_cast<OrvoSelector *>(input(c));
+        selector->setConnectionString(session().connectionString);
+        selector->setMajorView(c.majorView.toString());
+        selector->setMinorView(c.minorView.toString());
     }
 
     datToday->setValue(ServerDate());
@@ -399,24 +395,9 @@ bool FormMain::View(qint32 &inPropertyID)
 
 void FormMain::showForm()
 {
-    try {
-        show();
-        raise();
-        activateWindow();
-        return;
-    } catch (...) {
-    }
-    // Showing without blocking failed: show it modally and wait until it is closed.
-    try {
-        setWindowModality(Qt::ApplicationModal);
-        show();
-        QPointer<FormMain> self(this);
-        QEventLoop loop;
-        connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
-        while (self && self->isVisible())
-            loop.processEvents(QEventLoop::WaitForMoreEvents);
-    } catch (...) {
-    }
+    show();
+    raise();
+    activateWindow();
 }
 
 // ---------------------------------------------------------------- modes
@@ -449,67 +430,10 @@ void FormMain::DisableComponents()
     cmdCancel->setEnabled(edit || fresh);
     cmdSearch->setEnabled(true);
     cmdMoreInfo->setEnabled(view || edit);
-    txtID->setEnabled(false);
-    sltCreator->setEnabled(false);
+    // The record's inputs take input in edit and new mode; the key and the creator never do.
     const bool input = edit || fresh;
-    const QList<QWidget *> inputs {
-        txtLabelNo,
-        txtOldLabelNo,
-        txtCode,
-        txtName,
-        datUtilizationDate,
-        datCreateDate,
-        sltType,
-        txtCost,
-        txtAccumulatedCost,
-        txtAbortCost,
-        txtOfficeMaxCost,
-        sltStatusType,
-        txtDocumentNo,
-        datDocumentDate,
-        datReevaluationDate,
-        sltGroup,
-        sltLocation,
-        txtOrganizationLocation,
-        sltAccountable,
-        sltResponsible,
-        sltCostCenter,
-        sltBranch,
-        txtDescription,
-    };
-    for (QWidget *w : inputs)
-        w->setEnabled(input);
-}
-
-void FormMain::ClearFields()
-{
-    txtID->clear();
-    m_picture = QPixmap();
-    picProduct->clear();
-    sltCreator->setSelectedID(CurrentUserID);
-    txtLabelNo->clear();
-    txtOldLabelNo->clear();
-    txtCode->clear();
-    txtName->clear();
-    datUtilizationDate->Clear();
-    datCreateDate->Clear();
-    sltType->Clear();
-    txtCost->setText(QString());
-    txtAccumulatedCost->setText(QString());
-    txtAbortCost->setText(QString());
-    txtOfficeMaxCost->setText(QString());
-    sltStatusType->Clear();
-    txtDocumentNo->clear();
-    datDocumentDate->Clear();
-    datReevaluationDate->Clear();
-    sltGroup->Clear();
-    sltLocation->Clear();
-    txtOrganizationLocation->clear();
-    sltAccountable->Clear();
-    sltResponsible->Clear();
-    sltCostCenter->Clear();
-    sltBranch->Clear();
-    txtDescription->clear();
+    for (const record::Column &c : record::asset().columns)
+        m_inputs[size_t(&c - record::asset().columns.data())]->setEnabled(c.editable && input);
 }
 
 void FormMain::ShowEmpty()
@@ -575,15 +499,10 @@ qint32 FormMain::currentRecordID() const
     return ToInt32(ToNumber(textOf(txtID)));
 }
 
-void FormMain::guarded(const std::function<void()> &command)
-{
-    RunCommand(texts::TitleError.toString(), command);
-}
-
 void FormMain::cmdNew_Click()
 {
-    guarded([this] {
-        if (HasPermission(102214801))
+    RunCommand(texts::TitleError.toString(), [this] {
+        if (HasPermission(roles::New))
             StartNew();
         else
             ShowMessage(texts::TitleError.toString(), texts::NotAllowed.toString());
@@ -592,8 +511,8 @@ void FormMain::cmdNew_Click()
 
 void FormMain::cmdEdit_Click()
 {
-    guarded([this] {
-        if (HasPermission(102214802))
+    RunCommand(texts::TitleError.toString(), [this] {
+        if (HasPermission(roles::Edit))
             EditRecord(currentRecordID());
         else
             ShowMessage(texts::TitleError.toString(), texts::NotAllowed.toString());
@@ -602,8 +521,8 @@ void FormMain::cmdEdit_Click()
 
 void FormMain::cmdCancel_Click()
 {
-    guarded([this] {
-        if (AskYesNo(texts::CancelTitle.toString(), texts::CancelQuestion.toString()) != 6)
+    RunCommand(texts::TitleError.toString(), [this] {
+        if (AskYesNo(texts::CancelTitle.toString(), texts::AreYouSure.toString()) != 6)
             return;
         if (FormMode == ModeNew)
             ShowEmpty();
@@ -614,23 +533,28 @@ void FormMain::cmdCancel_Click()
 
 void FormMain::cmdSearch_Click()
 {
-    guarded([this] {
-        const qint32 id = FormSearch::instance().ShowNGetID();
+    RunCommand(texts::TitleError.toString(), [this] {
+        const qint32 id = FormSearch::instance(m_session).ShowNGetID();
         if (id > 0)
             ShowRecord(id);
     });
 }
 
-// Not yet wired: the extra properties dialog, printing and the accounting document link come
-// with their own forms; until then these buttons do nothing.
 void FormMain::cmdMoreInfo_Click()
 {
+    RunCommand(texts::TitleError.toString(),
+        [this] { FormOtherProperty::ShowForEntryForm(FormMode, currentRecordID(), this); });
 }
+
 void FormMain::cmdPreview_Click()
 {
+    PreviewCommand(*this);
 }
+
 void FormMain::cmdViewAccountDoc_Click()
 {
+    RunCommand(texts::TitleError.toString(),
+        [this] { ViewAccountDocument(textOf(txtID), InstallDirectory); });
 }
 
 // ---------------------------------------------------------------- layout
@@ -648,11 +572,7 @@ double FormMain::windowHeightTwips() const
 void FormMain::resizeEvent(QResizeEvent *e)
 {
     QWidget::resizeEvent(e);
-    try {
-        applyLayout(windowWidthTwips(), windowHeightTwips());
-    } catch (...) {
-        // A layout that cannot be applied leaves the controls where they are.
-    }
+    applyLayout(windowWidthTwips(), windowHeightTwips());
 }
 
 // Every control takes a share of the change since the last applied layout: the command bar
@@ -680,9 +600,9 @@ void FormMain::applyLayout(double W, double H)
     ShiftControl(frameMain, dW, 0, dH, 0);
     ShiftControl(frameImportant, 2 * dW / 3, 0, 0, 0);
     ShiftControl(cmdMoreInfo, 0, 0, 0, dH);
-    ShiftControl(picProduct, dW / 3, 2 * dW / 3, dH, 0);
-    for (int k = 0; k < m_pictureButtons.size(); ++k)
-        ShiftControl(m_pictureButtons[k], dW / 12, 2 * dW / 3 + k * dW / 12, 0, dH);
+    // The viewer: the picture widens by a third and the buttons by a twelfth each.
+    ShiftControl(attachmentViewer, dW / 3, 2 * dW / 3, dH, 0);
+    attachmentViewer->applyLayout();
 
     designedWidth = qRound(W);
     designedHeight = qRound(H);

@@ -2,7 +2,9 @@
 // The asset establishment entry form: one record at a time in four modes (view, edit, new,
 // empty), its commands, start-up, loading, saving, deleting, attachment viewer and layout.
 #include "entry/DescriptionEdit.h"
-#include "extras/TempFiles.h"
+#include "extras/AttachmentViewer.h"
+#include "shared/AssetRecord.h"
+#include "shared/Roles.h"
 
 #include <QDate>
 #include <QDialog>
@@ -27,6 +29,7 @@ class OrvoDate;
 class OrvoCurrency;
 class OrvoButton;
 class Recordset;
+struct Session;
 
 class FormMain : public QWidget {
     Q_OBJECT
@@ -37,11 +40,13 @@ public:
         ModeNew = 2,
         ModeEmpty = 3
     };
-    static constexpr qint32 FormTypeID = 1022148;
+    static constexpr qint32 FormTypeID = vela::FormTypeID;
 
     // The one shared instance, created (and started up) on first use; recreated after the user
-    // closed it. Start-up failures propagate to the caller.
-    static FormMain &instance();
+    // closed it. Start-up failures propagate to the caller. The session of the host call (the
+    // current one when none is given) gives it, its selectors, the search form and the
+    // attachment viewer the user, the connection string and the data environment.
+    static FormMain &instance(Session *session = nullptr);
     static bool isLoaded();
     static void unload(); // tests
 
@@ -60,21 +65,26 @@ public:
     // there is reported. The mode and the command buttons are the caller's.
     void LoadRecord(qint32 id);
 
-    // ---- attachment viewer
-    void ShowAttachment(qint32 formId, qint16 rowNumber);
-    QString LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 rowNumber);
-    QString NewTempFilePath(QString &outPath);
+    // ---- attachment viewer (extras/AttachmentViewer), which owns picProduct and its buttons
+    void ShowAttachment(qint32 formId, qint16 rowNumber)
+    {
+        attachmentViewer->ShowAttachment(formId, rowNumber);
+    }
+    QString LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 rowNumber)
+    {
+        return attachmentViewer->LoadAttachmentFile(formTypeId, formId, rowNumber);
+    }
+    QString NewTempFilePath(QString &outPath) { return attachmentViewer->NewTempFilePath(outPath); }
 
     // ---- state
     int FormMode = ModeEmpty;
     QString InstallDirectory;
     qint32 designedWidth = 0, designedHeight = 0; // twips
-    QString tempFolder; // the temporary folder with a trailing separator, as last used
 
     // ---- controls (objectName = member name)
     OrvoButton *cmdDocGen, *cmdViewAccountDoc, *cmdPreview, *cmdCancel, *cmdSearch, *cmdDelete,
         *cmdSave, *cmdEdit, *cmdNew, *cmdMoreInfo;
-    OrvoButton *cmdLeft, *cmdRefreshPicture, *cmdRight, *cmdEditPicture;
+    OrvoButton *cmdLeft, *cmdRefreshPicture, *cmdRight, *cmdEditPicture; // the viewer's
     QLineEdit *txtID, *txtLabelNo, *txtOldLabelNo, *txtCode, *txtName, *txtDocumentNo,
         *txtOrganizationLocation;
     DescriptionEdit *txtDescription;
@@ -82,13 +92,14 @@ public:
         *sltResponsible, *sltCostCenter, *sltBranch;
     OrvoDate *datUtilizationDate, *datCreateDate, *datDocumentDate, *datReevaluationDate, *datToday;
     OrvoCurrency *txtCost, *txtAccumulatedCost, *txtAbortCost, *txtOfficeMaxCost;
-    QLabel *picProduct;
+    QLabel *picProduct; // the viewer's
+    AttachmentViewer *attachmentViewer;
     QFrame *frameMain, *frameImportant;
 
     QLabel *lblDescription;
 
     // The picture shown in picProduct (null when none), for tests and the layout.
-    QPixmap currentPicture() const;
+    QPixmap currentPicture() const { return attachmentViewer->currentPicture(); }
 
     // The size rules of the layout are stated for the whole window, frame included, as the
     // suite's forms always measured it. The frame is not the platform's (it differs between
@@ -116,10 +127,6 @@ public slots:
     void cmdMoreInfo_Click();
     void cmdPreview_Click();
     void cmdViewAccountDoc_Click();
-    void cmdLeft_Click();
-    void cmdRight_Click();
-    void cmdRefreshPicture_Click();
-    void cmdEditPicture_Click();
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
@@ -127,7 +134,8 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
-    explicit FormMain(QWidget *parent = nullptr);
+    explicit FormMain(Session *session);
+    const Session &session() const { return *m_session; }
     void buildControls();
     void startUp();
     void showForm();
@@ -140,10 +148,19 @@ private:
     Recordset &readRecord(qint32 id); // runs the load statement on rssqlAccountManager
     void fillFields(Recordset &rs); // the rest of LoadRecord on the statement's result
     QString textOf(QLineEdit *e) const;
+
+    // ---- the record's inputs, worked through its description (FormMainRecord.cpp)
+    void bindRecordInputs(); // m_inputs from the description's control names
+    QWidget *input(const record::Column &c) const;
+    std::vector<OrvoDate *> dateInputs() const; // of the date pairs, in column order
+    bool isEmpty(const record::Column &c) const; // nothing typed, chosen or dated
+    void trimInputs(); // blanks around typed texts and amounts removed
+    // The first required input that is empty is reported, and gets the focus. False then.
+    bool checkRequired();
+    // Every column's value as the statements carry it. Throws VelaError for an amount beyond
+    // the money type, before anything is written.
+    record::Values inputValues() const;
     qint32 currentRecordID() const; // txtID through ToNumber, as a 32-bit integer
-    qint32 currentRowNumber() const; // the caption of cmdRefreshPicture, as a 16-bit number
-    // RunCommand under the form's error title, for the handlers without a title of their own.
-    void guarded(const std::function<void()> &command);
 
     // ---- keyboard and input (FormMainInput.cpp)
     void setUpInput(); // tab order, alignment, limits, refusals; the end of buildControls
@@ -155,12 +172,11 @@ private:
     QWidget *singleLineFieldOf(QWidget *w) const; // the field input w belongs to, or null
     QPointer<OrvoDate> m_dateToRefuse; // left with a refused text; told once events are done
 
-    QPixmap m_picture;
-    // The temporary files the attachment viewer wrote; removed when the form is unloaded.
-    tempfiles::OwnFiles m_ownTempFiles;
+    Session *m_session;
+    std::vector<QWidget *> m_inputs; // one per column of the record's description
     // Layout groups: the command bar left to right, the field columns as (input, label) pairs
-    // from top to bottom, and the picture buttons left to right.
-    QVector<QWidget *> m_commandBar, m_pictureButtons;
+    // from top to bottom.
+    QVector<QWidget *> m_commandBar;
     QVector<QPair<QWidget *, QLabel *>> m_leftColumn, m_middleColumn;
 };
 

@@ -65,8 +65,8 @@ void FormMain::setUpInput()
     for (auto b = m_commandBar.crbegin(); b != m_commandBar.crend(); ++b)
         order << *b;
     order << cmdMoreInfo;
-    for (auto b = m_pictureButtons.crbegin(); b != m_pictureButtons.crend(); ++b)
-        order << *b;
+    for (QWidget *b : {cmdEditPicture, cmdRight, cmdRefreshPicture, cmdLeft})
+        order << b;
     // A composite input (selector, date, amount) hands the focus to its editor. Tab counts it
     // where it stands in the chain, so it is chained itself, followed by its editor and, for a
     // selector, the list box's own text editor; and it must take the focus like its editor,
@@ -95,8 +95,10 @@ void FormMain::setUpInput()
     const QString limitText = QStringLiteral(
         "خانه «%1» بیش از %2 نویسه نمی‌پذیرد؛ متنی که افزوده می‌شد در آن جا "
         "نمی‌شود و چیزی از آن وارد نشد. متن کوتاه‌تری وارد کنید.");
-    for (QLineEdit *e : {txtID, txtLabelNo, txtOldLabelNo, txtCode, txtName, txtDocumentNo,
-             txtOrganizationLocation}) {
+    for (const record::Column &c : record::asset().columns) {
+        auto *e = qobject_cast<QLineEdit *>(input(c));
+        if (!e)
+            continue;
         e->setAlignment(RightAligned);
         // The box's own limit would cut a longer text (also a stored one) without a word.
         e->setMaxLength(std::numeric_limits<int>::max());
@@ -104,11 +106,8 @@ void FormMain::setUpInput()
         connect(e, &QLineEdit::inputRejected, this, [this, e, limitText] {
             // After the editor has finished with the key or the paste.
             QTimer::singleShot(0, this, [this, e, limitText] {
-                try {
-                    ShowMessage(texts::TitleInvalid.toString(),
-                        limitText.arg(fieldCaption(e)).arg(TextBoxLimit));
-                } catch (...) {
-                }
+                ShowMessage(texts::TitleInvalid.toString(),
+                    limitText.arg(fieldCaption(e)).arg(TextBoxLimit));
             });
         });
     }
@@ -119,7 +118,7 @@ void FormMain::setUpInput()
     // A date box left with a text that is not a date says so once the focus has settled (a
     // message box opened in the middle of a focus change would take part in it), unless the
     // text has been dealt with by then: corrected, cleared, or refused by the save.
-    for (OrvoDate *d : {datUtilizationDate, datCreateDate, datDocumentDate, datReevaluationDate}) {
+    for (OrvoDate *d : dateInputs()) {
         connect(d, &OrvoDate::inputRefused, this, [this, d] {
             m_dateToRefuse = d;
             QTimer::singleShot(0, this, [this] {
@@ -154,18 +153,15 @@ void FormMain::refuseTypedDate(OrvoDate *date)
     const QString text
         = QStringLiteral("«%1» در خانه «%2» تاریخ شمسی درستی نیست. تاریخ را به صورت سال/ماه/روز، "
                          "مانند 1403/01/15، بنویسید یا خانه را خالی بگذارید.");
-    try {
-        ShowMessage(texts::TitleInvalid.toString(),
-            text.arg(date->editor()->text().trimmed(), fieldCaption(date)));
-    } catch (...) {
-    }
+    ShowMessage(texts::TitleInvalid.toString(),
+        text.arg(date->editor()->text().trimmed(), fieldCaption(date)));
     date->setFocus(Qt::OtherFocusReason);
     date->editor()->selectAll();
 }
 
 bool FormMain::CheckTypedDates()
 {
-    for (OrvoDate *d : {datUtilizationDate, datCreateDate, datDocumentDate, datReevaluationDate}) {
+    for (OrvoDate *d : dateInputs()) {
         if (!d->commit()) {
             refuseTypedDate(d);
             return false;

@@ -1,6 +1,7 @@
 // Loading one stored record into the entry form's controls.
 #include "EntryTexts.h"
 #include "FormMain.h"
+#include "shared/Session.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 #include "suite/OrvoControls.h"
@@ -39,7 +40,7 @@ void FormMain::LoadRecord(qint32 id)
 
 Recordset &FormMain::readRecord(qint32 id)
 {
-    Recordset &rs = DtEn().rssqlAccountManager();
+    Recordset &rs = session().dataEnvironment.rssqlAccountManager();
     RunQuery(rs, texts::LoadSql.toString() + QString::number(id));
     return rs;
 }
@@ -55,38 +56,35 @@ void FormMain::fillFields(Recordset &rs)
         return;
     }
 
-    auto text = [&rs](const char *column) { return rs.FieldText(QLatin1String(column)); };
-
-    txtID->setText(text("ID"));
-    sltCreator->setSelectedID(lookupFromColumn(text("CreatorID")));
-    txtLabelNo->setText(text("LabelNo"));
-    txtOldLabelNo->setText(text("OldLabelNo"));
-    txtCode->setText(text("Code"));
-    txtName->setText(text("Name"));
-    // The form never saves a record without its date of first use; a stored NULL stays empty.
-    if (!rs.FieldIsNull(QStringLiteral("UtilizationDate")))
-        datUtilizationDate->setValue(dateFromColumn(text("UtilizationDate")));
-    if (!text("CreateDate").isEmpty())
-        datCreateDate->setValue(dateFromColumn(text("CreateDate")));
-    sltType->setSelectedID(lookupFromColumn(text("TypeID")));
-    txtCost->setText(text("Cost"));
-    txtAccumulatedCost->setText(text("AccumulatedCost"));
-    txtAbortCost->setText(text("AbortCost"));
-    txtOfficeMaxCost->setText(text("OfficeMaxCost"));
-    sltStatusType->setSelectedID(lookupFromColumn(text("StatusTypeID")));
-    txtDocumentNo->setText(text("DocumentNo"));
-    if (!text("DocumentDate").isEmpty())
-        datDocumentDate->setValue(dateFromColumn(text("DocumentDate")));
-    if (!text("ReevaluationDate").isEmpty())
-        datReevaluationDate->setValue(dateFromColumn(text("ReevaluationDate")));
-    sltGroup->setSelectedID(lookupFromColumn(text("GroupID")));
-    sltLocation->setSelectedID(lookupFromColumn(text("LocationID")));
-    txtOrganizationLocation->setText(text("OrganizationLocation"));
-    sltAccountable->setSelectedID(lookupFromColumn(text("AccountableID")));
-    sltResponsible->setSelectedID(lookupFromColumn(text("ResponsibleID")));
-    sltCostCenter->setSelectedID(lookupFromColumn(text("CostCenterID")));
-    sltBranch->setSelectedID(lookupFromColumn(text("BranchID")));
-    txtDescription->setText(text("Description"));
+    // Every column into its input, in the description's order. The Persian twins of the dates
+    // are not read: a date box derives its Persian text from the calendar date.
+    for (const record::Column &c : record::asset().columns) {
+        const QString column = c.name.toString();
+        const QString text = rs.FieldText(column);
+        QWidget *w = input(c);
+        switch (c.kind) {
+        case record::Kind::Number:
+        case record::Kind::Text:
+            if (auto *e = qobject_cast<QLineEdit *>(w))
+                e->setText(text);
+            else
+                static_cast<DescriptionEdit *>(w)->setText(text);
+            break;
+        case record::Kind::Lookup:
+            static_cast<OrvoSelector *>(w)->setSelectedID(lookupFromColumn(text));
+            break;
+        case record::Kind::Money:
+            static_cast<OrvoCurrency *>(w)->setText(text);
+            break;
+        case record::Kind::DatePair:
+            // A date read always takes a stored NULL as no date; one read only when not NULL
+            // leaves the box as the caller cleared it. The form never saves a record without
+            // its date of first use.
+            if (c.load == record::Load::Always ? !rs.FieldIsNull(column) : !text.isEmpty())
+                static_cast<OrvoDate *>(w)->setValue(dateFromColumn(text));
+            break;
+        }
+    }
 
     rs.Close();
     ShowAttachment(currentRecordID(), 1);

@@ -1,10 +1,10 @@
-// The entry form's attachment viewer: one attachment of the record at a time in picProduct,
-// stepped through with the buttons under it. Stored attachments are written to new temporary
-// files first, which go when the form does; external ones are shown from their own path, read so
-// that no file can hold the window (a pipe, a device, a network share that stopped answering).
-#include "TempFiles.h"
-#include "entry/EntryTexts.h"
-#include "entry/FormMain.h"
+// The attachment viewer. External attachments are read so that no file can hold the window (a
+// pipe, a device, a network share that stopped answering).
+#include "AttachmentViewer.h"
+#include "ExtrasTexts.h"
+#include "shared/FileRead.h"
+#include "shared/Roles.h"
+#include "shared/Session.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 #include "suite/ComponentRegistry.h"
@@ -20,6 +20,7 @@
 #include <QMetaObject>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QResizeEvent>
 
 #include <cerrno>
 #include <chrono>
@@ -35,191 +36,9 @@
 
 namespace vela {
 
-// ---------------------------------------------------------------- temporary files
-
-namespace tempfiles {
-
-bool isPlainExtension(const QString &extension)
-{
-    // Anchored at the very end: "$" alone would also let a final line break through.
-    static const QRegularExpression plain(
-        QRegularExpression::anchoredPattern(QStringLiteral("[A-Za-z0-9]{1,10}")));
-    return plain.match(extension).hasMatch();
-}
-
-QString randomTempName()
-{
-    static const char alphabet[] = "0123456789abcdefghijklmnopqrstuv";
-    QString name = QStringLiteral("rad");
-    QRandomGenerator *rng = QRandomGenerator::system();
-    for (int i = 0; i < 10; ++i)
-        name += QLatin1Char(alphabet[rng->bounded(32)]);
-    return name + QStringLiteral(".tmp");
-}
-
-bool pathExists(const QString &path)
-{
-    // lstat: a link counts as a file even when what it points to is gone.
-    struct stat st;
-    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 || errno != ENOENT;
-}
-
-bool writeNewFile(const QString &path, const QByteArray &data)
-{
-    const QByteArray native = QFile::encodeName(path);
-    const int fd
-        = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        if (errno == EEXIST || errno == ELOOP)
-            return false;
-        throw VelaError(QStringLiteral("فایل موقت «%1» ساخته نشد: %2")
-                            .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
-    }
-    const char *p = data.constData();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int err = errno;
-            ::close(fd);
-            ::unlink(native.constData());
-            throw VelaError(QStringLiteral("فایل موقت «%1» نوشته نشد: %2")
-                                .arg(path, QString::fromLocal8Bit(std::strerror(err))));
-        }
-        p += n;
-        left -= n;
-    }
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(native.constData());
-        throw VelaError(QStringLiteral("فایل موقت «%1» نوشته نشد: %2")
-                            .arg(path, QString::fromLocal8Bit(std::strerror(err))));
-    }
-    return true;
-}
-
-void OwnFiles::add(const QString &path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    struct stat st;
-    if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode))
-        m_files.push_back({native, quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_size),
-            qint64(st.st_mtim.tv_sec), qint64(st.st_mtim.tv_nsec)});
-}
-
-void OwnFiles::removeAll()
-{
-    for (const File &f : m_files) {
-        struct stat st;
-        if (::lstat(f.path.constData(), &st) == 0 && S_ISREG(st.st_mode)
-            && quint64(st.st_dev) == f.device && quint64(st.st_ino) == f.inode
-            && qint64(st.st_size) == f.size && qint64(st.st_mtim.tv_sec) == f.modifiedSeconds
-            && qint64(st.st_mtim.tv_nsec) == f.modifiedNanoseconds)
-            ::unlink(f.path.constData());
-    }
-    m_files.clear();
-}
-
-} // namespace tempfiles
+using namespace fileread;
 
 namespace {
-
-// How long the viewer waits for a file before it gives up on showing it, and the largest file it
-// reads into memory to show.
-constexpr int ReadTimeLimitMs = 5000;
-constexpr qint64 LargestShownFile = qint64(256) * 1024 * 1024;
-
-enum class ReadOutcome {
-    Read,
-    Unreadable, // missing, no right to read it, a failing disk
-    NotAFile, // a folder, a pipe, a device
-    TooLarge,
-    NoAnswer, // still not read when the time was up
-};
-
-// Opening never waits (O_NONBLOCK: a pipe without a writer opens at once), and only a regular
-// file is read; a pipe or a device is refused before any read.
-ReadOutcome readNow(const QByteArray &path, QByteArray &out)
-{
-    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return ReadOutcome::Unreadable;
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer {fd};
-    struct stat st;
-    if (::fstat(fd, &st) != 0)
-        return ReadOutcome::Unreadable;
-    if (!S_ISREG(st.st_mode))
-        return ReadOutcome::NotAFile;
-    if (st.st_size > LargestShownFile)
-        return ReadOutcome::TooLarge;
-    QByteArray data;
-    data.reserve(qsizetype(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return ReadOutcome::Unreadable;
-        }
-        if (data.size() + n > LargestShownFile) // grew while being read
-            return ReadOutcome::TooLarge;
-        data.append(buffer, n);
-    }
-    out = std::move(data);
-    return ReadOutcome::Read;
-}
-
-// Reads the whole file on a thread of its own and waits for it at most ReadTimeLimitMs, drawing
-// the window meanwhile (the user's input waits until the read is over). Even a non-blocking open
-// can hang on a network share that stopped answering; the thread is then left to finish on its
-// own and the window goes on.
-ReadOutcome readFile(const QString &path, QByteArray &out)
-{
-    struct Job {
-        std::mutex mutex;
-        std::condition_variable finished;
-        bool done = false;
-        ReadOutcome outcome = ReadOutcome::Unreadable;
-        QByteArray data;
-    };
-    auto job = std::make_shared<Job>();
-    try {
-        std::thread([job, native = QFile::encodeName(path)] {
-            QByteArray data;
-            const ReadOutcome outcome = readNow(native, data);
-            const std::lock_guard<std::mutex> lock(job->mutex);
-            job->data = std::move(data);
-            job->outcome = outcome;
-            job->done = true;
-            job->finished.notify_all();
-        }).detach();
-    } catch (const std::system_error &) {
-        return readNow(QFile::encodeName(path), out); // no thread to be had: read it here
-    }
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        {
-            std::unique_lock<std::mutex> lock(job->mutex);
-            if (job->finished.wait_for(
-                    lock, std::chrono::milliseconds(20), [&job] { return job->done; })) {
-                out = std::move(job->data);
-                return job->outcome;
-            }
-        }
-        if (waited.elapsed() >= ReadTimeLimitMs)
-            return ReadOutcome::NoAnswer;
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    }
-}
 
 // What the user is told about a file that is not shown; empty for the silent cases (nothing
 // there, or no right to read it).
@@ -249,7 +68,85 @@ QString refusalText(ReadOutcome outcome, const QString &path)
 
 } // namespace
 
-QString FormMain::NewTempFilePath(QString &outPath)
+// ---------------------------------------------------------------- the viewer
+
+AttachmentViewer::AttachmentViewer(QWidget *parent, std::function<QVariant()> recordId)
+    : QWidget(parent), m_recordId(std::move(recordId))
+{
+    setObjectName(QStringLiteral("AttachmentViewer"));
+    // Its own geometry in the form, twips: from cmdLeft's left edge to cmdEditPicture's right
+    // one, from the picture's top to the buttons' bottom.
+    constexpr double Left = 9435, Top = 435, ButtonTop = 4830 - Top;
+    m_width = 12315 - Left;
+    m_height = 5220 - Top;
+
+    picProduct = new QLabel(this);
+    picProduct->setObjectName(QStringLiteral("picProduct"));
+    picProduct->setScaledContents(true); // stretched to fill, aspect ratio not kept
+    picProduct->setFrameShape(QFrame::Box);
+    picProduct->setForegroundRole(QPalette::Mid);
+    placeTwips(picProduct, 9450 - Left, 0, 2850, 4335);
+
+    auto button
+        = [this](OrvoButton *&b, const char *name, QStringView caption, double left, double width) {
+              b = new OrvoButton(caption.toString(), this);
+              b->setObjectName(QLatin1String(name));
+              b->setAutoDefault(false);
+              placeTwips(b, left - Left, ButtonTop, width, 390);
+          };
+    button(cmdLeft, "cmdLeft", texts::PreviousCaption, 9435, 600);
+    button(cmdRefreshPicture, "cmdRefreshPicture", texts::FirstRowCaption, 10035, 945);
+    button(cmdRight, "cmdRight", texts::NextCaption, 10965, 630);
+    button(cmdEditPicture, "cmdEditPicture", texts::EditorCaption, 11580, 735);
+    placeTwips(this, Left, Top, m_width, m_height);
+
+    connect(cmdLeft, &QPushButton::clicked, this, &AttachmentViewer::cmdLeft_Click);
+    connect(cmdRight, &QPushButton::clicked, this, &AttachmentViewer::cmdRight_Click);
+    connect(
+        cmdRefreshPicture, &QPushButton::clicked, this, &AttachmentViewer::cmdRefreshPicture_Click);
+    connect(cmdEditPicture, &QPushButton::clicked, this, &AttachmentViewer::cmdEditPicture_Click);
+}
+
+// The picture takes the whole change of size; the buttons a quarter of the change of width each,
+// the one at place k from the left moving right by k quarters, and all of the change of height
+// downwards.
+void AttachmentViewer::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    applyLayout();
+}
+
+void AttachmentViewer::applyLayout()
+{
+    const QRectF r = twipsGeometry(this);
+    const double dW = r.width() - m_width, dH = r.height() - m_height;
+    if (dW == 0 && dH == 0)
+        return;
+    ShiftControl(picProduct, dW, 0, dH, 0);
+    const OrvoButton *const buttons[] = {cmdLeft, cmdRefreshPicture, cmdRight, cmdEditPicture};
+    for (int k = 0; k < 4; ++k)
+        ShiftControl(const_cast<OrvoButton *>(buttons[k]), dW / 4, k * dW / 4, 0, dH);
+    m_width = r.width();
+    m_height = r.height();
+}
+
+void AttachmentViewer::clearPicture()
+{
+    m_picture = QPixmap();
+    picProduct->clear();
+}
+
+const Session &AttachmentViewer::session() const
+{
+    return m_session ? *m_session : Session::current();
+}
+
+qint32 AttachmentViewer::currentRecordID() const
+{
+    return ToInt32(m_recordId());
+}
+
+QString AttachmentViewer::NewTempFilePath(QString &outPath)
 {
     // tempPath() is empty when the folder named by TMPDIR does not exist.
     const QString path = QDir::tempPath();
@@ -275,13 +172,13 @@ QString FormMain::NewTempFilePath(QString &outPath)
 
 // ---------------------------------------------------------------- loading one attachment
 
-QString FormMain::LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 rowNumber)
+QString AttachmentViewer::LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 rowNumber)
 {
-    Recordset &rs = DtEn().rssqlAccountManager();
+    Recordset &rs = session().dataEnvironment.rssqlAccountManager();
     RunQuery(rs,
-        texts::AttachmentSql1.toString() + QString::number(formTypeId)
-            + texts::AttachmentSql2.toString() + QString::number(formId)
-            + texts::AttachmentSql3.toString() + QString::number(rowNumber));
+        texts::AttachmentSql.toString() + QString::number(formTypeId) + texts::AndFormID.toString()
+            + QString::number(formId) + texts::AndRowNumber.toString()
+            + QString::number(rowNumber));
     struct Closer {
         Recordset &rs;
         ~Closer()
@@ -333,7 +230,7 @@ QString FormMain::LoadAttachmentFile(qint32 formTypeId, qint32 formId, qint16 ro
     throw VelaError(QStringLiteral("فایل موقت تازه‌ای ساخته نشد."));
 }
 
-void FormMain::ShowAttachment(qint32 formId, qint16 rowNumber)
+void AttachmentViewer::ShowAttachment(qint32 formId, qint16 rowNumber)
 {
     // A failure here changes nothing on the screen. Only a file that cannot be shown for a reason
     // the user can act on (not a file, too large, not answering) is reported.
@@ -344,12 +241,12 @@ void FormMain::ShowAttachment(qint32 formId, qint16 rowNumber)
         try {
             path = LoadAttachmentFile(FormTypeID, formId, rowNumber);
         } catch (...) {
-            path.clear();
+            logCurrentFailure("attachment"); // nothing to show: the screen stays as it is
+            return;
         }
         if (path.isEmpty())
             return;
-        m_picture = QPixmap();
-        picProduct->clear();
+        clearPicture();
         QByteArray bytes;
         const ReadOutcome outcome = readFile(path, bytes);
         QPixmap picture;
@@ -363,22 +260,13 @@ void FormMain::ShowAttachment(qint32 formId, qint16 rowNumber)
         cmdRefreshPicture->setCaption(QString::number(rowNumber));
         refusal = refusalText(outcome, path);
     }
-    if (!refusal.isEmpty()) {
-        try {
-            ShowMessage(texts::TitleProblem.toString(), refusal);
-        } catch (...) {
-        }
-    }
-}
-
-QPixmap FormMain::currentPicture() const
-{
-    return m_picture;
+    if (!refusal.isEmpty())
+        ShowMessage(texts::TitleProblem.toString(), refusal);
 }
 
 // ---------------------------------------------------------------- buttons
 
-qint32 FormMain::currentRowNumber() const
+qint32 AttachmentViewer::currentRowNumber() const
 {
     const qint32 n = ToInt32(ToNumber(cmdRefreshPicture->Caption()));
     if (n < -32768 || n > 32767)
@@ -387,27 +275,28 @@ qint32 FormMain::currentRowNumber() const
     return n;
 }
 
-void FormMain::cmdRight_Click()
+void AttachmentViewer::cmdRight_Click()
 {
-    guarded([this] {
+    RunCommand(texts::TitleError.toString(), [this] {
         const qint32 n = currentRowNumber();
         if (n < 32767) // the last 16-bit row number has no next one
             ShowAttachment(currentRecordID(), qint16(n + 1));
     });
 }
 
-void FormMain::cmdLeft_Click()
+void AttachmentViewer::cmdLeft_Click()
 {
-    guarded([this] {
+    RunCommand(texts::TitleError.toString(), [this] {
         const qint32 n = currentRowNumber();
         if (n - 1 > 0)
             ShowAttachment(currentRecordID(), qint16(n - 1));
     });
 }
 
-void FormMain::cmdRefreshPicture_Click()
+void AttachmentViewer::cmdRefreshPicture_Click()
 {
-    guarded([this] { ShowAttachment(currentRecordID(), qint16(currentRowNumber())); });
+    RunCommand(texts::TitleError.toString(),
+        [this] { ShowAttachment(currentRecordID(), qint16(currentRowNumber())); });
 }
 
 namespace {
@@ -425,10 +314,10 @@ void setMember(QObject *o, const char *name, const QVariant &value)
 
 } // namespace
 
-void FormMain::cmdEditPicture_Click()
+void AttachmentViewer::cmdEditPicture_Click()
 {
-    guarded([this] {
-        const QVariant id = ToNumber(txtID->text());
+    RunCommand(texts::TitleError.toString(), [this] {
+        const QVariant id = m_recordId();
         if (id.toDouble() <= 0) {
             ShowMessage(texts::TitleProblem.toString(), texts::NoRecordForEditor.toString());
             return;
@@ -441,9 +330,9 @@ void FormMain::cmdEditPicture_Click()
                 return; // the suite has no attachment editor installed
             throw;
         }
-        setMember(editor.get(), "OLEConnectionString", CurrentConnectionString);
-        setMember(editor.get(), "ConnectionString", CurrentConnectionString);
-        setMember(editor.get(), "UserID", CurrentUserID);
+        setMember(editor.get(), "OLEConnectionString", session().connectionString);
+        setMember(editor.get(), "ConnectionString", session().connectionString);
+        setMember(editor.get(), "UserID", session().userID);
         setMember(editor.get(), "FormTypeID", FormTypeID);
         setMember(editor.get(), "FormID", id);
         if (!QMetaObject::invokeMethod(editor.get(), "ShowAttachments", Qt::DirectConnection))

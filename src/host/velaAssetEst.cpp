@@ -1,6 +1,10 @@
 #include "velaAssetEst.h"
 #include "entry/EntryTexts.h"
 #include "entry/FormMain.h"
+#include "entry/FormMainPrint.h"
+#include "shared/Roles.h"
+#include "shared/Session.h"
+#include "shared/VelaError.h"
 #include "shared/modMain.h"
 
 VelaPropertyBag::~VelaPropertyBag() = default;
@@ -70,26 +74,26 @@ void velaAssetEst::WriteProperties(VelaPropertyBag &bag) const
     bag.WriteProperty(KeyEmployeeID, m_employeeID, qint32(-1));
 }
 
+// The control's properties become the current values of the call, and the data environment is
+// rebuilt on its connection string; the forms work on this session.
 void velaAssetEst::publishCurrentValues() const
 {
-    vela::CurrentUserID = m_userID;
-    vela::CurrentPositionID = m_positionID;
-    vela::CurrentConnectionString = m_connectionString;
     vela::CurrentEmployeeID = m_employeeID;
-    vela::ResetDataEnvironment();
+    vela::Session::current().publish(m_userID, m_positionID, m_connectionString);
 }
 
 // No failure handler: a database that cannot be reached ends the call with its failure.
 bool velaAssetEst::openForm(qint32 id, bool onRecord)
 {
     publishCurrentValues();
-    if (!vela::HasPermission(111)) {
+    vela::Session &session = vela::Session::current();
+    if (!vela::HasPermission(vela::roles::OpenForm)) {
         vela::ShowMessage(vela::texts::TitleError.toString(),
-            vela::texts::HostRefusalStart.toString() + QStringLiteral("111")
+            vela::texts::HostRefusalStart.toString() + QString::number(vela::roles::OpenForm)
                 + vela::texts::HostRefusalEnd.toString());
         return false;
     }
-    vela::FormMain &form = vela::FormMain::instance();
+    vela::FormMain &form = vela::FormMain::instance(&session);
     if (onRecord) {
         qint32 copy = id;
         form.View(copy);
@@ -107,6 +111,16 @@ bool velaAssetEst::ClearShow()
 bool velaAssetEst::View(qint32 inID)
 {
     return openForm(inID, true);
+}
+
+void velaAssetEst::PrintToPdf(qint32 inID, const QString &inTemplate, const QString &inPdfFile)
+{
+    publishCurrentValues();
+    // No window is shown, so a refusal is the call's failure rather than a message.
+    if (!vela::HasPermission(111))
+        throw vela::VelaError(vela::texts::HostRefusalStart.toString() + QStringLiteral("111")
+            + vela::texts::HostRefusalEnd.toString());
+    vela::PrintRecordToPdf(inID, inTemplate, inPdfFile);
 }
 
 void velaAssetEst::paintEvent(QPaintEvent *)

@@ -49,6 +49,11 @@ public:
     Q_INVOKABLE bool ClearShow();
     // Opens the entry form on record inID, read-only; 0 or less opens it empty.
     Q_INVOKABLE bool View(qint32 inID);
+    // Prints record inID through the form's report template inTemplate (its title, or the file
+    // name of its template) into the PDF file inPdfFile, showing no window; works on the offscreen
+    // platform. Throws std::exception (vela::VelaError) on every failure, a user without the right
+    // to open the form (role 111) or to print (role 102214809) included.
+    Q_INVOKABLE void PrintToPdf(qint32 inID, const QString &inTemplate, const QString &inPdfFile);
 
     qint32 UserID() const { return m_userID; }
     void setUserID(qint32 value);

@@ -54,6 +54,7 @@ VelaAssetEstHandle *velaAssetEst_create(void *parentWidget)
         h->control = new velaAssetEst(static_cast<QWidget *>(parentWidget));
         return h;
     } catch (...) {
+        vela::logCurrentFailure("velaAssetEst_create"); // no handle to carry the text
         return nullptr;
     }
 }
@@ -115,6 +116,14 @@ int velaAssetEst_view(VelaAssetEstHandle *h, int32_t id)
     return call(h, [id](velaAssetEst &c) { c.View(id); });
 }
 
+int velaAssetEst_printToPdf(
+    VelaAssetEstHandle *h, int32_t id, const char *templateName, const char *pdfPath)
+{
+    const QString name = templateName ? QString::fromUtf8(templateName) : QString();
+    const QString pdf = pdfPath ? QString::fromUtf8(pdfPath) : QString();
+    return call(h, [&](velaAssetEst &c) { c.PrintToPdf(id, name, pdf); });
+}
+
 const char *velaAssetEst_lastError(VelaAssetEstHandle *h)
 {
     return h ? h->lastError.constData() : "velaAssetEst: no handle";
@@ -136,6 +145,7 @@ const VelaAssetEstApi *velaAssetEst_api(void)
         velaAssetEst_clearShow,
         velaAssetEst_view,
         velaAssetEst_lastError,
+        velaAssetEst_printToPdf,
     };
     return &api;
 }

@@ -23,7 +23,7 @@
 extern "C" {
 #endif
 
-#define VELA_ASSET_EST_API_VERSION 1
+#define VELA_ASSET_EST_API_VERSION 2 /* 2: printToPdf */
 
 typedef struct VelaAssetEstHandle VelaAssetEstHandle;
 
@@ -44,6 +44,10 @@ VELA_ASSET_EST_EXPORT void velaAssetEst_setConnectionString(
 
 VELA_ASSET_EST_EXPORT int velaAssetEst_clearShow(VelaAssetEstHandle *h);
 VELA_ASSET_EST_EXPORT int velaAssetEst_view(VelaAssetEstHandle *h, int32_t id);
+/* Prints record id through the report template named templateName (UTF-8: its title or its file
+ * name) into the PDF file pdfPath (UTF-8), showing no window. */
+VELA_ASSET_EST_EXPORT int velaAssetEst_printToPdf(
+    VelaAssetEstHandle *h, int32_t id, const char *templateName, const char *pdfPath);
 VELA_ASSET_EST_EXPORT const char *velaAssetEst_lastError(VelaAssetEstHandle *h);
 
 /* All of the above in one table, for a single dlsym(). */
@@ -61,6 +65,8 @@ typedef struct VelaAssetEstApi {
     int (*clearShow)(VelaAssetEstHandle *h);
     int (*view)(VelaAssetEstHandle *h, int32_t id);
     const char *(*lastError)(VelaAssetEstHandle *h);
+    int (*printToPdf)(VelaAssetEstHandle *h, int32_t id, const char *templateName,
+        const char *pdfPath); /* since version 2 */
 } VelaAssetEstApi;
 
 VELA_ASSET_EST_EXPORT const VelaAssetEstApi *velaAssetEst_api(void);

@@ -1,7 +1,14 @@
 #include "FormSearch.h"
 
+#include "ExportFile.h"
+#include "ExportTexts.h"
+#include "FormSendToTextFile.h"
+#include "GridExport.h"
 #include "ResultsGrid.h"
 #include "SearchTexts.h"
+#include "shared/AssetRecord.h"
+#include "shared/DataEnvironment.h"
+#include "shared/Session.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 #include "suite/OrvoControls.h"
@@ -19,16 +26,12 @@
 
 namespace vela {
 
-using namespace SearchTexts;
-
 namespace {
 
 FormSearch *g_instance = nullptr;
 
-// A failure that carries no description of its own.
-
 // Design geometry, twips. The filter frame holds four columns of five label-input pairs,
-// filled from the right in the order of FilterTexts.
+// filled from the right in the order of the record's filter places.
 constexpr double FrameLeft = 120, FrameTop = 60, FrameWidth = 12000, FrameHeight = 2280;
 constexpr double PairWidth = 2970, LabelWidth = 1350, InputWidth = 1530, PairGap = 60;
 constexpr double RowTop = 180, RowStep = 405, InputHeight = 315, LabelHeight = 240;
@@ -62,16 +65,16 @@ double leadingNumber(const QString &text)
     return v.isValid() ? v.toDouble() : 0;
 }
 
-// A total of money amounts at the money type's four decimals. Each amount is a Money, but a
-// total is held in 128 bits: a million assets of hundreds of billions of rials add up to more
-// than the money type holds, and the total must still be exact.
-class AmountTotal {
+// The grid is not drawn while an export reads it, and is drawn again however the export ends.
+class RedrawPaused {
 public:
-    void add(Money m) { m_raw += m.raw(); }
-    QString text() const { return Money::scaledText(m_raw); }
+    explicit RedrawPaused(ResultsGrid &grid) : m_grid(grid) { m_grid.setRedraw(false); }
+    ~RedrawPaused() { m_grid.setRedraw(true); }
+    RedrawPaused(const RedrawPaused &) = delete;
+    RedrawPaused &operator=(const RedrawPaused &) = delete;
 
 private:
-    __int128 m_raw = 0;
+    ResultsGrid &m_grid;
 };
 
 void cleanUp()
@@ -84,7 +87,7 @@ void cleanUp()
 
 // ---------------------------------------------------------------- instance
 
-FormSearch &FormSearch::instance()
+FormSearch &FormSearch::instance(const Session *session)
 {
     if (!g_instance) {
         g_instance = new FormSearch;
@@ -94,7 +97,14 @@ FormSearch &FormSearch::instance()
             registered = true;
         }
     }
+    if (session)
+        g_instance->m_session = session;
     return *g_instance;
+}
+
+const Session &FormSearch::session() const
+{
+    return m_session ? *m_session : Session::current();
 }
 
 bool FormSearch::isLoaded()
@@ -110,7 +120,7 @@ void FormSearch::unload()
 FormSearch::FormSearch() : QDialog(nullptr)
 {
     setObjectName(QStringLiteral("FormSearch"));
-    setWindowTitle(FormCaption);
+    setWindowTitle(texts::SearchFormCaption.toString());
     applySuiteLook(this);
     setModal(true);
 
@@ -119,22 +129,26 @@ FormSearch::FormSearch() : QDialog(nullptr)
     frameFilter->setFrameShape(QFrame::StyledPanel);
     placeTwips(frameFilter, FrameLeft, FrameTop, FrameWidth, FrameHeight);
 
-    // Filters in the order of their captions' table; the tab order follows it.
+    // Filters in the order of their places; the tab order follows it.
     int place = 0;
-    for (const FilterText &f : FilterTexts) {
-        const QString name = QString::fromLatin1(f.control);
+    for (const record::Column *c : record::byFilterPlace(record::asset())) {
+        const QString name = QString::fromLatin1(c->control);
         QWidget *input;
-        if (name.startsWith(QLatin1String("txt"))) {
+        switch (c->kind) {
+        case record::Kind::Lookup:
+            input = new OrvoSelector(frameFilter);
+            break;
+        case record::Kind::DatePair:
+            input = new OrvoDate(frameFilter);
+            break;
+        default: {
             auto *edit = new QLineEdit(frameFilter);
             edit->setMaxLength(1000);
             input = edit;
-        } else if (name.startsWith(QLatin1String("slt"))) {
-            input = new OrvoSelector(frameFilter);
-        } else {
-            input = new OrvoDate(frameFilter);
+        }
         }
         input->setObjectName(name);
-        auto *label = new QLabel(f.caption, frameFilter);
+        auto *label = new QLabel(c->caption.toString(), frameFilter);
         label->setObjectName(QStringLiteral("lbl") + name.mid(3));
         label->setAlignment(Qt::AlignLeading | Qt::AlignVCenter);
         label->setBuddy(input);
@@ -169,9 +183,9 @@ FormSearch::FormSearch() : QDialog(nullptr)
 
     for (const ButtonPlace &p : ButtonPlaces) {
         QString caption;
-        for (const ButtonText &b : ButtonTexts)
+        for (const texts::SearchButton &b : texts::SearchButtons)
             if (qstrcmp(b.name, p.name) == 0)
-                caption = b.caption;
+                caption = b.caption.toString();
         auto *button = new OrvoButton(caption, this);
         button->setObjectName(QString::fromLatin1(p.name));
         placeTwips(button, p.left, ButtonTop, p.width, ButtonHeight);
@@ -215,7 +229,7 @@ QWidget *FormSearch::filterControl(const char *name) const
 
 qint32 FormSearch::ShowNGetID()
 {
-    if (!m_loaded && !RunCommand(ErrorTitle, [this] { Form_Load(); }))
+    if (!m_loaded && !RunCommand(texts::TitleError.toString(), [this] { Form_Load(); }))
         return -1;
     ChosenFlag = false;
     m_unloadRequested = false;
@@ -233,11 +247,13 @@ qint32 FormSearch::ShowNGetID()
 
 void FormSearch::Form_Load()
 {
-    for (const SelectorViews &s : SelectorViewTexts) {
-        auto *selector = static_cast<OrvoSelector *>(filterControl(s.name));
-        selector->setConnectionString(CurrentConnectionString);
-        selector->setMajorView(s.majorView);
-        selector->setMinorView(s.minorView);
+    for (const record::Column &c : record::asset().columns) {
+        if (c.kind != record::Kind::Lookup)
+            continue;
+        auto *selector = static_cast<OrvoSelector *>(filterControl(c.control));
+        selector->setConnectionString(session().connectionString);
+        selector->setMajorView(c.majorView.toString());
+        selector->setMinorView(c.minorView.toString());
     }
     cmdNewsearch_Click();
     LastWidth = std::round(pixelsToTwips(width()));
@@ -247,14 +263,20 @@ void FormSearch::Form_Load()
 
 void FormSearch::cmdNewsearch_Click()
 {
-    for (QLineEdit *t : {txtDescription, txtDocumentNo, txtID, txtLabelNo, txtName, txtOldLabelNo,
-             txtOrganizationLocation})
-        t->setText(QString());
-    for (OrvoSelector *s : {sltAccountable, sltCostCenter, sltBranch, sltCreator, sltGroup,
-             sltLocation, sltResponsible, sltStatusType, sltType})
-        s->Clear();
-    for (OrvoDate *d : {datCreateDate, datDocumentDate, datUtilizationDate, datReevaluationDate})
-        d->Clear();
+    // The filters in the order of their fragments: the texts, the selectors, the dates.
+    for (const record::Column *c : record::byFragmentOrder(record::asset())) {
+        QWidget *control = filterControl(c->control);
+        switch (c->kind) {
+        case record::Kind::Lookup:
+            static_cast<OrvoSelector *>(control)->Clear();
+            break;
+        case record::Kind::DatePair:
+            static_cast<OrvoDate *>(control)->Clear();
+            break;
+        default:
+            static_cast<QLineEdit *>(control)->setText(QString());
+        }
+    }
     flxSearch->setRows(1);
     flxSearch->setRows(2);
     flxSearch->setFixedRows(1);
@@ -268,7 +290,7 @@ void FormSearch::cmdExit_Click()
 
 void FormSearch::flxSearch_DblClick()
 {
-    RunCommand(ErrorTitle, [this] {
+    RunCommand(texts::TitleError.toString(), [this] {
         const QString id = flxSearch->TextMatrix(flxSearch->Row(), 1);
         const qint32 chosen = ToInt32(ToNumber(shortestDecimal(leadingNumber(id))));
         ChosenFlag = true;
@@ -289,51 +311,109 @@ void FormSearch::closeEvent(QCloseEvent *event)
     }
 }
 
-// The exports are written in their own issue; the buttons are in place for them.
-void FormSearch::cmdExcel_Click()
-{
-}
+// ---------------------------------------------------------------- exports
 
 void FormSearch::cmdSentToText_Click()
 {
+    ExportGridToText();
+}
+
+void FormSearch::ExportGridToText()
+{
+    TextExportOptions o;
+    {
+        FormSendToTextFile options(this); // a fresh form for every export
+        if (!options.getTextFileName(
+                o.fileName, o.delimiter, o.addNewLine, o.addHeaders, o.removeMoneySep))
+            return;
+    }
+    bool written = false;
+    // A failure is shown once the pointer and the grid's drawing are back.
+    const bool ran = RunCommand(texts::TitleError.toString(), [&] {
+        WaitCursor wait;
+        RedrawPaused paused(*flxSearch);
+        ExportProgress progress(this, texts::TextProgressLabel.toString(), flxSearch->Rows());
+        written = writeGridText(*flxSearch, o, &progress);
+    });
+    if (ran && written)
+        ShowInformation(texts::SavedTitle.toString(),
+            texts::SavedBefore.toString() + o.fileName + texts::SavedAfter.toString());
+}
+
+void FormSearch::cmdExcel_Click()
+{
+    QString path;
+    bool written = false;
+    const bool ran = RunCommand(texts::SpreadsheetFailureTitle.toString(), [&] {
+        checkGridFitsSheet(*flxSearch); // before anything is written
+        path = newWorkbookPath();
+        WaitCursor wait;
+        RedrawPaused paused(*flxSearch);
+        ExportProgress progress(this, texts::SheetProgressLabel.toString(), flxSearch->Rows());
+        written = writeGridWorkbook(*flxSearch, path, &progress);
+    });
+    if (!ran || !written)
+        return;
+    const bool opened = OpenWithDefaultProgram(path);
+    ShowInformation(texts::SpreadsheetDoneTitle.toString(),
+        opened ? texts::SpreadsheetDoneText.toString()
+               : texts::SpreadsheetDoneText.toString() + QLatin1Char('\n')
+                + texts::NotOpened.toString().arg(shownPath(path)));
 }
 
 // ---------------------------------------------------------------- the search
 
 QString FormSearch::SearchStatement() const
 {
-    QString condition = ConditionStart;
-    for (const Fragment &f : Fragments) {
-        const QString name = QString::fromLatin1(f.control);
-        QWidget *control = filterControl(f.control);
-        QString value;
-        if (name.startsWith(QLatin1String("txt"))) {
-            const QString text = static_cast<QLineEdit *>(control)->text();
-            if (text.isEmpty())
-                continue;
-            value = name == QLatin1String("txtID") ? NumberText(ToNumber(text)) : SqlText(text);
-        } else if (name.startsWith(QLatin1String("slt"))) {
+    return SearchQuery().text();
+}
+
+PartitionedStatement FormSearch::SearchQuery() const
+{
+    // Each filter's value as the condition carries it; an empty filter adds nothing. A text is
+    // taken as typed, blanks included.
+    const record::Description &d = record::asset();
+    record::Values values(d.columns.size());
+    for (size_t i = 0; i < d.columns.size(); ++i) {
+        const record::Column &c = d.columns[i];
+        if (c.fragmentOrder == 0)
+            continue;
+        QWidget *control = filterControl(c.control);
+        record::Value &v = values[i];
+        switch (c.kind) {
+        case record::Kind::Lookup: {
             const auto *selector = static_cast<OrvoSelector *>(control);
-            if (selector->IsEmpty())
-                continue;
-            value = QString::number(selector->SelectedID());
-        } else {
-            const auto *date = static_cast<OrvoDate *>(control);
-            if (date->IsEmpty())
-                continue;
-            value = SqlDateText(date->Value());
+            v.empty = selector->IsEmpty();
+            v.text = QString::number(selector->SelectedID());
+            break;
         }
-        condition += f.before + value + f.after;
+        case record::Kind::DatePair: {
+            const auto *date = static_cast<OrvoDate *>(control);
+            v.empty = date->IsEmpty();
+            v.text = SqlDateText(date->Value());
+            break;
+        }
+        default: {
+            const QString text = static_cast<QLineEdit *>(control)->text();
+            v.empty = text.isEmpty();
+            v.text = c.kind == record::Kind::Number ? NumberText(ToNumber(text)) : text;
+        }
+        }
     }
-    QString sql;
-    for (const QString &piece : StatementPieces)
-        sql += piece;
-    return sql + condition;
+    PartitionedStatement query;
+    for (QStringView piece : texts::SearchStatementPieces)
+        query.head += piece;
+    query.condition = record::searchCondition(d, values);
+    query.table = d.table.toString();
+    for (const record::Column &c : d.columns)
+        if (c.kind == record::Kind::Number)
+            query.keyColumn = c.name.toString();
+    return query;
 }
 
 void FormSearch::cmdSearch_Click()
 {
-    RunCommand(ErrorTitle, [this] { runSearch(); });
+    RunCommand(texts::TitleError.toString(), [this] { runSearch(); });
 }
 
 void FormSearch::runSearch()
@@ -345,33 +425,27 @@ void FormSearch::runSearch()
         g.setFixedCols(1);
         // The previous rows go before the new ones come, so two results never share memory.
         g.setRows(1);
-        Recordset &rs = DtEn().rssqlCommon();
+        Recordset &rs = session().dataEnvironment.rssqlCommon();
         if (rs.State() == Recordset::adStateOpen)
             rs.Close();
-        rs.Open(SearchStatement());
-        g.setDataMember(CommandName);
-        g.setDataSource(DtEn());
+        rs.Open(SearchQuery());
+        g.setDataMember(texts::SearchCommandName.toString());
+        g.setDataSource(session().dataEnvironment);
         if (rs.State() == Recordset::adStateOpen)
             rs.Close();
 
-        g.setTextMatrix(0, 0, RowNumberHeader);
+        g.setTextMatrix(0, 0, texts::RowNumberHeader.toString());
         g.NumberRows(1, g.Rows() - 1);
-        g.AddItem(TotalsCaption);
+        g.AddItem(texts::TotalsCaption.toString());
         const int t = g.Rows() - 1;
-        // Totals of the amounts read as the money type, exact over any number of rows. With
-        // no result rows the total cells stay empty.
-        if (t > 1) {
-            AmountTotal totals[LastMoneyColumn - FirstMoneyColumn + 1];
-            for (int i = 1; i < t; ++i)
-                for (int c = FirstMoneyColumn; c <= LastMoneyColumn; ++c)
-                    totals[c - FirstMoneyColumn].add(g.cellAmount(i, c));
-            for (int c = FirstMoneyColumn; c <= LastMoneyColumn; ++c)
-                g.setTextMatrix(t, c, totals[c - FirstMoneyColumn].text());
-        }
-        for (int c = FirstMoneyColumn; c <= LastMoneyColumn; ++c) {
-            g.GroupDigitsInColumn(c, 1, t - 1);
-            g.setTextMatrix(t, c, GroupDigits(g.TextMatrix(t, c)));
-        }
+        // Totals of the amounts read as the money type, exact over any number of rows, and the
+        // amounts grouped, in one pass over each money column. With no result rows the total
+        // cells stay empty.
+        const QStringList totals
+            = g.TotalAndGroupDigits(FirstMoneyColumn, LastMoneyColumn, 1, t - 1);
+        for (int c = FirstMoneyColumn; c <= LastMoneyColumn; ++c)
+            g.setTextMatrix(
+                t, c, GroupDigits(t > 1 ? totals[c - FirstMoneyColumn] : g.TextMatrix(t, c)));
 
         // Dressing.
         g.setColWidth(0, 800);
@@ -395,8 +469,9 @@ void FormSearch::runSearch()
     } catch (...) {
         // The grid is drawn again and takes the next search; the failure is reported once the
         // hourglass is gone.
-        if (DtEn().rssqlCommon().State() == Recordset::adStateOpen)
-            DtEn().rssqlCommon().Close();
+        Recordset &rs = session().dataEnvironment.rssqlCommon();
+        if (rs.State() == Recordset::adStateOpen)
+            rs.Close();
         g.setRedraw(true);
         throw;
     }

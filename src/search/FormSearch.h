@@ -20,6 +20,8 @@ class OrvoButton;
 class OrvoDate;
 class OrvoSelector;
 class ResultsGrid;
+struct PartitionedStatement;
+struct Session;
 
 class FormSearch : public QDialog {
     Q_OBJECT
@@ -30,7 +32,9 @@ public:
     // The grid is never drawn smaller than this (twips), whatever the size changes add up to.
     static constexpr int MinGridSize = 300;
 
-    static FormSearch &instance(); // created on first use; the database is not touched yet
+    // Created on first use; the database is not touched yet. The session (the current one when
+    // none is given) gives the selectors their connection and runs the search.
+    static FormSearch &instance(const Session *session = nullptr);
     static bool isLoaded(); // an instance exists and its load steps have run
     static void unload(); // destroys the instance (what the close box does)
     ~FormSearch() override;
@@ -39,8 +43,13 @@ public:
     // was left without a choice. The first call after a load failure reports it and returns -1.
     qint32 ShowNGetID();
 
-    // The statement cmdSearch runs for the current filters.
+    // The statement cmdSearch runs for the current filters: its text, and the same statement as
+    // the data environment is asked to run it, in parts over the record's identifier where the
+    // engine reads that way.
     QString SearchStatement() const;
+    PartitionedStatement SearchQuery() const;
+    // Asks the text export's options and writes the grid to the chosen text file.
+    void ExportGridToText();
 
     // ---- form fields
     bool ChosenFlag = false;
@@ -76,7 +85,9 @@ private:
     void Form_Resize();
     void runSearch(); // cmdSearch's body; throws on failure
     QWidget *filterControl(const char *name) const;
+    const Session &session() const;
 
+    const Session *m_session = nullptr;
     bool m_loaded = false;
     bool m_inShow = false;
     bool m_unloadRequested = false;

@@ -1,4 +1,6 @@
 #include "ResultsGrid.h"
+#include "shared/OleColor.h"
+#include "shared/Parallel.h"
 
 #include "shared/DataEnvironment.h"
 #include "shared/VelaError.h"
@@ -61,11 +63,6 @@ bool isNumber(ResultTable::CellType t)
 }
 
 } // namespace
-
-QColor oleColor(quint32 ole)
-{
-    return QColor(int(ole & 0xFF), int((ole >> 8) & 0xFF), int((ole >> 16) & 0xFF));
-}
 
 // ---------------------------------------------------------------- model
 
@@ -346,28 +343,47 @@ void ResultsGrid::checkCell(int row, int col) const
 
 QString ResultsGrid::cellText(int row, int col) const
 {
+    QString text;
+    appendCellText(row, col, text);
+    return text;
+}
+
+// The one reading of a cell: the view, TextMatrix and the exports all come here.
+void ResultsGrid::appendCellText(int row, int col, QString &out) const
+{
     if (row < 0 || row >= m_rows || col < 0 || col >= m_cols)
-        return QString();
-    if (row == 0)
-        return m_row0.value(col);
+        return;
+    if (row == 0) {
+        out += m_row0.value(col);
+        return;
+    }
     if (col == 0) {
         const auto it = m_col0.constFind(row);
         if (it != m_col0.constEnd())
-            return *it;
-        return m_numbered.contains(row) ? QString::number(row) : QString();
+            out += *it;
+        else if (m_numbered.contains(row))
+            out += QString::number(row);
+        return;
     }
+    const qsizetype at = out.size();
+    m_table->appendText(row - 1, col - 1, out);
     if (m_grouped[size_t(col)].contains(row)) {
         const ResultTable::CellType t = m_table->type(row - 1, col - 1);
         if (isNumber(t))
-            return GroupDigits(m_table->text(row - 1, col - 1));
+            GroupDigitsInPlace(out, at);
     }
-    return m_table->text(row - 1, col - 1);
 }
 
 QString ResultsGrid::TextMatrix(int row, int col) const
 {
     checkCell(row, col);
     return cellText(row, col);
+}
+
+void ResultsGrid::appendText(int row, int col, QString &out) const
+{
+    checkCell(row, col);
+    appendCellText(row, col, out);
 }
 
 void ResultsGrid::setTextMatrix(int row, int col, const QString &text)
@@ -535,9 +551,14 @@ void ResultsGrid::GroupDigitsInColumn(int col, int firstRow, int lastRow)
     if (col == 0) {
         for (int r = firstRow; r <= lastRow; ++r)
             m_col0.insert(r, GroupDigits(cellText(r, 0)));
-        contentChanged();
-        return;
+    } else {
+        groupColumn(col, firstRow, lastRow, nullptr);
     }
+    contentChanged();
+}
+
+void ResultsGrid::groupColumn(int col, int firstRow, int lastRow, __int128 *total)
+{
     const int tc = col - 1;
     RowRange &grouped = m_grouped[size_t(col)];
     // Numbers grouped by an earlier call are written out first, so grouping twice groups twice.
@@ -545,18 +566,47 @@ void ResultsGrid::GroupDigitsInColumn(int col, int firstRow, int lastRow)
         if (isNumber(m_table->type(r - 1, tc)))
             m_table->setText(r - 1, tc, GroupDigits(m_table->text(r - 1, tc)));
     }
-    grouped = RowRange {firstRow, lastRow};
-    for (int r = firstRow; r <= lastRow; ++r)
-        if (m_table->type(r - 1, tc) == ResultTable::CellType::Text)
+    for (int r = firstRow; r <= lastRow; ++r) {
+        const ResultTable::CellType t = m_table->type(r - 1, tc);
+        // Each amount is read before its own cell is grouped.
+        if (total)
+            *total += amountAt(r, col, t).raw();
+        if (t == ResultTable::CellType::Text)
             m_table->setText(r - 1, tc, GroupDigits(m_table->text(r - 1, tc)));
-    contentChanged();
+    }
+    grouped = RowRange {firstRow, lastRow};
 }
 
-Money ResultsGrid::cellAmount(int row, int col) const
+QStringList ResultsGrid::TotalAndGroupDigits(int firstCol, int lastCol, int firstRow, int lastRow)
 {
-    checkCell(row, col);
+    checkCell(0, firstCol);
+    checkCell(0, lastCol);
+    firstCol = qMax(1, firstCol);
+    firstRow = qMax(1, firstRow);
+    lastRow = qMin(lastRow, m_rows - 1);
+    const int cols = lastCol - firstCol + 1;
+    std::vector<__int128> totals(size_t(qMax(0, cols)), 0);
+    // A thread pays for itself from some ten thousand cells on.
+    const qint64 cells = qint64(qMax(0, lastRow - firstRow + 1)) * qMax(0, cols);
+    const int parts = cells < 40000 ? 1 : qMin(cols, hardwareThreads());
+    if (cols > 0) {
+        m_table->type(0, 0); // stores any staged rows before the threads read the table
+        runInParallel(parts, [&](int part) {
+            for (int i = part; i < cols; i += parts)
+                groupColumn(firstCol + i, firstRow, lastRow, &totals[size_t(i)]);
+        });
+    }
+    contentChanged();
+    QStringList texts;
+    for (const __int128 t : totals)
+        texts << Money::scaledText(t);
+    return texts;
+}
+
+Money ResultsGrid::amountAt(int row, int col, ResultTable::CellType type) const
+{
     if (row >= 1 && col >= 1) {
-        switch (m_table->type(row - 1, col - 1)) {
+        switch (type) {
         case ResultTable::CellType::Null:
             return Money();
         case ResultTable::CellType::Integer: {
@@ -574,6 +624,13 @@ Money ResultsGrid::cellAmount(int row, int col) const
     }
     QString text = cellText(row, col);
     return UngroupDigits(text);
+}
+
+Money ResultsGrid::cellAmount(int row, int col) const
+{
+    checkCell(row, col);
+    return amountAt(row, col,
+        row >= 1 && col >= 1 ? m_table->type(row - 1, col - 1) : ResultTable::CellType::Text);
 }
 
 size_t ResultsGrid::memoryUsage() const

@@ -69,6 +69,9 @@ public:
     // ---- cells; a row or column outside the grid throws VelaError(ErrSubscript)
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
+    // Appends TextMatrix(row, col) to `out`, without a QString of its own for the plain cells of
+    // the table: the exports read every cell of a million rows this way.
+    void appendText(int row, int col, QString &out) const;
     // Appends a row; the tab-separated parts of `item` fill its cells from column 0.
     void AddItem(const QString &item);
 
@@ -108,6 +111,11 @@ public:
     // Column `col`, rows first..last: every cell reads as GroupDigits of its text from now on.
     // Numbers keep their stored value and are grouped when read; text cells are rewritten.
     void GroupDigitsInColumn(int col, int firstRow, int lastRow);
+    // Columns firstCol..lastCol (from 1), rows first..last: the exact total of each column's
+    // amounts as cellAmount reads them (Money's plain text), and then GroupDigitsInColumn on each
+    // column, in one pass over the column. Large ranges are worked on a few columns per thread.
+    // Throws VelaError(ErrOverflow) for an amount outside the currency range.
+    QStringList TotalAndGroupDigits(int firstCol, int lastCol, int firstRow, int lastRow);
     // The amount UngroupDigits reads from TextMatrix(row, col), without building the text for
     // whole-number cells. Throws VelaError(ErrOverflow) outside the currency range.
     Money cellAmount(int row, int col) const;
@@ -144,6 +152,11 @@ private:
     };
 
     QString cellText(int row, int col) const; // no range check
+    Money amountAt(int row, int col, ResultTable::CellType type) const; // no range check
+    // GroupDigitsInColumn without telling the view; adds the amounts to *total when given. Only
+    // this column's cells change, so columns may be grouped on several threads at once.
+    void groupColumn(int col, int firstRow, int lastRow, __int128 *total);
+    void appendCellText(int row, int col, QString &out) const; // no range check
     void checkCell(int row, int col) const;
     static quint64 cellKey(int row, int col)
     {
@@ -174,8 +187,5 @@ private:
     bool m_syncing = false;
     QString m_dataMember;
 };
-
-// An OLE colour (red in the lowest byte) as a QColor.
-QColor oleColor(quint32 ole);
 
 } // namespace vela

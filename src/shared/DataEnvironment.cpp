@@ -78,6 +78,17 @@ void Recordset::Open(const QString &sql)
     m_open = true;
 }
 
+void Recordset::Open(const PartitionedStatement &statement)
+{
+    m_open = false;
+    m_row = 0;
+    m_recordsAffected = 0;
+    if (m_table.use_count() > 1)
+        m_table = std::make_shared<ResultTable>();
+    m_env->executePartitioned(statement, *m_table);
+    m_open = true;
+}
+
 void Recordset::Close()
 {
     m_open = false;
@@ -151,6 +162,12 @@ qint64 DataEnvironment::execute(const QString &sql, ResultTable &out)
     Backend &backend = m_cn.backend();
     backend.execute(sql, out);
     return backend.recordsAffected();
+}
+
+void DataEnvironment::executePartitioned(const PartitionedStatement &statement, ResultTable &out)
+{
+    SqlTrace::write(statement.text());
+    m_cn.backend().executePartitioned(statement, out);
 }
 
 void DataEnvironment::beginTransaction()

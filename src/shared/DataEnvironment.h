@@ -11,6 +11,21 @@
 
 namespace vela {
 
+// A statement whose rows an engine may read in several parts at the same time, each part over a
+// contiguous range of `keyColumn`, the integer key of `table` (unique, never NULL). The statement
+// is `head` followed by `condition` (the text after its Where); a part runs it with the condition
+// narrowed to the part's range, and the parts are joined in key order. The caller therefore asks
+// this only for a statement that gives its rows in key order when run whole, as a plain read of
+// the table does.
+struct PartitionedStatement {
+    QString head;
+    QString condition;
+    QString table;
+    QString keyColumn;
+
+    QString text() const { return head + condition; }
+};
+
 // One database engine. Implementations: SqliteBackend (embedded default); others later.
 class Backend {
 public:
@@ -20,6 +35,14 @@ public:
     // statements without rows leave `out` with no columns. Throws VelaError on failure with the
     // kind of the failure and the engine's own description.
     virtual void execute(const QString &tsql, ResultTable &out) = 0;
+    // Runs a partitioned statement (already traced as its text(), not yet adapted) into `out`,
+    // with the same rows in the same order as execute(statement.text()). Engines that read in
+    // parts override this; the others, and servers that parallelise a statement themselves, run
+    // it as one read. A failure leaves `out` empty.
+    virtual void executePartitioned(const PartitionedStatement &statement, ResultTable &out)
+    {
+        execute(statement.text(), out);
+    }
     // The rows the last statement run by execute inserted, updated or deleted; 0 after a
     // statement that returns rows or writes none.
     virtual qint64 recordsAffected() const = 0;
@@ -67,6 +90,9 @@ public:
 
     int State() const { return m_open ? adStateOpen : adStateClosed; }
     void Open(const QString &sql); // throws VelaError; the recordset is closed on failure
+    // Opens on a statement the engine may read in parts (see PartitionedStatement); the rows
+    // and the trace are those of Open(statement.text()).
+    void Open(const PartitionedStatement &statement);
     void Close();
 
     int RecordCount() const { return m_open ? m_table->rowCount() : 0; }
@@ -121,6 +147,8 @@ public:
     // Runs one statement on cn (traced as built), fills `out` and returns the rows the
     // statement inserted, updated or deleted.
     qint64 execute(const QString &sql, ResultTable &out);
+    // Runs a statement the engine may read in parts, traced once as its text().
+    void executePartitioned(const PartitionedStatement &statement, ResultTable &out);
 
     // A transaction on cn, written as the T-SQL statements "BEGIN TRANSACTION",
     // "COMMIT TRANSACTION" and "ROLLBACK TRANSACTION" (read alike by every engine) and traced

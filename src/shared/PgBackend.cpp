@@ -209,6 +209,10 @@ PgStatement adaptTsqlForPostgres(const QString &tsql, const QString &identity)
             out += text(k);
             continue;
         }
+        if (const std::optional<QString> digits = tsql::binaryDigits(text(k))) {
+            out += QLatin1String("'\\x") + *digits + QLatin1String("'::bytea");
+            continue;
+        }
         if (isWord(k, "getdate")) {
             if (const size_t close = emptyCall(k)) {
                 out += QLatin1String("localtimestamp(0)");

@@ -32,6 +32,7 @@ struct PgStatement {
 //   a like b / a not like b      -> a ~~~ b / a !~~~ b (the schema's like: case-, digit-, yeh- and
 //                                   kaf-blind; precedence above comparisons, AND, OR and NOT)
 //   BEGIN TRAN / COMMIT TRAN     -> BEGIN TRANSACTION / COMMIT TRANSACTION
+//   0x89504E47                   -> '\x89504E47'::bytea (binary literals; 0xABC is 0x0ABC)
 // Decimal literals stay as written: PostgreSQL reads them as exact numerics. Unquoted
 // identifiers fold to lower case as the schema's do, so mixed-case names keep working.
 PgStatement adaptTsqlForPostgres(const QString &tsql, const QString &identity);

@@ -1,5 +1,6 @@
 #include "ResultTable.h"
 #include "VelaError.h"
+#include <QStringDecoder>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
@@ -81,16 +82,21 @@ bool ResultTable::inlineText(const char *p, int bytes, uint32_t &word)
     return true;
 }
 
-QString ResultTable::inlineTextOf(uint32_t word)
+void ResultTable::inlineTextChars(uint32_t word, char16_t (&buf)[10])
 {
     uint32_t v = word & PayloadMask;
-    char16_t buf[10];
     const char16_t sep = (word & KindMask) == KindDashDate ? u'-' : u'/';
     for (int i : {9, 8, 6, 5, 3, 2, 1, 0}) {
         buf[i] = char16_t(u'0' + v % 10);
         v /= 10;
     }
     buf[4] = buf[7] = sep;
+}
+
+QString ResultTable::inlineTextOf(uint32_t word)
+{
+    char16_t buf[10];
+    inlineTextChars(word, buf);
     return QString(reinterpret_cast<const QChar *>(buf), 10);
 }
 
@@ -121,7 +127,8 @@ int ResultTable::columnIndex(const QString &name) const
     return -1;
 }
 
-void ResultTable::decode(const Column &c, uint32_t off, CellType &t, const char *&p, int &len)
+inline void ResultTable::decode(
+    const Column &c, uint32_t off, CellType &t, const char *&p, int &len)
 {
     if (off == NullCell || (off & InlineFlag)) { // callers handle inline integers themselves
         t = CellType::Null;
@@ -191,6 +198,63 @@ QString ResultTable::text(int row, int col) const
         return QString::fromUtf8(p, len);
     }
     return QString();
+}
+
+void ResultTable::appendText(int row, int col, QString &out) const
+{
+    flush();
+    if (col < 0 || col >= columnCount() || row < 0 || row >= m_rows)
+        return;
+    const Column &c = m_columns[col];
+    const uint32_t word = c.cells[row];
+    if (word == NullCell)
+        return;
+    CellType t = CellType::Integer;
+    qint64 integer = 0;
+    const char *p = nullptr;
+    int len = 0;
+    if (isInline(word)) {
+        if ((word & KindMask) != KindInteger) {
+            char16_t date[10];
+            inlineTextChars(word, date);
+            out.append(reinterpret_cast<const QChar *>(date), 10);
+            return;
+        }
+        integer = qint64(word & PayloadMask);
+    } else {
+        decode(c, word, t, p, len);
+        if (t == CellType::Integer)
+            std::memcpy(&integer, p, 8);
+    }
+    if (t == CellType::Integer) {
+        char16_t digits[20];
+        int n = 0;
+        quint64 mag = integer < 0 ? 0 - quint64(integer) : quint64(integer);
+        do {
+            digits[19 - n++] = char16_t(u'0' + mag % 10);
+            mag /= 10;
+        } while (mag);
+        if (integer < 0)
+            out += QLatin1Char('-');
+        out.append(reinterpret_cast<const QChar *>(digits + 20 - n), n);
+        return;
+    }
+    if (t != CellType::Text) {
+        out += text(row, col);
+        return;
+    }
+    // UTF-8 is never shorter in code units than the UTF-16 it decodes to.
+    const qsizetype at = out.size();
+    out.resize(at + len);
+    QChar *dst = out.data() + at;
+    int i = 0;
+    for (; i < len && static_cast<unsigned char>(p[i]) < 0x80; ++i)
+        dst[i] = QLatin1Char(p[i]);
+    if (i == len)
+        return;
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QChar *end = decoder.appendToBuffer(dst + i, QByteArrayView(p + i, len - i));
+    out.truncate(end - out.constData());
 }
 
 QVariant ResultTable::value(int row, int col) const
@@ -585,6 +649,48 @@ void ResultTable::resizeRows(int rows)
     for (Column &c : m_columns)
         c.cells.resize(size_t(rows), NullCell);
     m_rows = rows;
+}
+
+void ResultTable::appendRows(ResultTable &other)
+{
+    flush();
+    other.flush();
+    if (other.columnCount() != columnCount())
+        throw VelaError(QStringLiteral("جدول های نتیجه ستون های یکسان ندارند."), ErrDatabase);
+    const size_t rows = size_t(m_rows);
+    size_t done = 0;
+    try {
+        for (; done < m_columns.size(); ++done) {
+            Column &to = m_columns[done];
+            Column &from = other.m_columns[done];
+            const size_t shift = to.arena.size();
+            if (shift + from.arena.size() > ArenaLimit)
+                throw VelaError(
+                    QStringLiteral("نتیجه پرس و جو بزرگتر از حد مجاز است."), ErrDatabase);
+            to.cells.resize(rows + from.cells.size(), NullCell);
+            to.arena.append(from.arena.data(), from.arena.size());
+            // Offsets into the other's bytes move by the bytes already here; inline cells and
+            // NULLs stay as they are.
+            const uint32_t add = uint32_t(shift);
+            const uint32_t *src = from.cells.data();
+            const size_t n = from.cells.size();
+            uint32_t *dst = to.cells.data() + rows;
+            for (size_t i = 0; i < n; ++i) {
+                const uint32_t w = src[i];
+                dst[i] = (w & InlineFlag) ? w : w + add; // NullCell has the flag set too
+            }
+            from.cells.reset();
+            from.arena.reset();
+            from.dedup.reset();
+        }
+    } catch (...) {
+        for (size_t c = 0; c < done; ++c)
+            m_columns[c].cells.resize(rows, NullCell);
+        other.clear();
+        throw;
+    }
+    m_rows += other.m_rows;
+    other.clear();
 }
 
 size_t ResultTable::memoryUsage() const

@@ -48,6 +48,9 @@ public:
     QString text(int row, int col) const;
     // NULL gives an invalid QVariant; blobs a QByteArray; decimals their exact text.
     QVariant value(int row, int col) const;
+    // Appends text(row, col) to `out`: the same characters, without a QString of its own for
+    // text, integer and date cells (the exports read millions of cells).
+    void appendText(int row, int col, QString &out) const;
     qint64 integer(int row, int col) const; // Integer cells; others convert as best they can
     double real(int row, int col) const;
     Money decimal(int row, int col) const; // Decimal cells; others give 0
@@ -73,6 +76,12 @@ public:
     void removeColumn(int col);
     void appendRowOfNulls();
     void resizeRows(int rows); // truncates or pads with NULL rows
+    // Moves the rows of `other`, a table of as many columns, after this table's rows and leaves
+    // `other` empty. Values are not stored again: each column takes the other's cells and value
+    // bytes as they are, one column at a time, freeing the other's column as it goes. Throws
+    // VelaError when a column would grow past the store's limit (or std::bad_alloc); this table
+    // then keeps only its own rows.
+    void appendRows(ResultTable &other);
 
     // Bytes held, for the benchmark's report.
     size_t memoryUsage() const;
@@ -106,6 +115,7 @@ private:
     static constexpr size_t ArenaLimit = 0x80000000u; // offsets stay below InlineFlag
     static bool inlineText(const char *utf8, int bytes, uint32_t &word);
     static QString inlineTextOf(uint32_t word);
+    static void inlineTextChars(uint32_t word, char16_t (&buf)[10]);
 
     uint32_t store(Column &c, CellType t, const char *payload, int bytes);
     uint32_t storeRaw(Column &c, CellType t, const char *payload, int bytes);

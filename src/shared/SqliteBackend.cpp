@@ -1,12 +1,17 @@
 #include "SqliteBackend.h"
 #include "Money.h"
 #include "OdbcBackend.h"
+#include "Parallel.h"
 #include "PgBackend.h"
+#include "Sqlite.h"
 #include "TsqlAdapter.h"
 #include "VelaError.h"
 #include <QDateTime>
 #include <QFileInfo>
+#include <atomic>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <sqlite3.h>
@@ -88,6 +93,17 @@ void fnLike(sqlite3_context *ctx, int argc, sqlite3_value **argv)
             : 0);
 }
 
+// The next row of a statement; a failure empties the rows read so far before it is thrown.
+bool stepOrClear(sqlite::Statement &statement, ResultTable &out)
+{
+    try {
+        return statement.step();
+    } catch (...) {
+        out.clear();
+        throw;
+    }
+}
+
 // Money columns are known by their declared type: "DECIMAL TEXT(19,4)" keeps exact decimal text
 // (see the schema); "NUMERIC(19,4)", the type of earlier databases, may hold doubles.
 bool isMoneyType(const char *declared)
@@ -100,53 +116,74 @@ bool isMoneyType(const char *declared)
     return t == "DECIMALTEXT(19,4)" || t == "NUMERIC(19,4)";
 }
 
-QString sqliteMessage(sqlite3 *db)
+// The result's column names; `money` tells which of them hold amounts.
+QStringList resultColumns(sqlite3_stmt *stmt, std::vector<bool> &money)
 {
-    return QString::fromUtf8(sqlite3_errmsg(db));
+    const int cols = sqlite3_column_count(stmt);
+    QStringList names;
+    names.reserve(cols);
+    money.assign(size_t(qMax(cols, 0)), false);
+    for (int c = 0; c < cols; ++c) {
+        names << QString::fromUtf8(sqlite3_column_name(stmt, c));
+        money[size_t(c)] = isMoneyType(sqlite3_column_decltype(stmt, c));
+    }
+    return names;
 }
 
-// The one place SQLite's result codes (extended codes are on) become the kinds users read.
-FailureKind failureKind(int code)
+// Steps the statement to its end, storing each row in `rows` (whose columns are set).
+void readRows(sqlite::Statement &statement, const std::vector<bool> &money, ResultTable &rows)
 {
-    switch (code) {
-    case SQLITE_CONSTRAINT_FOREIGNKEY:
-        return FailureKind::ForeignKey;
-    case SQLITE_CONSTRAINT_UNIQUE:
-    case SQLITE_CONSTRAINT_PRIMARYKEY:
-    case SQLITE_CONSTRAINT_ROWID:
-        return FailureKind::Duplicate;
-    default:
-        break;
+    sqlite3_stmt *stmt = statement.handle();
+    const int cols = int(money.size());
+    for (bool row = stepOrClear(statement, rows); row; row = stepOrClear(statement, rows)) {
+        rows.beginRow();
+        for (int c = 0; c < cols; ++c) {
+            switch (sqlite3_column_type(stmt, c)) {
+            case SQLITE_INTEGER:
+                rows.appendInteger(sqlite3_column_int64(stmt, c));
+                break;
+            case SQLITE_FLOAT: {
+                // A double in a money column comes from an earlier database: the amount it
+                // stands for is its shortest text at four decimals.
+                const double v = sqlite3_column_double(stmt, c);
+                const std::optional<Money> m
+                    = money[size_t(c)] ? Money::tryFromDouble(v) : std::nullopt;
+                if (m)
+                    rows.appendMoney(*m);
+                else
+                    rows.appendReal(v);
+                break;
+            }
+            case SQLITE_TEXT: {
+                const char *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, c));
+                const int n = sqlite3_column_bytes(stmt, c);
+                // Exact decimal text of a money column; anything else stays text as stored.
+                const std::optional<Money> m
+                    = money[size_t(c)] ? Money::parse(QLatin1String(p, n)) : std::nullopt;
+                if (m)
+                    rows.appendMoney(*m);
+                else
+                    rows.appendText(p, n);
+                break;
+            }
+            case SQLITE_BLOB: {
+                const void *p = sqlite3_column_blob(stmt, c);
+                rows.appendBlob(p, sqlite3_column_bytes(stmt, c));
+                break;
+            }
+            default:
+                rows.appendNull();
+            }
+        }
+        rows.endRow();
     }
-    switch (code & 0xFF) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return FailureKind::Busy;
-    case SQLITE_FULL:
-        return FailureKind::DiskFull;
-    case SQLITE_READONLY:
-        return FailureKind::ReadOnly;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
-        return FailureKind::Damaged;
-    case SQLITE_CANTOPEN:
-    case SQLITE_PERM:
-        return FailureKind::Unreachable;
-    case SQLITE_IOERR:
-        return FailureKind::DiskIo;
-    case SQLITE_CONSTRAINT:
-    case SQLITE_MISMATCH:
-        return FailureKind::Refused;
-    case SQLITE_ERROR:
-    case SQLITE_SCHEMA:
-    case SQLITE_RANGE:
-        return FailureKind::Structure;
-    case SQLITE_NOMEM:
-    case SQLITE_TOOBIG:
-        return FailureKind::Resources;
-    default:
-        return FailureKind::Other;
-    }
+}
+
+QByteArray quotedName(const QString &name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return (QLatin1Char('"') + q + QLatin1Char('"')).toUtf8();
 }
 
 } // namespace
@@ -216,46 +253,22 @@ SqliteBackend::SqliteBackend(const QString &path) : m_path(path)
                                        "به مدیر سیستم خبر دهید.")
                             .arg(shownPath),
             ErrConnection);
-    const QByteArray file = path.toUtf8();
-    const QString notOpened = QStringLiteral("پایگاه داده «%1» باز نشد.").arg(shownPath);
     // Every refusal while opening is reported by its kind: a locked file is busy, not unreadable.
-    auto refuse = [this, &notOpened](int code, const QString &engineText) {
-        sqlite3_close(m_db);
-        m_db = nullptr;
-        throw VelaError(failureKind(code), engineText, notOpened, ErrConnection);
-    };
-    const int opened = sqlite3_open_v2(
-        file.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (opened != SQLITE_OK)
-        refuse(m_db ? sqlite3_extended_errcode(m_db) : opened,
-            m_db ? sqliteMessage(m_db) : QString::fromUtf8(sqlite3_errstr(opened)));
-    sqlite3_busy_timeout(m_db, 5000);
-    sqlite3_extended_result_codes(m_db, 1);
-    registerFunctions(m_db);
+    const QString notOpened = QStringLiteral("پایگاه داده «%1» باز نشد.").arg(shownPath);
+    m_db = std::make_unique<sqlite::Database>(
+        path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, notOpened);
+    registerFunctions(m_db->handle());
     // A file that is not a database is only noticed on the first read: check it now.
     for (const char *sql : {"PRAGMA foreign_keys=ON", "SELECT count(*) FROM sqlite_master"}) {
-        char *err = nullptr;
-        const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &err);
-        if (rc != SQLITE_OK) {
-            const QString msg = QString::fromUtf8(err ? err : sqlite3_errstr(rc));
-            sqlite3_free(err);
-            refuse(sqlite3_extended_errcode(m_db), msg);
+        try {
+            m_db->exec(sql);
+        } catch (const VelaError &e) {
+            throw VelaError(e.kind(), e.detail(), notOpened, ErrConnection);
         }
     }
 }
 
-SqliteBackend::~SqliteBackend()
-{
-    sqlite3_close_v2(m_db);
-}
-
-void SqliteBackend::fail(const QString &context) const
-{
-    QString msg = sqliteMessage(m_db);
-    if (!context.isEmpty())
-        msg = context + QStringLiteral(": ") + msg;
-    throw VelaError(failureKind(sqlite3_extended_errcode(m_db)), msg);
-}
+SqliteBackend::~SqliteBackend() = default;
 
 void SqliteBackend::execute(const QString &tsql, ResultTable &out)
 {
@@ -270,133 +283,332 @@ void SqliteBackend::executeNative(const QString &sql, ResultTable &out)
     out.clear();
     m_recordsAffected = 0;
     while (tail < end) {
-        sqlite3_stmt *stmt = nullptr;
-        const char *next = nullptr;
-        if (sqlite3_prepare_v2(m_db, tail, int(end - tail), &stmt, &next) != SQLITE_OK)
-            fail(QString());
-        tail = next;
-        if (!stmt) // blank or comment only
-            continue;
         // Finalized on every way out, also when storing a row fails (a result too large, no
         // memory): a statement left stepping would keep its read transaction open.
-        const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
+        sqlite::Statement statement(*m_db, tail, end);
+        if (statement.isEmpty()) // blank or comment only
+            continue;
+        sqlite3_stmt *stmt = statement.handle();
         // Each statement that returns columns replaces the rows of an earlier one.
         const int cols = sqlite3_column_count(stmt);
-        std::vector<bool> money(size_t(qMax(cols, 0)));
-        if (cols > 0) {
-            QStringList names;
-            names.reserve(cols);
-            for (int c = 0; c < cols; ++c) {
-                names << QString::fromUtf8(sqlite3_column_name(stmt, c));
-                money[size_t(c)] = isMoneyType(sqlite3_column_decltype(stmt, c));
-            }
-            out.setColumns(names);
-        }
-        ResultTable &rows = out;
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            rows.beginRow();
-            for (int c = 0; c < cols; ++c) {
-                switch (sqlite3_column_type(stmt, c)) {
-                case SQLITE_INTEGER:
-                    rows.appendInteger(sqlite3_column_int64(stmt, c));
-                    break;
-                case SQLITE_FLOAT: {
-                    // A double in a money column comes from an earlier database: the amount it
-                    // stands for is its shortest text at four decimals.
-                    const double v = sqlite3_column_double(stmt, c);
-                    const std::optional<Money> m
-                        = money[size_t(c)] ? Money::tryFromDouble(v) : std::nullopt;
-                    if (m)
-                        rows.appendMoney(*m);
-                    else
-                        rows.appendReal(v);
-                    break;
-                }
-                case SQLITE_TEXT: {
-                    const char *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, c));
-                    const int n = sqlite3_column_bytes(stmt, c);
-                    // Exact decimal text of a money column; anything else stays text as stored.
-                    const std::optional<Money> m
-                        = money[size_t(c)] ? Money::parse(QLatin1String(p, n)) : std::nullopt;
-                    if (m)
-                        rows.appendMoney(*m);
-                    else
-                        rows.appendText(p, n);
-                    break;
-                }
-                case SQLITE_BLOB: {
-                    const void *p = sqlite3_column_blob(stmt, c);
-                    rows.appendBlob(p, sqlite3_column_bytes(stmt, c));
-                    break;
-                }
-                default:
-                    rows.appendNull();
-                }
-            }
-            rows.endRow();
-        }
-        if (rc != SQLITE_DONE) {
-            out.clear();
-            fail(QString());
-        }
+        std::vector<bool> money;
+        if (cols > 0)
+            out.setColumns(resultColumns(stmt, money));
+        readRows(statement, money, out);
         // Only a statement that writes rows reports them; the count of an earlier one would
         // otherwise stand for a query or a transaction statement after it.
-        m_recordsAffected = cols == 0 && !sqlite3_stmt_readonly(stmt) ? sqlite3_changes(m_db) : 0;
+        m_recordsAffected = cols == 0 && !sqlite3_stmt_readonly(stmt) ? m_db->changes() : 0;
     }
 }
 
 qint32 SqliteBackend::hasPermission(qint32 userId, qint32 formPermissionId)
 {
     // The suite grants roles per user in tblOrvoUserPermission; a grant row means permitted.
-    sqlite3_stmt *stmt = nullptr;
-    const char *sql
-        = "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=?1 AND FormPermissionID=?2";
-    if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("spOrvoHasPermission"));
-    // Finalized after a failure is read: finalizing may replace the connection's error.
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
-    sqlite3_bind_int(stmt, 1, userId);
-    sqlite3_bind_int(stmt, 2, formPermissionId);
-    if (sqlite3_step(stmt) != SQLITE_ROW)
-        fail(QStringLiteral("spOrvoHasPermission"));
-    return sqlite3_column_int(stmt, 0) > 0 ? 1 : 0;
+    sqlite::Statement st(*m_db,
+        "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=?1 AND FormPermissionID=?2",
+        QStringLiteral("spOrvoHasPermission"));
+    st.bind(1, userId);
+    st.bind(2, formPermissionId);
+    if (!st.step())
+        m_db->fail(QStringLiteral("spOrvoHasPermission"));
+    return st.integer(0) > 0 ? 1 : 0;
 }
 
 qint32 SqliteBackend::insertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
     const QString &description, qint32 userId, const QDateTime &eventDate,
     const QString &farsiEventDate, qint32 eventTime)
 {
-    sqlite3_stmt *stmt = nullptr;
-    const char *sql
-        = "INSERT INTO tblOrvoFormAction(EventID, FormCode, FormTypeID, Description, UserID, "
-          "EventDate, FarsiEventDate, EventTime) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
-    if (sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr) != SQLITE_OK)
-        fail(QStringLiteral("spOrvoInsertFormAction"));
-    const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(stmt, sqlite3_finalize);
+    sqlite::Statement st(*m_db,
+        "INSERT INTO tblOrvoFormAction(EventID, FormCode, FormTypeID, Description, UserID, "
+        "EventDate, FarsiEventDate, EventTime) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+        QStringLiteral("spOrvoInsertFormAction"));
     // Parameters are declared with these widths in the suite; longer texts are cut as the
     // procedure's parameters would cut them.
-    const QByteArray code = formCode.left(50).toUtf8();
-    const QByteArray desc = description.left(1000).toUtf8();
-    const QByteArray farsi = farsiEventDate.left(10).toUtf8();
     const QString dateText = eventDate.time() == QTime(0, 0)
         ? eventDate.date().toString(QStringLiteral("yyyy-MM-dd"))
         : eventDate.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    const QByteArray date = dateText.toUtf8();
-    sqlite3_bind_int(stmt, 1, eventId);
-    sqlite3_bind_text(stmt, 2, code.constData(), int(code.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int(stmt, 3, formTypeId);
-    sqlite3_bind_text(stmt, 4, desc.constData(), int(desc.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int(stmt, 5, userId);
+    st.bind(1, eventId);
+    st.bind(2, formCode.left(50).toUtf8());
+    st.bind(3, formTypeId);
+    st.bind(4, description.left(1000).toUtf8());
+    st.bind(5, userId);
     if (eventDate.isValid())
-        sqlite3_bind_text(stmt, 6, date.constData(), int(date.size()), SQLITE_TRANSIENT);
+        st.bind(6, dateText.toUtf8());
     else
-        sqlite3_bind_null(stmt, 6);
-    sqlite3_bind_text(stmt, 7, farsi.constData(), int(farsi.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_int(stmt, 8, eventTime);
-    if (sqlite3_step(stmt) != SQLITE_DONE)
-        fail(QStringLiteral("spOrvoInsertFormAction"));
+        st.bindNull(6);
+    st.bind(7, farsiEventDate.left(10).toUtf8());
+    st.bind(8, eventTime);
+    st.step();
     return 0;
+}
+
+// ---------------------------------------------------------------- reading in parts
+
+namespace {
+
+// A key range [from, to) of the table with the rows it holds: counted when `exact`, else
+// estimated from the spacing of the keys at its start.
+struct KeyStratum {
+    qint64 from, to;
+    double rows;
+    bool exact;
+};
+
+// Rows of [from, to): up to Probe keys from `from` on are read (one index seek and a few steps);
+// fewer than Probe is the exact count, else their spacing stands for the whole range.
+KeyStratum probeKeys(sqlite::Statement &probe, qint64 from, qint64 to)
+{
+    constexpr int Probe = 16;
+    probe.reset();
+    probe.bind(1, from);
+    probe.bind(2, to);
+    qint64 first = 0, last = 0;
+    int found = 0;
+    while (found < Probe && probe.step()) {
+        last = probe.integer(0);
+        if (found++ == 0)
+            first = last;
+    }
+    probe.reset();
+    if (found < Probe || last == first)
+        return KeyStratum {from, to, double(found), found < Probe};
+    const double perKey = double(found - 1) / double(last - first);
+    return KeyStratum {from, to, found + double(to - 1 - last) * perKey, false};
+}
+
+// The part statement: the whole statement with its condition narrowed to [from, to), either
+// end open for the first and the last part, so that every row falls in exactly one part.
+QString partText(const PartitionedStatement &s, const qint64 *from, const qint64 *to)
+{
+    QString text = s.head + QLatin1Char('(') + s.condition + QLatin1Char(')');
+    if (from)
+        text += QStringLiteral(" and %1 >= %2").arg(s.keyColumn).arg(*from);
+    if (to)
+        text += QStringLiteral(" and %1 < %2").arg(s.keyColumn).arg(*to);
+    return text;
+}
+
+// The read transactions of the parts, begun one after the other; whatever is still open when
+// the read ends (a failure, an interrupted part) is rolled back.
+class PartTransactions {
+public:
+    PartTransactions(std::vector<std::unique_ptr<sqlite::Database>> &readers, int parts)
+        : m_readers(readers), m_parts(parts)
+    {
+        for (int p = 0; p < parts; ++p) {
+            m_readers[size_t(p)]->exec("BEGIN");
+            // The first read takes the part's view of the database (its shared lock, or its
+            // snapshot of a write-ahead log) and keeps it until the part ends.
+            m_readers[size_t(p)]->exec("SELECT 1 FROM sqlite_master LIMIT 1");
+        }
+    }
+    ~PartTransactions()
+    {
+        for (int p = 0; p < m_parts; ++p) {
+            sqlite3 *db = m_readers[size_t(p)]->handle();
+            if (!sqlite3_get_autocommit(db))
+                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    }
+    PartTransactions(const PartTransactions &) = delete;
+    PartTransactions &operator=(const PartTransactions &) = delete;
+
+private:
+    std::vector<std::unique_ptr<sqlite::Database>> &m_readers;
+    int m_parts;
+};
+
+} // namespace
+
+qint64 SqliteBackend::dataVersion()
+{
+    sqlite::Statement st(*m_db, "PRAGMA data_version");
+    st.step();
+    return st.integer(0);
+}
+
+std::vector<qint64> SqliteBackend::partBoundaries(const PartitionedStatement &statement)
+{
+    const int maxParts = m_partitioning.maxParts > 0 ? m_partitioning.maxParts
+                                                     : std::min(hardwareThreads(), int(MaxParts));
+    const int minRows = std::max(1, m_partitioning.minRowsPerPart);
+    if (maxParts < 2)
+        return {};
+    const QByteArray table = quotedName(statement.table);
+    const QByteArray key = quotedName(statement.keyColumn);
+
+    // Only the table's integer primary key is its row order, reached by a seek for each range.
+    {
+        sqlite::Statement info(*m_db, QByteArray("PRAGMA table_info(" + table + ")").constData());
+        bool rowKey = false;
+        int keyColumns = 0;
+        while (info.step()) {
+            if (info.integer(5) == 0)
+                continue;
+            ++keyColumns;
+            rowKey = info.text(1).compare(statement.keyColumn, Qt::CaseInsensitive) == 0
+                && info.text(2).compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+        }
+        if (!rowKey || keyColumns != 1)
+            return {};
+    }
+    sqlite::Statement range(
+        *m_db, QByteArray("SELECT min(" + key + "), max(" + key + ") FROM " + table).constData());
+    if (!range.step() || range.isNull(0))
+        return {};
+    const qint64 low = range.integer(0), high = range.integer(1);
+    // A key range narrower than two parts cannot hold enough rows for them.
+    if (__int128(high) - low + 1 < __int128(2) * minRows)
+        return {};
+    const qint64 end = high == std::numeric_limits<qint64>::max() ? high : high + 1;
+
+    // The rows per key range, from the keys the table holds: equal key ranges first, then the
+    // heaviest estimated range split again, until no estimate is large enough to misplace a
+    // boundary by much. Gaps and deleted rows thus do not unbalance the parts.
+    sqlite::Statement probe(*m_db,
+        QByteArray("SELECT " + key + " FROM " + table + " WHERE " + key + " >= ?1 AND " + key
+            + " < ?2 ORDER BY " + key + " LIMIT 16")
+            .constData());
+    const auto split = [&](qint64 from, qint64 to, int pieces, std::vector<KeyStratum> &into) {
+        const __int128 width = __int128(to) - from;
+        pieces = int(std::min<__int128>(pieces, width));
+        for (int i = 0; i < pieces; ++i) {
+            const qint64 a = qint64(from + width * i / pieces);
+            const qint64 b = qint64(from + width * (i + 1) / pieces);
+            into.push_back(probeKeys(probe, a, b));
+        }
+    };
+    std::vector<KeyStratum> strata;
+    split(low, end, 64, strata);
+    for (int probes = 64; probes < 1024; probes += 8) {
+        double total = 0;
+        for (const KeyStratum &k : strata)
+            total += k.rows;
+        auto heaviest = strata.end();
+        for (auto it = strata.begin(); it != strata.end(); ++it)
+            if (!it->exact && it->to - it->from > 8
+                && (heaviest == strata.end() || it->rows > heaviest->rows))
+                heaviest = it;
+        if (heaviest == strata.end() || heaviest->rows <= total / (maxParts * 16))
+            break;
+        std::vector<KeyStratum> pieces;
+        split(heaviest->from, heaviest->to, 8, pieces);
+        const auto at = strata.erase(heaviest);
+        strata.insert(at, pieces.begin(), pieces.end());
+    }
+    double total = 0;
+    for (const KeyStratum &k : strata)
+        total += k.rows;
+    const int parts = int(std::min<double>(maxParts, std::floor(total / minRows)));
+    if (parts < 2)
+        return {};
+    m_rowsPerPart = total / parts;
+
+    // Each boundary where the rows before it reach its share, placed within its range by the
+    // range's own spacing.
+    std::vector<qint64> bounds;
+    double before = 0;
+    size_t i = 0;
+    for (int p = 1; p < parts; ++p) {
+        const double target = total * p / parts;
+        while (i < strata.size() && before + strata[i].rows < target)
+            before += strata[i++].rows;
+        if (i == strata.size())
+            break;
+        const KeyStratum &k = strata[i];
+        const double share = k.rows > 0 ? (target - before) / k.rows : 0;
+        const qint64 bound = k.from + qint64(double(k.to - k.from) * share);
+        if (bound > low && (bounds.empty() || bound > bounds.back()))
+            bounds.push_back(bound);
+    }
+    return bounds;
+}
+
+void SqliteBackend::executePartitioned(const PartitionedStatement &statement, ResultTable &out)
+{
+    out.clear();
+    m_recordsAffected = 0;
+    // Changes of a transaction open on this connection are seen by no other connection.
+    const std::vector<qint64> bounds = sqlite3_get_autocommit(m_db->handle())
+        ? partBoundaries(statement)
+        : std::vector<qint64>();
+    if (!bounds.empty()) {
+        // A writer that commits between the starts of two parts would leave them reading
+        // different states; then the parts start again, and after a few tries one part reads.
+        m_lastPartCount = int(bounds.size()) + 1;
+        for (int attempt = 0; attempt < 3; ++attempt)
+            if (readInParts(statement, bounds, out))
+                return;
+    }
+    m_lastPartCount = 1;
+    execute(statement.text(), out);
+}
+
+bool SqliteBackend::readInParts(
+    const PartitionedStatement &statement, const std::vector<qint64> &bounds, ResultTable &out)
+{
+    const int parts = int(bounds.size()) + 1;
+    while (int(m_readers.size()) < parts) {
+        const QString notOpened = QStringLiteral("پایگاه داده «%1» باز نشد.")
+                                      .arg(QChar(0x200E) + m_path + QChar(0x200E));
+        auto reader = std::make_unique<sqlite::Database>(
+            m_path, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, notOpened);
+        registerFunctions(reader->handle());
+        m_readers.push_back(std::move(reader));
+    }
+
+    const qint64 version = dataVersion();
+    PartTransactions transactions(m_readers, parts);
+    if (dataVersion() != version)
+        return false;
+
+    // Prepared here, so that a statement the engine refuses fails as one read would.
+    std::vector<std::unique_ptr<sqlite::Statement>> statements;
+    std::vector<QByteArray> texts;
+    texts.reserve(size_t(parts));
+    for (int p = 0; p < parts; ++p) {
+        const qint64 *from = p > 0 ? &bounds[size_t(p - 1)] : nullptr;
+        const qint64 *to = p < parts - 1 ? &bounds[size_t(p)] : nullptr;
+        texts.push_back(adaptTsqlForSqlite(partText(statement, from, to)).toUtf8());
+        statements.push_back(
+            std::make_unique<sqlite::Statement>(*m_readers[size_t(p)], texts.back().constData()));
+    }
+    std::vector<bool> money;
+    const QStringList names = resultColumns(statements[0]->handle(), money);
+    std::vector<ResultTable> rows(static_cast<size_t>(parts));
+    for (ResultTable &r : rows) {
+        r.setColumns(names);
+        // Room for the rows a part is expected to hold, taken before the threads start: growing
+        // a large buffer remaps it, which holds up the page faults of every other thread.
+        r.reserveRows(int(std::min(m_rowsPerPart * 1.1, double(std::numeric_limits<int>::max()))));
+    }
+
+    // The first part to fail stops the others, and its failure is the one reported.
+    std::atomic<bool> failed {false};
+    std::exception_ptr failure;
+    runInParallel(parts, [&](int p) {
+        try {
+            readRows(*statements[size_t(p)], money, rows[size_t(p)]);
+            statements[size_t(p)].reset();
+            // The part's read ends as soon as it is done; writers wait for no finished part.
+            m_readers[size_t(p)]->exec("COMMIT");
+        } catch (...) {
+            if (!failed.exchange(true)) {
+                failure = std::current_exception();
+                for (int q = 0; q < parts; ++q)
+                    if (q != p)
+                        sqlite3_interrupt(m_readers[size_t(q)]->handle());
+            }
+        }
+    });
+    if (failure)
+        std::rethrow_exception(failure);
+
+    // Joined in key order: the first part's rows, then each next part's after them.
+    for (int p = 1; p < parts; ++p)
+        rows[0].appendRows(rows[size_t(p)]);
+    out = std::move(rows[0]);
+    return true;
 }
 
 // ---------------------------------------------------------------- backend choice

@@ -66,6 +66,20 @@ QString canonicalDecimal(QStringView literal)
     return out;
 }
 
+// A T-SQL binary literal: 0x followed by hexadecimal digits, none for an empty value.
+bool isBinaryLiteral(QStringView word)
+{
+    if (word.size() < 2 || word[0] != QLatin1Char('0')
+        || (word[1] != QLatin1Char('x') && word[1] != QLatin1Char('X')))
+        return false;
+    for (QChar c : word.mid(2)) {
+        const char16_t u = c.unicode() | 0x20; // lower case for the letters
+        if (!isAsciiDigit(c) && !(u >= u'a' && u <= u'f'))
+            return false;
+    }
+    return true;
+}
+
 bool isDecimal(QStringView literal)
 {
     return literal.contains(QLatin1Char('.')) && !literal.contains(QLatin1Char('e'))
@@ -130,6 +144,14 @@ std::vector<Token> lex(const QString &s)
         }
     }
     return out;
+}
+
+std::optional<QString> binaryDigits(QStringView word)
+{
+    if (!isBinaryLiteral(word))
+        return std::nullopt;
+    const QStringView digits = word.mid(2);
+    return (digits.size() % 2 ? QStringLiteral("0") : QString()) + digits.toString();
 }
 
 QString aliasName(QStringView literal)
@@ -218,6 +240,12 @@ QString adaptTsqlForSqlite(const QString &tsql)
             statementStart = true;
             out += text(t);
             continue;
+        }
+        if (t.kind == Tok::Word) {
+            if (const std::optional<QString> digits = tsql::binaryDigits(text(t))) {
+                out += QLatin1String("X'") + *digits + QLatin1Char('\'');
+                continue;
+            }
         }
         if (t.kind == Tok::Word && isWord(k, "isnull")) {
             const size_t nx = nextSignificant(k);

@@ -6,6 +6,7 @@
 //   expr as 'alias'        -> expr as "alias"
 //   Cost=-98765432109876.25 -> Cost='-98765432109876.25'
 //   BEGIN TRANSACTION      -> BEGIN IMMEDIATE   (the write lock is taken at once)
+//   0x89504E47             -> X'89504E47'        (binary literals; 0xABC is 0x0ABC)
 // getdate() and SCOPE_IDENTITY() stay as written: the backend registers them as functions.
 //
 // A numeric literal with a decimal point would be a double in SQLite, which holds 15 to 17
@@ -14,6 +15,7 @@
 // that text (see the schema); a numeric column or arithmetic turns it into a number as before.
 // Whole numbers (exact 64-bit integers in SQLite) and literals with an exponent stay as written.
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace vela {
@@ -45,6 +47,10 @@ std::vector<Token> lex(const QString &sql);
 
 // A column alias written as a string literal ('a''b') as the quoted identifier "a'b".
 QString aliasName(QStringView literal);
+
+// The hexadecimal digits of a T-SQL binary literal (0x followed by hexadecimal digits, none for
+// an empty value), an even count of them: 0xABC is 0x0ABC. Nothing for any other word.
+std::optional<QString> binaryDigits(QStringView word);
 
 } // namespace tsql
 

@@ -1,6 +1,8 @@
 // The Persian sentences of database failures and the form of a failure's text.
 #include "VelaError.h"
 
+#include <QtDebug>
+
 #include <new>
 
 namespace vela {
@@ -86,6 +88,11 @@ QString currentFailureText()
     } catch (...) {
         return unexpected;
     }
+}
+
+void logCurrentFailure(const char *step)
+{
+    qWarning("%s: %s", step, qUtf8Printable(currentFailureText()));
 }
 
 } // namespace vela

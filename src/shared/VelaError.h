@@ -74,4 +74,9 @@ QString detailLine(const QString &technicalText);
 // text; for anything else a Persian sentence, with the exception's own text as a detail line).
 QString currentFailureText();
 
+// Called inside a catch block where a failure is deliberately not shown to the user (the command
+// goes on without the step, or there is no box to show it in): writes `step` and the failure's
+// text to the log, so that it is never lost silently.
+void logCurrentFailure(const char *step);
+
 } // namespace vela

@@ -1,4 +1,6 @@
 #include "modMain.h"
+#include "Jalali.h"
+#include "Session.h"
 #include "VelaError.h"
 #include <QApplication>
 #include <QFileDialog>
@@ -31,6 +33,20 @@ DataEnvironment &DtEn()
     return *g_dtEn;
 }
 
+Session &Session::current()
+{
+    static Session session {CurrentUserID, CurrentPositionID, CurrentConnectionString, DtEn()};
+    return session;
+}
+
+void Session::publish(qint32 user, qint32 position, const QString &connection)
+{
+    userID = user;
+    positionID = position;
+    connectionString = connection;
+    ResetDataEnvironment();
+}
+
 void ResetDataEnvironment()
 {
     // The object itself stays, so a form that still holds one of its recordsets never holds a
@@ -54,16 +70,6 @@ bool HasPermission(qint32 role)
 
 namespace {
 
-QChar asciiDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= 0x06F0 && u <= 0x06F9)
-        return QChar(u'0' + (u - 0x06F0));
-    if (u >= 0x0660 && u <= 0x0669)
-        return QChar(u'0' + (u - 0x0660));
-    return c;
-}
-
 // The classic leading-number reading. Returns false on overflow.
 bool readLeadingNumber(const QString &input, double &result)
 {
@@ -73,7 +79,8 @@ bool readLeadingNumber(const QString &input, double &result)
     s.reserve(input.size());
     for (QChar c : input)
         if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n'))
-            s += asciiDigit(c);
+            s += c;
+    s = jalali::toAsciiDigits(s);
     result = 0;
     const int n = int(s.size());
     if (n >= 2 && s[0] == QLatin1Char('&')) {
@@ -194,12 +201,28 @@ QString NumberText(const QVariant &number)
 
 QString GroupDigits(const QString &text)
 {
-    const qsizetype n = text.size();
-    const qsizetype k = (n - 1) / 3 > 0 ? (n - 1) / 3 : 0;
-    QString result;
-    for (qsizetype i = 1; i <= k; ++i)
-        result = QLatin1Char('/') + text.mid(n - 3 * i, 3) + result;
-    return text.left(n - 3 * k) + result;
+    QString result = text;
+    GroupDigitsInPlace(result);
+    return result;
+}
+
+void GroupDigitsInPlace(QString &text, qsizetype from)
+{
+    // k = (n - 1) / 3 separators: the first n - 3k characters, then "/" before every three.
+    const qsizetype n = text.size() - from;
+    const qsizetype k = n > 3 ? (n - 1) / 3 : 0;
+    if (k == 0)
+        return;
+    text.resize(text.size() + k);
+    QChar *base = text.data() + from;
+    const QChar *src = base + n;
+    QChar *dst = base + n + k;
+    for (qsizetype i = 0; i < k; ++i) {
+        *--dst = *--src;
+        *--dst = *--src;
+        *--dst = *--src;
+        *--dst = QLatin1Char('/');
+    }
 }
 
 Money UngroupDigits(QString &text)
@@ -344,6 +367,7 @@ bool AskSaveFileName(QString &fileName, const QString &title)
                 chosen = dlg.selectedFiles().constFirst();
         }
     } catch (...) {
+        logCurrentFailure("save-file dialog"); // a dialog that fails counts as cancelled
         chosen.clear();
     }
     fileName = chosen;

@@ -33,6 +33,8 @@ qint32 ToInt32(const QVariant &number);
 // Shortest decimal text of a number variant ("13960223", "-1", "12.5").
 QString NumberText(const QVariant &number);
 QString GroupDigits(const QString &text);
+// GroupDigits of text[from..], in place (one growth of the string at most).
+void GroupDigitsInPlace(QString &text, qsizetype from = 0);
 // Removes every "/" from `text` (written back) and reads the amount. Throws VelaError(ErrOverflow)
 // outside the currency range.
 Money UngroupDigits(QString &text);

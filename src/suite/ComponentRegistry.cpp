@@ -1,4 +1,7 @@
 #include "ComponentRegistry.h"
+#include "AttachmentEditor.h"
+#include "PluginHost.h"
+#include "ReportEngine.h"
 #include "comMSG.h"
 #include "shared/VelaError.h"
 
@@ -24,6 +27,10 @@ ComponentRegistry::ComponentRegistry()
 {
     registerFactory(
         QString::fromLatin1(comMSG::ProgId), [] { return std::unique_ptr<QObject>(new comMSG); });
+    registerFactory(QString::fromLatin1(ReportEngine::ProgId),
+        [] { return std::unique_ptr<QObject>(new ReportEngine); });
+    registerFactory(QString::fromLatin1(AttachmentEditor::ProgId),
+        [] { return std::unique_ptr<QObject>(new AttachmentEditor); });
 }
 
 void ComponentRegistry::registerFactory(const QString &progId, Factory factory)
@@ -56,14 +63,19 @@ void ComponentRegistry::registerPlugin(const QString &path)
     if (!handle)
         throw VelaError(QStringLiteral("کتابخانه جزء «%1» بار نشد: %2")
                             .arg(path, QString::fromLocal8Bit(dlerror())));
-    using RegisterFn = void (*)(void *);
-    auto fn = reinterpret_cast<RegisterFn>(dlsym(handle, "vela_register_components"));
+    auto fn = reinterpret_cast<VelaRegisterComponents>(dlsym(handle, "vela_register_components"));
     if (!fn) {
         dlclose(handle);
         throw VelaError(
             QStringLiteral("کتابخانه جزء «%1» تابع vela_register_components را ندارد.").arg(path));
     }
-    fn(this);
+    // What it registered before refusing stays usable, so the library stays loaded either way.
+    const int refused = fn(&pluginHost(*this));
+    if (refused != 0)
+        throw VelaError(QStringLiteral("کتابخانه جزء «%1» اجزای خود را ثبت نکرد (کد %2)؛ شاید "
+                                       "برای نسخه دیگری از این برنامه ساخته شده است.")
+                            .arg(path)
+                            .arg(refused));
 }
 
 std::unique_ptr<QObject> ComponentRegistry::create(const QString &progId) const

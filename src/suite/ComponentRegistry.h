@@ -2,6 +2,7 @@
 // Outside components of the suite are created by name through this registry, as the Windows
 // suite created them by programmatic identifier. "Not registered" is its own failure
 // (VelaError number 429); plugins (.so) can add components, as the registration tool did.
+// Plugins see the registry only through the C interface of VelaPluginApi.h.
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -20,8 +21,9 @@ public:
     void unregister(const QString &progId);
     bool isRegistered(const QString &progId) const;
 
-    // Loads a plugin that exports  extern "C" void vela_register_components(void *registry)
-    // and lets it register its factories. Throws VelaError naming the file on failure.
+    // Loads a plugin that exports  extern "C" int vela_register_components(const VelaPluginHost *)
+    // (VelaPluginApi.h) and lets it register its components. Throws VelaError naming the file
+    // when it is missing, does not load, lacks the function or refuses to register.
     void registerPlugin(const QString &path);
 
     // Throws VelaError(ErrNotRegistered) when the name is unknown.

@@ -10,7 +10,6 @@
 #include <QMetaObject>
 #include <QVariant>
 #include <QtDebug>
-#include <exception>
 #include <memory>
 
 namespace vela {
@@ -31,11 +30,9 @@ std::unique_ptr<QObject> createBox(bool &notInstalled)
     } catch (const VelaError &e) {
         notInstalled = e.number() == ErrNotRegistered;
         if (!notInstalled)
-            qWarning("message component: %s", e.what());
-    } catch (const std::exception &e) {
-        qWarning("message component: %s", e.what());
+            logCurrentFailure("message component");
     } catch (...) {
-        qWarning("message component: unknown failure");
+        logCurrentFailure("message component");
     }
     return nullptr;
 }
@@ -45,7 +42,7 @@ void setMember(QObject *box, const char *name, const QVariant &value)
     try {
         box->setProperty(name, value);
     } catch (...) {
-        // A failing member leaves the rest of the box as it is.
+        logCurrentFailure(name); // the rest of the box is filled all the same
     }
 }
 
@@ -61,6 +58,8 @@ void showBox(QObject *box, const QString &title, const QString &text, qint16 typ
     try {
         QMetaObject::invokeMethod(box, "ClearShow", Qt::DirectConnection);
     } catch (...) {
+        logCurrentFailure(
+            "ClearShow"); // a replacement that fails while showing: nothing more to show
     }
 }
 
@@ -93,6 +92,7 @@ qint16 AskYesNo(const QString &title, const QString &text) noexcept
     try {
         answer = box->property("Resualt");
     } catch (...) {
+        logCurrentFailure("Resualt"); // an answer that cannot be read stays invalid: no
     }
     bool ok = false;
     const int result = answer.toInt(&ok);

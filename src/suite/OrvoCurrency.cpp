@@ -1,6 +1,6 @@
-#include "Jalali.h"
 #include "OrvoControls.h"
 #include "SuiteFont.h"
+#include "shared/Jalali.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 

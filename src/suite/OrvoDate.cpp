@@ -1,7 +1,7 @@
-#include "Jalali.h"
 #include "OrvoControls.h"
 #include "PersianCalendar.h"
 #include "SuiteFont.h"
+#include "shared/Jalali.h"
 
 #include <QFocusEvent>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "Jalali.h"
 #include "OrvoControls.h"
 #include "SuiteFont.h"
 #include "shared/DataEnvironment.h"
+#include "shared/Jalali.h"
 #include "shared/VelaError.h"
 
 #include <QAbstractListModel>

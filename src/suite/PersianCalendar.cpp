@@ -1,6 +1,6 @@
 #include "PersianCalendar.h"
-#include "Jalali.h"
 #include "SuiteFont.h"
+#include "shared/Jalali.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,5 +1,6 @@
 #include "comMSG.h"
 #include "SuiteFont.h"
+#include "shared/OleColor.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -23,7 +24,7 @@ comMSG::Responder &installedResponder()
 void fill(QWidget *w, quint32 ole)
 {
     QPalette p = w->palette();
-    p.setColor(QPalette::Window, colorFromOle(ole));
+    p.setColor(QPalette::Window, oleColor(ole));
     w->setPalette(p);
     w->setAutoFillBackground(true);
 }
@@ -41,11 +42,6 @@ QPushButton *addButton(QDialog &dlg, QHBoxLayout *strip, const char *name, const
 }
 
 } // namespace
-
-QColor colorFromOle(quint32 ole)
-{
-    return QColor(int(ole & 0xFF), int((ole >> 8) & 0xFF), int((ole >> 16) & 0xFF));
-}
 
 comMSG::comMSG(QObject *parent) : QObject(parent)
 {

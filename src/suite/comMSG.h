@@ -71,7 +71,4 @@ private:
     int m_result = 0;
 };
 
-// Colours are 32-bit values with red in the lowest byte.
-QColor colorFromOle(quint32 ole);
-
 } // namespace vela

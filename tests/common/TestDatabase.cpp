@@ -4,6 +4,7 @@
 #include "shared/DataEnvironment.h"
 #include "shared/Money.h"
 #include "shared/PgBackend.h"
+#include "shared/Sqlite.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 
@@ -23,64 +24,24 @@ namespace {
 
 // ---------------------------------------------------------------- SQLite
 
-// A connection for one call; closed on every way out.
-struct SqliteConnection {
-    sqlite3 *db = nullptr;
-    explicit SqliteConnection(const QString &path)
-    {
-        if (sqlite3_open_v2(
-                QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr)
-            != SQLITE_OK) {
-            const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
-            sqlite3_close(db);
-            db = nullptr;
-            fail(msg, path);
-        }
-        sqlite3_busy_timeout(db, 5000);
-        sqlite3_exec(db, "PRAGMA foreign_keys=ON", nullptr, nullptr, nullptr);
-    }
-    ~SqliteConnection() { sqlite3_close_v2(db); }
-};
-
-QVariant sqliteCell(sqlite3_stmt *st, int col)
-{
-    switch (sqlite3_column_type(st, col)) {
-    case SQLITE_INTEGER:
-        return QVariant(qint64(sqlite3_column_int64(st, col)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(st, col));
-    case SQLITE_TEXT:
-        return QVariant(
-            QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, col)),
-                sqlite3_column_bytes(st, col)));
-    case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(st, col)),
-            sqlite3_column_bytes(st, col)));
-    default:
-        return QVariant();
-    }
-}
-
 QList<QVariantList> sqliteRows(const QString &path, const QString &sql)
 {
-    SqliteConnection c(path);
-    const QByteArray text = sql.toUtf8();
-    sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(c.db, text.constData(), int(text.size()), &st, nullptr) != SQLITE_OK)
-        fail(QString::fromUtf8(sqlite3_errmsg(c.db)), sql);
     QList<QVariantList> out;
-    const int cols = sqlite3_column_count(st);
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-        QVariantList row;
-        row.reserve(cols);
-        for (int i = 0; i < cols; ++i)
-            row << sqliteCell(st, i);
-        out << row;
+    try {
+        // A connection for one call, with foreign keys on like the component's.
+        vela::sqlite::Database db(path, SQLITE_OPEN_READWRITE, QString());
+        db.exec("PRAGMA foreign_keys=ON");
+        const QByteArray text = sql.toUtf8();
+        vela::sqlite::Statement st(db, text.constData());
+        while (st.step()) {
+            QVariantList row;
+            for (int i = 0; i < st.columnCount(); ++i)
+                row << st.value(i);
+            out << row;
+        }
+    } catch (const vela::VelaError &e) {
+        fail(e.description(), sql);
     }
-    sqlite3_finalize(st);
-    if (rc != SQLITE_DONE)
-        fail(QString::fromUtf8(sqlite3_errmsg(c.db)), sql);
     return out;
 }
 
@@ -321,20 +282,22 @@ QString TestDatabase::blob(const QByteArray &bytes)
                         : QStringLiteral("x'%1'").arg(hex);
 }
 
-void TestDatabase::refuse(const QString &table, const QString &event, const QString &message)
+void TestDatabase::refuse(
+    const QString &table, const QString &event, const QString &message, const QString &when)
 {
     const QString name = triggerName(table, event);
     QString text = message;
     text.replace(QLatin1Char('\''), QLatin1String("''"));
+    const QString condition = when.isEmpty() ? QString() : QStringLiteral(" WHEN (%1)").arg(when);
     if (m_database.isEmpty()) {
-        exec(
-            QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT RAISE(ABORT, '%4'); END")
-                .arg(name, event, table, text));
+        exec(QStringLiteral(
+            "CREATE TRIGGER %1 BEFORE %2 ON %3%5 BEGIN SELECT RAISE(ABORT, '%4'); END")
+                 .arg(name, event, table, text, condition));
     } else {
         exec(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
                             "RAISE EXCEPTION '%2'; END $$; CREATE TRIGGER %1 BEFORE %3 ON %4 "
-                            "FOR EACH ROW EXECUTE FUNCTION %1()")
-                 .arg(name, text, event, table));
+                            "FOR EACH ROW%5 EXECUTE FUNCTION %1()")
+                 .arg(name, text, event, table, condition));
     }
 }
 
@@ -366,33 +329,33 @@ void TestDatabase::componentReadOnly(bool on)
 // ---------------------------------------------------------------- another program
 
 struct TestDatabase::OtherClient::Impl {
-    sqlite3 *sqlite = nullptr;
+    std::unique_ptr<vela::sqlite::Database> sqlite;
     std::unique_ptr<vela::PgBackend> pg;
 };
 
 TestDatabase::OtherClient::OtherClient(const TestDatabase &db) : d(std::make_unique<Impl>())
 {
-    if (db.m_database.isEmpty())
-        sqlite3_open_v2(
-            QFile::encodeName(db.path).constData(), &d->sqlite, SQLITE_OPEN_READWRITE, nullptr);
-    else
+    if (db.m_database.isEmpty()) {
+        d->sqlite = std::make_unique<vela::sqlite::Database>(
+            db.path, SQLITE_OPEN_READWRITE, QStringLiteral("another program"));
+        // Another program that finds the file locked gives up at once instead of waiting.
+        sqlite3_busy_timeout(d->sqlite->handle(), 0);
+    } else {
         d->pg = pgConnect(db.connectionString);
+    }
 }
 
-TestDatabase::OtherClient::~OtherClient()
-{
-    if (d->sqlite)
-        sqlite3_close_v2(d->sqlite);
-}
+TestDatabase::OtherClient::~OtherClient() = default;
 
 bool TestDatabase::OtherClient::exec(const QString &sql)
 {
-    if (d->sqlite)
-        return sqlite3_exec(d->sqlite, sql.toUtf8().constData(), nullptr, nullptr, nullptr)
-            == SQLITE_OK;
-    vela::ResultTable none;
     try {
-        d->pg->executeNative(sql.toUtf8(), none);
+        if (d->sqlite) {
+            d->sqlite->exec(sql.toUtf8().constData());
+        } else {
+            vela::ResultTable none;
+            d->pg->executeNative(sql.toUtf8(), none);
+        }
         return true;
     } catch (const vela::VelaError &) {
         return false;

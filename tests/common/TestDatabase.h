@@ -71,7 +71,10 @@ struct TestDatabase {
     // ---- faults as the engine meets them, written once for both engines
     // A rule of the database that refuses every `event` ("INSERT", "UPDATE" or "DELETE") on
     // `table` with `message` (a trigger), and its removal.
-    void refuse(const QString &table, const QString &event, const QString &message);
+    // With `when`, a condition on NEW or OLD in the SQL both engines read, only the rows it holds
+    // for are refused.
+    void refuse(const QString &table, const QString &event, const QString &message,
+        const QString &when = QString());
     void allow(const QString &table, const QString &event);
     // The component's own connection meets a lock at once instead of after the usual wait.
     static void componentWaitsNotForLocks();

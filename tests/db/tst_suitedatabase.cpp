@@ -3,8 +3,9 @@
 #include "common/TestDatabase.h"
 #include "demo/SuiteDatabase.h"
 #include "shared/ConnectionString.h"
+#include "shared/Jalali.h"
+#include "shared/Sqlite.h"
 #include "shared/VelaError.h"
-#include "suite/Jalali.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -110,26 +111,6 @@ void verifyPersianDates(TestDatabase &db, const QString &where)
     }
 }
 
-// Share of NULLs of each optional column among the chosen assets.
-QMap<QString, double> nullShares(TestDatabase &db, const QString &where)
-{
-    static const QStringList optional = {"OldLabelNo", "UtilizationDate", "AccumulatedCost",
-        "AbortCost", "OfficeMaxCost", "DocumentNo", "ReevaluationDate", "LocationID",
-        "OrganizationLocation", "AccountableID", "ResponsibleID", "CostCenterID", "Description"};
-    const double total
-        = db.scalar(QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1").arg(where))
-              .toDouble();
-    QMap<QString, double> shares;
-    for (const QString &col : optional)
-        shares[col]
-            = db.scalar(
-                    QString("SELECT count(*) FROM tblAssetEstablishment WHERE (%1) AND %2 IS NULL")
-                        .arg(where, col))
-                  .toDouble()
-            / total;
-    return shares;
-}
-
 } // namespace
 
 class TstSuiteDatabase : public QObject {
@@ -173,7 +154,7 @@ private slots:
             else if (t.startsWith(")"))
                 table.clear();
             else if (!table.isEmpty() && !t.isEmpty() && !t.startsWith("--")
-                && !t.startsWith("PRIMARY KEY"))
+                && !t.startsWith("PRIMARY KEY") && !t.startsWith("UNIQUE"))
                 scripted << table + '.' + t.section(' ', 0, 0).toLower();
         }
         for (const QString &line : read("02_views.sql").split('\n'))
@@ -379,43 +360,12 @@ private slots:
             count(db, "SELECT max(ID) FROM tblAssetEstablishment"), TestDatabase::DemoAssetCount);
         verifyLookups(db, "1=1");
         verifyPersianDates(db, "1=1");
-        QCOMPARE(
-            count(db,
-                "SELECT count(*) FROM tblAssetMovement m JOIN tblAssetEstablishment a ON a.ID = m.EstablishmentID "
-                "WHERE m.FarsiMoveDate IS NOT NULL"),
-            count(db, "SELECT count(*) FROM tblAssetMovement"));
-        for (const QVariantList &r :
-            db.rows("SELECT MoveDate, FarsiMoveDate FROM tblAssetMovement UNION ALL "
-                    "SELECT DocumentDate, FarsiDocumentDate FROM tblAccountDocument"))
-            QCOMPARE(r[1].toString(),
-                jalali::formatDate(QDate::fromString(r[0].toString(), "yyyy-MM-dd")));
-        // An asset's location is where its last move took it.
-        QCOMPARE(
-            count(db,
-                "SELECT count(*) FROM tblAssetMovement m WHERE m.ID = (SELECT max(ID) FROM tblAssetMovement "
-                "WHERE EstablishmentID = m.EstablishmentID) AND m.ToLocationID <> "
-                "(SELECT LocationID FROM tblAssetEstablishment WHERE ID = m.EstablishmentID)"),
-            0);
-
-        // Amounts: exact, some with a fraction.
-        QVERIFY(count(db,
-                    QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1")
-                        .arg(withFraction("Cost")))
-            > 0);
-        QVERIFY(
-            count(db,
-                "SELECT count(*) FROM tblAssetEstablishment WHERE CAST(Cost AS BIGINT) >= 1000000000")
-            > 0);
+        // Amounts are kept as exact text on SQLite (numeric(19,4) on PostgreSQL).
         if (!TestDatabase::onPostgres())
             QCOMPARE(
                 count(db,
                     "SELECT count(*) FROM tblAssetEstablishment WHERE typeof(Cost) NOT IN ('text', 'null')"),
                 0);
-        const auto shares = nullShares(db, "1=1");
-        int columnsWithNulls = 0;
-        for (double s : shares)
-            columnsWithNulls += s > 0 ? 1 : 0;
-        QVERIFY(columnsWithNulls >= 10);
 
         // The final registration document of an asset, found as the form finds it.
         const QString phrase = "ثبت نهايي استقرار";
@@ -427,27 +377,8 @@ private slots:
                     .arg(TestDatabase::AssetWithDocument)
                     .arg(phrase)),
             2);
-        // Each document balances and its asset carries its number and date.
-        QCOMPARE(
-            count(db,
-                "SELECT count(*) FROM (SELECT DocumentID FROM tblAccountDocumentDetail GROUP BY DocumentID "
-                "HAVING sum(Debit) <> sum(Credit)) AS unbalanced"),
-            0);
-        QCOMPARE(
-            count(db,
-                "SELECT count(*) FROM tblAccountDocument d JOIN tblAccountDocumentDetail r ON r.DocumentID = d.ID "
-                "JOIN tblAssetEstablishment a ON a.ID = r.FormID WHERE a.DocumentNo <> CAST(d.DocumentNo AS TEXT) "
-                "OR a.DocumentDate <> d.DocumentDate"),
-            0);
         QVERIFY(count(db, "SELECT count(*) FROM tblOrvoReportTemplate WHERE FormTypeID = 1022148")
             >= 2);
-        // Properties are only those defined for the asset's category.
-        QCOMPARE(
-            count(db,
-                "SELECT count(*) FROM tblAssetEstablishmentPropertyData p JOIN tblAssetEstablishment a ON a.ID = p.EstablishmentID "
-                "JOIN tblAssetGroup g ON g.ID = a.GroupID LEFT JOIN tblAssetCategoryProperty c "
-                "ON c.CategoryID = g.CategoryID AND c.PropertyTypeID = p.PropertyTypeID WHERE c.CategoryID IS NULL"),
-            0);
     }
 
     void demoPictures()
@@ -503,39 +434,6 @@ private slots:
         QCOMPARE(
             count(db, "SELECT count(DISTINCT LabelNo) FROM tblAssetEstablishment"), before + 10000);
 
-        const auto shares = nullShares(db, added);
-        for (auto it = shares.begin(); it != shares.end(); ++it)
-            QVERIFY2(it.value() >= 0.05 && it.value() <= 0.35,
-                qPrintable(QString("%1: %2").arg(it.key()).arg(it.value())));
-        QVERIFY(
-            count(db,
-                QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND Cost GLOB '*.*'")
-                    .arg(added))
-            > 200);
-        QVERIFY(
-            count(db,
-                QString(
-                    "SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND CAST(Cost AS BIGINT) >= 10000000000")
-                    .arg(added))
-            > 100);
-        QVERIFY(count(db,
-                    QString("SELECT count(DISTINCT Name) FROM tblAssetEstablishment WHERE %1")
-                        .arg(added))
-            > 500);
-        // Names fit their group: no vehicle model in a computer group.
-        QCOMPARE(
-            count(db,
-                QString(
-                    "SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND GroupID = 10 AND Name LIKE '%پژو%'")
-                    .arg(added)),
-            0);
-        QVERIFY(
-            count(db,
-                QString(
-                    "SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND GroupID = 4 AND Name LIKE 'خودروی سواری%'")
-                    .arg(added))
-            > 0);
-
         // The same seed gives the same rows.
         TestDatabase again;
         SuiteDatabase::generateAssets(again.path, 10000, 7);
@@ -578,24 +476,16 @@ private:
         const QString columns = "SELECT ID, Name, Cost, AbortCost, UtilizationDate, "
                                 "FarsiUtilizationDate, AccountableID, Description FROM "
                                 "tblAssetEstablishment WHERE ID > 56 ORDER BY ID";
-        sqlite3 *src = nullptr;
-        QCOMPARE(sqlite3_open(file.toUtf8().constData(), &src), SQLITE_OK);
-        sqlite3_stmt *st = nullptr;
-        QCOMPARE(
-            sqlite3_prepare_v2(src, columns.toUtf8().constData(), -1, &st, nullptr), SQLITE_OK);
+        sqlite::Database src(file, SQLITE_OPEN_READONLY, file);
+        const QByteArray text = columns.toUtf8();
+        sqlite::Statement st(src, text.constData());
         QList<QVariantList> generated;
-        while (sqlite3_step(st) == SQLITE_ROW) {
+        while (st.step()) {
             QVariantList row;
             for (int c = 0; c < 8; ++c)
-                row << (sqlite3_column_type(st, c) == SQLITE_NULL ? QVariant()
-                        : sqlite3_column_type(st, c) == SQLITE_INTEGER
-                        ? QVariant(qint64(sqlite3_column_int64(st, c)))
-                        : QVariant(QString::fromUtf8(
-                            reinterpret_cast<const char *>(sqlite3_column_text(st, c)))));
+                row << st.value(c);
             generated << row;
         }
-        sqlite3_finalize(st);
-        sqlite3_close(src);
         QCOMPARE(db.rows(columns), generated);
         // The next assigned identity follows the copied ones.
         db.exec("INSERT INTO tblAssetEstablishment (Name) VALUES ('x')");

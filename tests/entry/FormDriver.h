@@ -1,15 +1,69 @@
 #pragma once
 // Test helper: opens the entry form through the host control on a test database, works it
-// through its controls (found by objectName) and reads the statement trace.
+// through its controls (found by objectName) and reads the statement trace. The free functions
+// work any form's controls the way a user does: key by key, Enter to end a date, a selector's
+// name typed and taken, a grid row double-clicked.
 #include "common/MessageRecorder.h"
 #include "common/TestDatabase.h"
 #include "entry/FormMain.h"
 #include "host/velaAssetEst.h"
+#include "search/ResultsGrid.h"
 #include "suite/OrvoControls.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QtTest>
+
+namespace formdriver {
+
+template<class T = QWidget> T *find(QObject *root, const char *name)
+{
+    T *w = root->findChild<T *>(QLatin1String(name));
+    if (!w)
+        qFatal("no control %s", name);
+    return w;
+}
+
+// Key presses of any character into a text box, an amount or a date (QTest::keyClicks takes
+// Latin-1 only); a date is ended with Enter, as a user leaves it.
+inline void type(QWidget *control, const QString &text)
+{
+    QWidget *w = control;
+    if (auto *c = qobject_cast<vela::OrvoCurrency *>(control))
+        w = c->editor();
+    else if (auto *d = qobject_cast<vela::OrvoDate *>(control))
+        w = d->editor();
+    for (qsizetype i = 0, n; i < text.size(); i += n) {
+        n = text[i].isHighSurrogate() ? 2 : 1;
+        QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, text.mid(i, n), Qt::NoModifier);
+    }
+    if (qobject_cast<vela::OrvoDate *>(control))
+        QTest::keyClick(w, Qt::Key_Return);
+}
+
+// Types the name of the selector's list row `row` and takes it with Enter; returns the choice.
+inline qint32 choose(vela::OrvoSelector *selector, int row = 0)
+{
+    QComboBox *combo = selector->comboBox();
+    type(combo->lineEdit(), combo->itemText(row));
+    QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+    return selector->SelectedID();
+}
+
+inline void click(QObject *root, const char *name)
+{
+    QTest::mouseClick(find<QPushButton>(root, name), Qt::LeftButton);
+}
+
+inline void doubleClickRow(vela::ResultsGrid *g, int row)
+{
+    const QRect r = g->visualRect(g->model()->index(row - g->FixedRows(), 0));
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, r.center());
+    QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+} // namespace formdriver
 
 struct FormDriver {
     explicit FormDriver(TestDatabase &db, qint32 userId = vela::SuiteDatabase::DemoAdminUserID)
@@ -26,23 +80,18 @@ struct FormDriver {
     vela::FormMain &form() { return vela::FormMain::instance(); }
     template<class T = QWidget> T *get(const char *name)
     {
-        T *w = form().findChild<T *>(QLatin1String(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
+        return formdriver::find<T>(&form(), name);
     }
     void click(const char *name, int times = 1)
     {
         while (times-- > 0)
-            QTest::mouseClick(get<QPushButton>(name), Qt::LeftButton);
+            formdriver::click(&form(), name);
     }
     QString text(const char *name) { return get<QLineEdit>(name)->text(); }
-    // Key presses of any character (QTest::keyClicks takes Latin-1 only).
-    void type(const char *name, const QString &s)
+    void type(const char *name, const QString &s) { formdriver::type(get(name), s); }
+    qint32 choose(const char *name, int row = 0)
     {
-        for (QChar c : s)
-            QTest::sendKeyEvent(
-                QTest::Click, get(name), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        return formdriver::choose(get<vela::OrvoSelector>(name), row);
     }
     QStringList takeTrace() // the statements since the last call
     {

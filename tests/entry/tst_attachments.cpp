@@ -1,7 +1,7 @@
 // The attachment viewer: stepping through a record's attachments, the temporary files of stored
 // attachments (which stay inside the temporary folder), external files and the editor's call.
 #include "entry/FormDriver.h"
-#include "extras/TempFiles.h"
+#include "shared/TempFiles.h"
 #include "suite/ComponentRegistry.h"
 
 #include <QDir>

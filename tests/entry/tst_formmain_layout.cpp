@@ -9,11 +9,28 @@ using vela::FormMain;
 using Geometry = QHash<QString, QRectF>;
 
 namespace {
+// A control's twips geometry in the form's coordinates (the attachment viewer's controls are
+// placed in the viewer).
+QRectF inForm(FormMain &f, QWidget *w)
+{
+    QRectF r = vela::twipsGeometry(w);
+    for (QWidget *p = w->parentWidget(); p && p != &f; p = p->parentWidget())
+        r.translate(vela::twipsGeometry(p).topLeft());
+    return r;
+}
+
+// Every control of the form, the viewer's controls in place of the viewer.
 Geometry snapshot(FormMain &f)
 {
     Geometry g;
-    for (QWidget *w : f.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+    for (QWidget *w : f.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (w == f.attachmentViewer) {
+            for (QWidget *v : w->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+                g.insert(v->objectName(), inForm(f, v));
+            continue;
+        }
         g.insert(w->objectName(), vela::twipsGeometry(w));
+    }
     return g;
 }
 
@@ -92,7 +109,7 @@ void TestFormMainLayout::designAndResize()
     FormMain &f = d.form();
     QCOMPARE(f.size(), QSize(829, 398)); // 12435 x 5970 twips
     QCOMPARE(vela::twipsGeometry(f.txtID), QRectF(6945, 510, 1140, 285));
-    QCOMPARE(vela::twipsGeometry(f.picProduct), QRectF(9450, 435, 2850, 4335));
+    QCOMPARE(inForm(f, f.picProduct), QRectF(9450, 435, 2850, 4335));
     // Labels right of their inputs, their captions fit, and no visible controls overlap (the
     // design's neighbouring buttons share one pixel).
     const QList<QWidget *> all = f.findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);

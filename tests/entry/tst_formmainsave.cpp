@@ -1,7 +1,6 @@
 // Saving and deleting through the entry form's buttons on a fresh demo database per test: the
 // rows, the statement trace, the form-action log and the messages the user sees.
-#include "common/MessageRecorder.h"
-#include "common/TestDatabase.h"
+#include "entry/FormDriver.h"
 #include "entry/FormMain.h"
 #include "shared/SqliteBackend.h"
 #include "shared/VelaError.h"
@@ -32,25 +31,6 @@ const QString Missing[]
         QStringLiteral("نوع مشخص نشده است!"), QStringLiteral("قيمت تمام شده مشخص نشده است!"),
         QStringLiteral("استهلاک انباشته مشخص نشده است!"),
         QStringLiteral("ارزش اسقاط مشخص نشده است!"), QStringLiteral("وضعيت دارايي مشخص نشده است!")};
-const QString Insert
-    = QStringLiteral(
-        "insert into tblAssetEstablishment (CreatorID,LabelNo,Name,UtilizationDate,FarsiUtilizationDate,TypeID,Cost,AccumulatedCost,AbortCost,StatusTypeID) values ("),
-    Identity = QStringLiteral("Select SCOPE_IDENTITY() as newID");
-const QString Update = QStringLiteral("Update tblAssetEstablishment"),
-              Where = QStringLiteral(" Where ID=");
-const QString Pieces[] = {QStringLiteral(" Set CreatorID="), QStringLiteral(",LabelNo="),
-    QStringLiteral(",OldLabelNo="), QStringLiteral(",Code="), QStringLiteral(",Name="),
-    QStringLiteral(",UtilizationDate="), QStringLiteral(",FarsiUtilizationDate="),
-    QStringLiteral(",CreateDate="), QStringLiteral(",FarsiCreateDate="), QStringLiteral(",TypeID="),
-    QStringLiteral(",Cost="), QStringLiteral(",AccumulatedCost="), QStringLiteral(",AbortCost="),
-    QStringLiteral(",OfficeMaxCost="), QStringLiteral(",StatusTypeID="),
-    QStringLiteral(",DocumentNo="), QStringLiteral(",DocumentDate="),
-    QStringLiteral(",FarsiDocumentDate="), QStringLiteral(",ReevaluationDate="),
-    QStringLiteral(",FarsiReevaluationDate="), QStringLiteral(",GroupID="),
-    QStringLiteral(",LocationID="), QStringLiteral(",OrganizationLocation="),
-    QStringLiteral(",AccountableID="), QStringLiteral(",ResponsibleID="),
-    QStringLiteral(",CostCenterID="), QStringLiteral(",BranchID="),
-    QStringLiteral(",Description=")};
 const QString Begin = QStringLiteral("BEGIN TRANSACTION"),
               Commit = QStringLiteral("COMMIT TRANSACTION"),
               Rollback = QStringLiteral("ROLLBACK TRANSACTION");
@@ -84,41 +64,13 @@ class TstFormMainSave : public QObject {
     std::unique_ptr<MessageRecorder> msgs;
     FormMain *f = nullptr;
 
-    QWidget *ctl(const char *name)
-    {
-        QWidget *w = f->findChild<QWidget *>(QLatin1String(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
-    }
+    QWidget *ctl(const char *name) { return formdriver::find(f, name); }
     QString text(const char *name) { return static_cast<QLineEdit *>(ctl(name))->text(); }
-    void click(const char *name)
+    void click(const char *name) { formdriver::click(f, name); }
+    void type(const char *name, const QString &text) { formdriver::type(ctl(name), text); }
+    qint32 choose(const char *name)
     {
-        QTest::mouseClick(static_cast<QPushButton *>(ctl(name)), Qt::LeftButton);
-    }
-    // Types into a text box, an amount or a date (ended with Enter), key by key, in any script.
-    void type(const char *name, const QString &text)
-    {
-        QWidget *w = ctl(name);
-        if (auto *c = qobject_cast<OrvoCurrency *>(w))
-            w = c->editor();
-        else if (auto *d = qobject_cast<OrvoDate *>(w))
-            w = d->editor();
-        for (qsizetype i = 0, n; i < text.size(); i += n) {
-            n = text[i].isHighSurrogate() ? 2 : 1;
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, text.mid(i, n), Qt::NoModifier);
-        }
-        if (qobject_cast<OrvoDate *>(ctl(name)))
-            QTest::keyClick(w, Qt::Key_Return);
-    }
-    qint32 choose(const char *name) // types the first name of the selector's list
-    {
-        QComboBox *combo = static_cast<OrvoSelector *>(ctl(name))->comboBox();
-        for (QChar c : combo->itemText(0))
-            QTest::sendKeyEvent(
-                QTest::Click, combo->lineEdit(), Qt::Key_unknown, QString(c), Qt::NoModifier);
-        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
-        return static_cast<OrvoSelector *>(ctl(name))->SelectedID();
+        return formdriver::choose(formdriver::find<OrvoSelector>(f, name));
     }
     QString tracePath() { return db->folder() + QStringLiteral("/trace.sql"); }
     QStringList trace()
@@ -236,27 +188,31 @@ private slots:
         QVERIFY(t.size() >= 8);
         QCOMPARE(t[1], Begin);
         QCOMPARE(t[2],
-            Insert
-                + QStringLiteral(
-                    "1, 'PL-7','Name', '2023-08-01','1402/05/10',%1,1500000,0,-12.25,%2)")
-                      .arg(typeId)
-                      .arg(statusId));
-        QCOMPARE(t[3], Identity);
+            QStringLiteral("insert into tblAssetEstablishment (CreatorID,LabelNo,Name,"
+                           "UtilizationDate,FarsiUtilizationDate,TypeID,Cost,AccumulatedCost,"
+                           "AbortCost,StatusTypeID) values (1, 'PL-7','Name', "
+                           "'2023-08-01','1402/05/10',%1,1500000,0,-12.25,%2)")
+                .arg(typeId)
+                .arg(statusId));
+        QCOMPARE(t[3], QStringLiteral("Select SCOPE_IDENTITY() as newID"));
         QVERIFY2(
             t[4].startsWith(
                 QStringLiteral("CALL spOrvoInsertFormAction(102214801, '%1', 1022148, '").arg(id)),
             qPrintable(t[4]));
         // Every optional column is written as NULL.
-        const QString values[]
-            = {QStringLiteral("1"), QStringLiteral("'PL-7'"), {}, {}, QStringLiteral("'Name'"),
-                QStringLiteral("'2023-08-01'"), QStringLiteral("'1402/05/10'"), {}, {},
-                QString::number(typeId), QStringLiteral("1500000"), QStringLiteral("0"),
-                QStringLiteral("-12.25"), {}, QString::number(statusId)};
-        QString update = Update;
-        for (int i = 0; i < 28; ++i)
-            update += Pieces[i]
-                + (i < 15 && !values[i].isEmpty() ? values[i] : QStringLiteral("NULL"));
-        QCOMPARE(t[5], update + Where + id);
+        QCOMPARE(t[5],
+            QStringLiteral("Update tblAssetEstablishment Set CreatorID=1,LabelNo='PL-7',"
+                           "OldLabelNo=NULL,Code=NULL,Name='Name',UtilizationDate='2023-08-01',"
+                           "FarsiUtilizationDate='1402/05/10',CreateDate=NULL,"
+                           "FarsiCreateDate=NULL,TypeID=%1,Cost=1500000,AccumulatedCost=0,"
+                           "AbortCost=-12.25,OfficeMaxCost=NULL,StatusTypeID=%2,DocumentNo=NULL,"
+                           "DocumentDate=NULL,FarsiDocumentDate=NULL,ReevaluationDate=NULL,"
+                           "FarsiReevaluationDate=NULL,GroupID=NULL,LocationID=NULL,"
+                           "OrganizationLocation=NULL,AccountableID=NULL,ResponsibleID=NULL,"
+                           "CostCenterID=NULL,BranchID=NULL,Description=NULL Where ID=%3")
+                .arg(typeId)
+                .arg(statusId)
+                .arg(id));
         QCOMPARE(t[6], Commit);
         QCOMPARE(log(),
             (Rows {{102214801, id, 1022148, LogPrefix + id + QStringLiteral("“ ايجاد شد."), 1}}));
@@ -281,8 +237,9 @@ private slots:
             click("cmdSave");
             QCOMPARE(asset(QStringLiteral("ID=%1").arg(id)), before);
             const QStringList t = trace();
-            QVERIFY(t.size() > 3 && t[1] == Begin && t[2].startsWith(Update)
-                && t[2].endsWith(Where + QString::number(id)) && t[4] == Commit);
+            QVERIFY(t.size() > 3 && t[1] == Begin
+                && t[2].startsWith(QLatin1String("Update tblAssetEstablishment Set CreatorID="))
+                && t[2].endsWith(QStringLiteral(" Where ID=%1").arg(id)) && t[4] == Commit);
             QVERIFY(t.filter(QStringLiteral("insert into")).isEmpty());
         }
         click("cmdEdit");

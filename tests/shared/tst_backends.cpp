@@ -73,6 +73,11 @@ void TstBackends::tsqlForPostgres()
     QCOMPARE(pg("select 'a like b' where Name like '%ك%' and x not like 'y'"),
         QString("select 'a like b' where Name  ~~~  '%ك%' and x  !~~~  'y'"));
     QCOMPARE(pg("select [Order] from [my table]"), QString("select Order from \"my table\""));
+    // Binary literals as bytea, an odd count of digits with a zero before them; a word that only
+    // starts like one, and a string, stay.
+    QCOMPARE(pg("insert into t values (0x89504E47, 0xABC, 0x, 0x1G, '0xAB')"),
+        QString("insert into t values ('\\x89504E47'::bytea, '\\x0ABC'::bytea, '\\x'::bytea, 0x1G, "
+                "'0xAB')"));
     QCOMPARE(pg("BEGIN TRAN"), QString("BEGIN TRANSACTION"));
     // An insert learns its own identity through RETURNING, placed before a trailing semicolon.
     const PgStatement ins = adaptTsqlForPostgres(

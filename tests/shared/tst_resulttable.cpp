@@ -13,6 +13,7 @@ private slots:
     void valuesHeldInTheWordReadBackExactly();
     void stagedRowsAreSeenByEveryReader();
     void largeBuffers();
+    void rowsColumnsAndAmounts();
 };
 
 void TestResultTable::valuesHeldInTheWordReadBackExactly()
@@ -52,6 +53,15 @@ void TestResultTable::valuesHeldInTheWordReadBackExactly()
     }
     QVERIFY(t.isNull(t.rowCount() - 1, 0));
     QCOMPARE(t.text(t.rowCount() - 1, 0), QString());
+    // The exports append the same characters without a string per cell.
+    t.beginRow();
+    t.appendReal(1234.5);
+    t.endRow();
+    for (int row = 0; row < t.rowCount(); ++row) {
+        QString appended = QStringLiteral("ab");
+        t.appendText(row, 0, appended);
+        QCOMPARE(appended, QStringLiteral("ab") + t.text(row, 0));
+    }
     // Edits take the same forms.
     t.setText(0, 0, QStringLiteral("1402/01/01"));
     QCOMPARE(t.text(0, 0), QStringLiteral("1402/01/01"));
@@ -153,6 +163,50 @@ void TestResultTable::largeBuffers()
     QCOMPARE(same.text(199999, 0), QStringLiteral("plate-199999-plate-199999-"));
     QCOMPARE(t.text(0, 0), QStringLiteral("plate-0-plate-0-"));
     QVERIFY(t.memoryUsage() > size_t(4) << 20);
+}
+
+void TestResultTable::rowsColumnsAndAmounts()
+{
+    ResultTable t({QStringLiteral("ID"), QStringLiteral("Name"), QStringLiteral("Data")});
+    for (int i = 0; i < 70000; ++i) {
+        t.beginRow();
+        t.appendInteger(i);
+        t.appendText(i % 3 ? QStringLiteral("تهران") : QStringLiteral("name %1").arg(i));
+        if (i % 2)
+            t.appendBlob("\0\1", 2);
+        t.endRow(); // pads the missing cell with NULL
+    }
+    QCOMPARE(t.rowCount(), 70000);
+    QCOMPARE(t.columnIndex(QStringLiteral("name")), 1);
+    QCOMPARE(t.columnIndex(QStringLiteral("nope")), -1);
+    QCOMPARE(t.text(69999, 0), QStringLiteral("69999"));
+    QCOMPARE(t.text(69999, 1), QStringLiteral("name 69999"));
+    QCOMPARE(t.text(69998, 1), QStringLiteral("تهران"));
+    QVERIFY(t.isNull(0, 2));
+    QCOMPARE(t.value(1, 2).toByteArray(), QByteArray("\0\1", 2));
+    t.setText(5, 1, QStringLiteral("x"));
+    QCOMPARE(t.text(5, 1), QStringLiteral("x"));
+    QCOMPARE(t.text(4, 1), QStringLiteral("تهران"));
+    t.insertColumn(0, QStringLiteral("No"));
+    QCOMPARE(t.text(69999, 1), QStringLiteral("69999"));
+    QVERIFY(t.isNull(10, 0));
+    t.resizeRows(2);
+    QCOMPARE(t.rowCount(), 2);
+
+    // Amounts: whole ones as integers, the others exact.
+    ResultTable m({QStringLiteral("Cost")});
+    for (const char *a : {"1450000000", "98765432109876.25", "-0.0001", "-2.5"}) {
+        m.beginRow();
+        m.appendMoney(*Money::parse(QLatin1String(a)));
+        m.endRow();
+    }
+    QCOMPARE(m.type(0, 0), ResultTable::CellType::Integer);
+    QCOMPARE(m.type(1, 0), ResultTable::CellType::Decimal);
+    QCOMPARE(m.text(1, 0), QStringLiteral("98765432109876.25"));
+    QCOMPARE(m.value(2, 0), QVariant(QStringLiteral("-0.0001")));
+    QCOMPARE(m.decimal(1, 0).raw(), 987654321098762500);
+    QCOMPARE(m.integer(3, 0), -3);
+    QCOMPARE(m.real(3, 0), -2.5);
 }
 
 QTEST_MAIN(TestResultTable)

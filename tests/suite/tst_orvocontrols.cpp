@@ -1,5 +1,5 @@
+#include "shared/Jalali.h"
 #include "shared/VelaError.h"
-#include "suite/Jalali.h"
 #include "suite/OrvoControls.h"
 #include "suite/PersianCalendar.h"
 

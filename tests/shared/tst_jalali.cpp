@@ -1,4 +1,4 @@
-#include "suite/Jalali.h"
+#include "shared/Jalali.h"
 
 #include <QtTest>
 

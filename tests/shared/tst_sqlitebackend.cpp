@@ -1,0 +1,237 @@
+// The data environment on the embedded backend: opening failures, real statements and their
+// trace, the stored procedures, the server date, like() and money columns of earlier databases.
+#include "shared/DataEnvironment.h"
+#include "shared/Money.h"
+#include "shared/Sqlite.h"
+#include "shared/SqliteBackend.h"
+#include "shared/VelaError.h"
+#include "shared/modMain.h"
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <sqlite3.h>
+
+using namespace vela;
+
+class TstSqliteBackend : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_db;
+
+    void exec(const char *sql)
+    {
+        sqlite::Database db(m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, QString());
+        db.exec(sql);
+    }
+
+    void useDatabase(qint32 user)
+    {
+        CurrentUserID = user;
+        CurrentConnectionString = QStringLiteral("Provider=SQLite;Data Source=\"%1\"").arg(m_db);
+        ResetDataEnvironment();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_db = m_dir.filePath(QStringLiteral("suite's db.sqlite")); // a quote in the path too
+        exec(
+            "CREATE TABLE tblOrvoUserPermission(UserID INTEGER, FormPermissionID INTEGER);"
+            "INSERT INTO tblOrvoUserPermission VALUES (1, 111), (1, 102214805), (2, 111);"
+            "CREATE TABLE tblOrvoFormAction(ID INTEGER PRIMARY KEY AUTOINCREMENT, EventID INTEGER, FormCode TEXT,"
+            " FormTypeID INTEGER, Description TEXT, UserID INTEGER, EventDate TEXT, FarsiEventDate TEXT, EventTime INTEGER);"
+            "CREATE TABLE tblParent(ID INTEGER PRIMARY KEY AUTOINCREMENT, Name TEXT, Cost NUMERIC(19,4), BasePath TEXT);"
+            "CREATE TABLE tblChild(ID INTEGER PRIMARY KEY, ParentID INTEGER REFERENCES tblParent(ID));"
+            "INSERT INTO tblParent(Name, Cost, BasePath) VALUES ('يك', 1500000.0, NULL), ('دو', 1234.5, '/opt/suite/');"
+            "INSERT INTO tblChild VALUES (1, 1);");
+    }
+
+    void openingFailures()
+    {
+        // Unknown provider, missing file, empty string: clear failures when the first statement
+        // runs.
+        const QStringList wrong {QStringLiteral("Provider=Oracle;Data Source=x"),
+            QStringLiteral("Provider=SQLite;Data Source=/nonexistent/db.sqlite"),
+            QStringLiteral("Data Source=/tmp/x"), QString()};
+        for (const QString &w : wrong) {
+            CurrentConnectionString = w;
+            ResetDataEnvironment();
+            try {
+                HasPermission(111);
+                QFAIL(qPrintable(w));
+            } catch (const VelaError &e) {
+                QVERIFY2(e.number() == ErrConnection, qPrintable(e.description()));
+            }
+        }
+        // A file that is not a database.
+        const QString junk = m_dir.filePath(QStringLiteral("junk.sqlite"));
+        QFile f(junk);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, 'x'));
+        f.close();
+        QVERIFY_THROWS_EXCEPTION(VelaError, SqliteBackend {junk});
+    }
+
+    void realStatements()
+    {
+        useDatabase(1);
+        const QString trace = m_dir.filePath(QStringLiteral("trace.txt"));
+        qputenv("VELA_SQL_TRACE", trace.toUtf8());
+
+        // Quotes, percent signs, backslashes, Persian and emoji reach the table and come back
+        // unchanged.
+        const QString text = QStringLiteral("O'Brien %1 \\n 100% ي ی ك ک 😀 '' ;--");
+        Recordset &rs = DtEn().rssqlAccountManager();
+        RunQuery(rs,
+            QStringLiteral("insert into tblParent(Name, Cost) values ('") + SqlText(text)
+                + QStringLiteral("', 12.5)"));
+        RunQuery(rs, QStringLiteral("Select SCOPE_IDENTITY() as newID"));
+        QCOMPARE(rs.RecordCount(), 1);
+        const QString id = NumberText(ToNumber(rs.FieldText(QStringLiteral("NEWID"))));
+        QCOMPARE(id, QStringLiteral("3"));
+        RunQuery(rs, QStringLiteral("select * from tblParent Where ID=") + id);
+        QCOMPARE(rs.RecordCount(), 1);
+        QCOMPARE(rs.FieldText(QStringLiteral("name")), text);
+        QCOMPARE(rs.FieldText(QStringLiteral("Cost")), QStringLiteral("12.5"));
+        QVERIFY(rs.FieldIsNull(QStringLiteral("BasePath")));
+        QVERIFY_THROWS_EXCEPTION(VelaError, rs.Field(QStringLiteral("NoSuchColumn")));
+        // Money stored whole reads back without a decimal tail.
+        RunQuery(
+            rs, QStringLiteral("select Cost, Isnull(BasePath,'') as P from tblParent Where ID=1"));
+        QCOMPARE(rs.FieldText(QStringLiteral("Cost")), QStringLiteral("1500000"));
+        QCOMPARE(rs.FieldText(QStringLiteral("P")), QString());
+        // Aliases in single quotes, and like() that does not care which ي/ك the user typed.
+        RunQuery(rs,
+            QStringLiteral("select Name as 'نام' from tblParent Where 1=1 and Name like '%یک%'"));
+        QCOMPARE(rs.RecordCount(), 1);
+        QCOMPARE(rs.table().columnName(0), QStringLiteral("نام"));
+        QCOMPARE(rs.FieldText(QStringLiteral("نام")), QStringLiteral("يك"));
+        RunQuery(rs,
+            QStringLiteral(
+                "select ID from tblParent Where Name like 'o''b%' and Name like '%\\n%'"));
+        QCOMPARE(rs.RecordCount(), 1);
+        // Delete without FROM; a refusal by a foreign key carries the engine's description.
+        try {
+            RunQuery(rs, QStringLiteral("Delete tblParent Where ID=1"));
+            QFAIL("a parent with a child was deleted");
+        } catch (const VelaError &e) {
+            QVERIFY2(e.description().contains(QStringLiteral("FOREIGN KEY")),
+                qPrintable(e.description()));
+        }
+        QCOMPARE(rs.State(), int(Recordset::adStateClosed));
+        RunQuery(rs, QStringLiteral("Delete tblParent Where ID=2"));
+        RunQuery(rs, QStringLiteral("select count(*) as n from tblParent"));
+        QCOMPARE(rs.FieldText(QStringLiteral("n")), QStringLiteral("2"));
+        // A statement the engine rejects.
+        QVERIFY_THROWS_EXCEPTION(VelaError, RunQuery(rs, QStringLiteral("select * from nowhere")));
+
+        // Permissions: granted, refused although the call succeeded.
+        QVERIFY(HasPermission(111));
+        QVERIFY(HasPermission(102214805));
+        QVERIFY(!HasPermission(102214803));
+        useDatabase(2);
+        QVERIFY(HasPermission(111));
+        QVERIFY(!HasPermission(102214805));
+
+        // The log procedure stores its arguments; the trace shows the call.
+        DtEn().spOrvoInsertFormAction(102214801, QStringLiteral("3"), 1022148,
+            QStringLiteral("فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 'x'"), 2,
+            QDateTime(QDate(2024, 3, 20), QTime()), QStringLiteral("1402/12/30"), 615);
+        RunQuery(rs, QStringLiteral("select * from tblOrvoFormAction"));
+        QCOMPARE(rs.RecordCount(), 1);
+        QCOMPARE(rs.FieldText(QStringLiteral("EventDate")), QStringLiteral("2024-03-20"));
+        QCOMPARE(rs.FieldText(QStringLiteral("EventTime")), QStringLiteral("615"));
+        QCOMPARE(rs.FieldText(QStringLiteral("Description")),
+            QStringLiteral("فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 'x'"));
+
+        // Server date comes from getdate().
+        QCOMPARE(ServerDate(), QDate::currentDate());
+
+        qunsetenv("VELA_SQL_TRACE");
+        RunQuery(rs, QStringLiteral("select 1 as untraced"));
+        QFile f(trace);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QStringList lines
+            = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.first(),
+            QStringLiteral("insert into tblParent(Name, Cost) values ('")
+                + SqlText(text).replace(QLatin1String("\n"), QLatin1String("\\n"))
+                + QStringLiteral("', 12.5)"));
+        QCOMPARE(lines[1], QStringLiteral("Select SCOPE_IDENTITY() as newID"));
+        QVERIFY(lines.contains(QStringLiteral("CALL spOrvoHasPermission(1, 111)")));
+        QVERIFY(lines.contains(QStringLiteral(
+            "CALL spOrvoInsertFormAction(102214801, '3', 1022148, 'فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 ''x''', 2, '2024-03-20 00:00:00', '1402/12/30', 615)")));
+        QVERIFY(lines.contains(QStringLiteral("Select getdate() as today")));
+        QVERIFY(!lines.contains(QStringLiteral("select 1 as untraced")));
+    }
+
+    void traceEscapesLineBreaks()
+    {
+        const QString trace = m_dir.filePath(QStringLiteral("trace2.txt"));
+        qputenv("VELA_SQL_TRACE", trace.toUtf8());
+        SqlTrace::write(QStringLiteral("select 1\r\nfrom t\nwhere a='\r'"));
+        qunsetenv("VELA_SQL_TRACE");
+        QFile f(trace);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("select 1\\r\\nfrom t\\nwhere a='\\r'\n"));
+    }
+
+    void serverDateWithoutConnection()
+    {
+        CurrentConnectionString.clear();
+        ResetDataEnvironment();
+        QCOMPARE(ServerDate(), QDate::currentDate());
+        // A database that is gone: the workstation's date, quietly.
+        CurrentConnectionString = QStringLiteral("Provider=SQLite;Data Source=/nonexistent.sqlite");
+        ResetDataEnvironment();
+        QCOMPARE(ServerDate(), QDate::currentDate());
+    }
+
+    void likeMatching()
+    {
+        QVERIFY(persianLikeMatch("%ي%", "علی", 0));
+        QVERIFY(persianLikeMatch("%ک%", "كتاب", 0));
+        QVERIFY(persianLikeMatch("a_c", "ABC", 0));
+        QVERIFY(!persianLikeMatch("a_c", "abbc", 0));
+        QVERIFY(persianLikeMatch("%a%b%", "xxaxxbxx", 0));
+        QVERIFY(!persianLikeMatch("%a%b", "xxaxxbxx", 0));
+        QVERIFY(persianLikeMatch("100!%", "100%", '!'));
+        QVERIFY(!persianLikeMatch("100!%", "1000", '!'));
+        QVERIFY(persianLikeMatch("%", "", 0));
+        // ASCII, Persian and Arabic-Indic digits are the same digits, each way round.
+        QVERIFY(persianLikeMatch("%۱۰۰۰۲%", "A-100025", 0));
+        QVERIFY(persianLikeMatch("%1002_", "پلاک ١٠٠٢٥", 0));
+        QVERIFY(persianLikeMatch("٧۷7", "۷7٧", 0));
+        QVERIFY(!persianLikeMatch("%۱۰۰۰۲%", "100032", 0));
+        QVERIFY(!persianLikeMatch("_", "", 0));
+    }
+
+    void earlierMoneyColumns()
+    {
+        // Databases made before money was kept as text hold fractions as doubles: each reads as
+        // the amount it was written as, at four decimals, also beyond 15 significant digits.
+        useDatabase(1);
+        exec("INSERT INTO tblParent(ID, Cost) VALUES (101, 333333333333.3333), "
+             "(102, 98765432109876.25), (103, 0.1 + 0.2), (104, -0.0001), (105, 1e300)");
+        const char *const expected[]
+            = {"333333333333.3333", "98765432109876.25", "0.3", "-0.0001", nullptr};
+        Recordset &rs = DtEn().rssqlCommon();
+        RunQuery(rs,
+            QStringLiteral("select Cost as 'مبلغ', typeof(Cost) as T from tblParent "
+                           "where ID > 100 order by ID"));
+        QCOMPARE(rs.RecordCount(), 5);
+        for (const char *e : expected) {
+            QCOMPARE(rs.FieldText(QStringLiteral("T")), QStringLiteral("real"));
+            if (e)
+                QCOMPARE(rs.FieldText(QStringLiteral("مبلغ")), QString::fromLatin1(e));
+            else // no amount at all: shown as the double it is
+                QCOMPARE(rs.FieldText(QStringLiteral("مبلغ")), QStringLiteral("1e+300"));
+            rs.MoveNext();
+        }
+        rs.Close();
+    }
+};
+
+QTEST_MAIN(TstSqliteBackend)
+#include "tst_sqlitebackend.moc"

@@ -1,0 +1,326 @@
+// The report engine on its own: the demo templates rendered to PDF and read back by independent
+// readers (the record's values in Persian, the label's codes decoded, pictures present or not),
+// templates with mistakes reported with their file and line, the template a print cannot use
+// where it lies, and the two text transformations a template goes through.
+#include "common/PdfTools.h"
+#include "common/TestDatabase.h"
+#include "shared/VelaError.h"
+#include "suite/ReportEngine.h"
+#include "suite/ReportTemplate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vela;
+
+class TestReportEngine : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void assetCard();
+    void assetLabel();
+    void pictures();
+    void templateMistakes_data();
+    void templateMistakes();
+    void templateInUse();
+    void printerLine();
+    void mirroredTables();
+
+private:
+    // Renders record `id` through the template at `path` into a PDF in the test's folder.
+    QString render(TestDatabase &db, const QString &path, qint32 id)
+    {
+        const QString pdf = m_dir.filePath(QStringLiteral("out%1.pdf").arg(++m_count));
+        ReportEngine engine;
+        engine.setReportFileName(path);
+        engine.setConnectionString(db.connectionString);
+        engine.Connect(db.connectionString);
+        engine.SetFormula(1, QStringLiteral("fmlID = %1").arg(id));
+        engine.setOutputFile(pdf);
+        engine.ShowReport(1);
+        return pdf;
+    }
+    QString writeTemplate(const QString &text)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("t%1.html").arg(++m_count));
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(text.toUtf8()) < 0)
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+    QString name(TestDatabase &db, const char *view, const char *column, qint32 id)
+    {
+        return db
+            .scalar(QStringLiteral("SELECT x.Name FROM %1 x, tblAssetEstablishment a "
+                                   "WHERE a.ID = %2 AND x.ID = a.%3")
+                        .arg(QLatin1String(view))
+                        .arg(id)
+                        .arg(QLatin1String(column)))
+            .toString();
+    }
+    QTemporaryDir m_dir;
+    QString m_card, m_label;
+    int m_count = 0;
+};
+
+void TestReportEngine::initTestCase()
+{
+    // The demo templates as the build ships them, copied so that no other test holds them.
+    const QString reports = SuiteDatabase::installDirectory() + QStringLiteral("Reports/");
+    m_card = m_dir.filePath(QStringLiteral("AssetCard.html"));
+    m_label = m_dir.filePath(QStringLiteral("AssetLabel.html"));
+    QVERIFY2(QFile::copy(reports + QStringLiteral("AssetCard.html"), m_card), qPrintable(reports));
+    QVERIFY(QFile::copy(reports + QStringLiteral("AssetLabel.html"), m_label));
+}
+
+void TestReportEngine::assetCard()
+{
+    TestDatabase db;
+    const QString pdf = render(db, m_card, 1);
+    QCOMPARE(pdftools::pageCount(pdf), 1);
+    const QString text = pdftools::text(pdf);
+    const QString fields[] = {
+        db.scalar(QStringLiteral("SELECT Name FROM tblAssetEstablishment WHERE ID=1")).toString(),
+        QStringLiteral("100001"),
+        QStringLiteral("0301-0001"),
+        // amounts grouped as the entry form shows them
+        QStringLiteral("1/450/000/000"),
+        QStringLiteral("1/331/484/000"),
+        QStringLiteral("1/885/000/000"),
+        // both dates of each pair: Persian with Persian digits, and the calendar date
+        QStringLiteral("۱۳۹۸/۰۶/۲۶"),
+        QStringLiteral("2019/09/17"),
+        QStringLiteral("۱۳۹۸/۰۸/۰۲"),
+        QStringLiteral("2019/10/24"),
+        QStringLiteral("۱۳۹۸/۰۸/۰۷"),
+        QStringLiteral("2019/10/29"),
+        QStringLiteral("1407"),
+        QStringLiteral("امور اداری"),
+        QStringLiteral("تحویل شده با فاکتور رسمی و ضمانت نامه"),
+        // the names of the lookups
+        name(db, "vwUserMinor", "CreatorID", 1),
+        name(db, "vwAssetEstablishmentTypeMinor", "TypeID", 1),
+        name(db, "vwAssetStatusTypeMinor", "StatusTypeID", 1),
+        name(db, "vwAssetGroupMinor", "GroupID", 1),
+        name(db, "vwOrvoInternalLocationMinor", "LocationID", 1),
+        name(db, "vwAssetAccountableMinor", "AccountableID", 1),
+        name(db, "vwEmployeeMajor", "ResponsibleID", 1),
+        name(db, "vwAccountCostCenterMinor", "CostCenterID", 1),
+        name(db, "vwAccountBranchMinor", "BranchID", 1),
+        QStringLiteral("شناسنامه اموال"),
+        QStringLiteral("قیمت تمام شده"),
+    };
+    for (const QString &field : fields) {
+        QVERIFY(!field.isEmpty());
+        QVERIFY2(pdftools::hasWords(text, field), qPrintable(field + QStringLiteral("\n") + text));
+    }
+    // A fraction of a rial stays; NULL columns are printed as nothing at all.
+    const QString five = pdftools::text(render(db, m_card, 5));
+    QVERIFY2(pdftools::hasWords(five, QStringLiteral("49/000/000.5")), qPrintable(five));
+    QVERIFY(!five.contains(QLatin1String("NULL"), Qt::CaseInsensitive));
+}
+
+void TestReportEngine::assetLabel()
+{
+    TestDatabase db;
+    const QString pdf = render(db, m_label, 5);
+    QCOMPARE(pdftools::pageCount(pdf), 1);
+    const QSizeF page = pdftools::pageSizePoints(pdf); // 50 x 25 mm
+    QVERIFY2(qAbs(page.width() - 141.73) < 0.5 && qAbs(page.height() - 70.87) < 0.5,
+        qPrintable(QStringLiteral("%1 x %2").arg(page.width()).arg(page.height())));
+    QCOMPARE(pdftools::barcodes(pdf),
+        QStringList({QStringLiteral("CODE-128:100005"), QStringLiteral("QR-Code:100005")}));
+    const QString text = pdftools::text(pdf);
+    QVERIFY2(pdftools::hasWords(text, QStringLiteral("وانت نیسان زامیاد")), qPrintable(text));
+    QVERIFY2(pdftools::hasWords(text, QStringLiteral("شرکت صنایع نمونه")), qPrintable(text));
+
+    // A long name is cut so that the label keeps to its one page, its codes whole.
+    db.exec(QStringLiteral("UPDATE tblAssetEstablishment SET Name='%1' WHERE ID=5")
+                .arg(QStringLiteral("دستگاه تصفیه هوای صنعتی ").repeated(8)));
+    const QString cut = render(db, m_label, 5);
+    QCOMPARE(pdftools::pageCount(cut), 1);
+    QCOMPARE(pdftools::barcodes(cut).size(), 2);
+    QVERIFY(pdftools::hasWords(pdftools::text(cut), QStringLiteral("دستگاه تصفیه هوای")));
+    // A plate number written in Persian digits is encoded as the digits a scanner types.
+    db.exec(QStringLiteral("UPDATE tblAssetEstablishment SET LabelNo='۲۰۰۳۴' WHERE ID=5"));
+    QCOMPARE(pdftools::barcodes(render(db, m_label, 5)),
+        QStringList({QStringLiteral("CODE-128:20034"), QStringLiteral("QR-Code:20034")}));
+    // An empty form's label: no codes and no failure.
+    QCOMPARE(pdftools::barcodes(render(db, m_label, 0)), QStringList());
+}
+
+void TestReportEngine::pictures()
+{
+    TestDatabase db;
+    QCOMPARE(pdftools::imageCount(render(db, m_card, 1)), 1); // stored
+    QCOMPARE(pdftools::imageCount(render(db, m_card, 4)), 1); // an external file
+    QCOMPARE(pdftools::imageCount(render(db, m_card, 50)), 0); // none: the frame stays empty
+    // An external path that would block a plain read (a pipe without a writer) leaves the frame
+    // empty too, and the card is still printed.
+    const QString fifo = m_dir.filePath(QStringLiteral("picture.fifo"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    db.exec(
+        QStringLiteral("UPDATE tblOrvoFormAttachment SET MediaPath='%1' WHERE FormID=4").arg(fifo));
+    const QString pdf = render(db, m_card, 4);
+    QCOMPARE(pdftools::imageCount(pdf), 0);
+    QVERIFY(pdftools::hasWords(pdftools::text(pdf), QStringLiteral("100004")));
+}
+
+void TestReportEngine::templateMistakes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("names"); // a word the message must carry
+    const QString head
+        = QStringLiteral("<!--vela-report\nQuery: Select Name, LabelNo from tblAssetEstablishment\n"
+                         "    Where ID = {fmlID}\n-->\n");
+    QTest::newRow("no header") << QStringLiteral("\n<p>{{Name}}</p>\n") << 20515 << 1
+                               << QStringLiteral("vela-report");
+    QTest::newRow("header not closed") << QStringLiteral("<!--vela-report\nQuery: Select 1\n<p>")
+                                       << 20515 << 1 << QStringLiteral("-->");
+    QTest::newRow("unknown key") << QStringLiteral(
+        "<!--vela-report\nQuery: Select 1 as A\nColour: red\n-->\n")
+                                 << 20515 << 3 << QStringLiteral("Colour");
+    QTest::newRow("no query") << QStringLiteral("<!--vela-report\nTitle: x\n-->\n") << 20515 << 1
+                              << QStringLiteral("Query");
+    QTest::newRow("bad page") << QStringLiteral(
+        "<!--vela-report\nQuery: Select 1 as A\nPage: A9\n-->\n")
+                              << 20515 << 3 << QStringLiteral("A9");
+    QTest::newRow("placeholder not closed")
+        << head + QStringLiteral("<p>\n{{Name</p>\n}}") << 20515 << 6 << QStringLiteral("{{");
+    QTest::newRow("unknown format") << head + QStringLiteral("\n\n<p>{{Name|money}}</p>") << 20515
+                                    << 7 << QStringLiteral("money");
+    QTest::newRow("cell not closed")
+        << head + QStringLiteral("<table>\n<tr><td>{{Name}}</tr>\n</table>") << 20515 << 6
+        << QStringLiteral("</td>");
+    QTest::newRow("unknown field") << head + QStringLiteral("<p>{{Name}}</p>\n<p>{{Nmae}}</p>")
+                                   << 20520 << 6 << QStringLiteral("Nmae");
+    QTest::newRow("formula not given")
+        << QStringLiteral("<!--vela-report\nQuery: Select Name from tblAssetEstablishment\n"
+                          "    Where ID = {fmlNo}\n-->\n")
+        << 20515 << 3 << QStringLiteral("fmlNo");
+    QTest::newRow("query refused") << QStringLiteral(
+        "<!--vela-report\nTitle: x\nQuery: Select Nope from tblAssetEstablishment\n-->\n")
+                                   << 20530 << 3 << QStringLiteral("Nope");
+}
+
+void TestReportEngine::templateMistakes()
+{
+    QFETCH(QString, text);
+    QFETCH(int, number);
+    QFETCH(int, line);
+    QFETCH(QString, names);
+    TestDatabase db;
+    const QString path = writeTemplate(text);
+    try {
+        render(db, path, 1);
+        QFAIL("the template was accepted");
+    } catch (const VelaError &e) {
+        QCOMPARE(e.number(), number);
+        QVERIFY2(e.description().contains(path), qPrintable(e.description()));
+        QVERIFY2(e.description().contains(QStringLiteral("سطر %1:").arg(line)),
+            qPrintable(e.description()));
+        QVERIFY2(e.description().contains(names), qPrintable(e.description()));
+    }
+}
+
+void TestReportEngine::templateInUse()
+{
+    TestDatabase db;
+    QFile original(m_label);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    // Another print holds the template.
+    const int fd = ::open(QFile::encodeName(m_label).constData(), O_RDONLY);
+    QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
+    QVERIFY_THROWS_EXCEPTION(VelaError, render(db, m_label, 5));
+    try {
+        render(db, m_label, 5);
+    } catch (const VelaError &e) {
+        QCOMPARE(e.number(), 20544);
+        QVERIFY(e.description().contains(m_label));
+    }
+    ::close(fd);
+    QVERIFY(pdftools::barcodes(render(db, m_label, 5)).size() == 2); // free again
+    // A file marked read-only, for every user (root included).
+    const QString readOnly = m_dir.filePath(QStringLiteral("ReadOnlyLabel.html"));
+    QVERIFY(QFile::copy(m_label, readOnly));
+    QCOMPARE(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
+    try {
+        render(db, readOnly, 5);
+        QFAIL("a read-only template was used");
+    } catch (const VelaError &e) {
+        QCOMPARE(e.number(), 20544);
+        QVERIFY(e.description().contains(readOnly));
+    }
+    // A folder the engine may not write in (root may write anywhere, so only for other users).
+    if (::geteuid() != 0) {
+        const QString folder = m_dir.filePath(QStringLiteral("readonly"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/AssetLabel.html");
+        QVERIFY(QFile::copy(m_label, path));
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
+        try {
+            render(db, path, 5);
+            QFAIL("a template in a read-only folder was used");
+        } catch (const VelaError &e) {
+            QCOMPARE(e.number(), 20544);
+        }
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+    }
+    // Rendering never changes the template.
+    QFile after(m_label);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), bytes);
+}
+
+void TestReportEngine::printerLine()
+{
+    const QString text = QStringLiteral(
+        "<!--vela-report\r\nTitle: x\r\nQuery: Select 1 as A\r\n-->\r\n<p>Printer: body</p>\r\n");
+    const QString once = report::withPrinter(text, QStringLiteral("Label\nPrinter"));
+    QCOMPARE(once,
+        QStringLiteral("<!--vela-report\r\nTitle: x\r\nQuery: Select 1 as A\r\nPrinter: Label "
+                       "Printer\r\n-->\r\n<p>Printer: body</p>\r\n"));
+    const QString twice = report::withPrinter(once, QStringLiteral("HP"));
+    QCOMPARE(twice,
+        QString(text).insert(
+            text.indexOf(QLatin1String("-->")), QStringLiteral("Printer: HP\r\n")));
+    QCOMPARE(report::Template::parse(QStringLiteral("t"), twice).printer, QStringLiteral("HP"));
+    // A text without a header is left alone.
+    QCOMPARE(
+        report::withPrinter(QStringLiteral("<p/>"), QStringLiteral("HP")), QStringLiteral("<p/>"));
+}
+
+void TestReportEngine::mirroredTables()
+{
+    auto mirror = [](const QString &html) {
+        return report::mirrorTables(
+            html, [](qsizetype, const QString &what) { throw VelaError(what, 20515); });
+    };
+    QCOMPARE(mirror(QStringLiteral(
+                 "<p>a</p><table><tr><td>1</td> <th x=\"y\">2</th>\n<td>3</td></tr></table>")),
+        QStringLiteral(
+            "<p>a</p><table><tr><td>3</td> <th x=\"y\">2</th>\n<td>1</td></tr></table>"));
+    // A table inside a cell is mirrored in itself; its cell moves with it.
+    QCOMPARE(
+        mirror(QStringLiteral(
+            "<table><tr><td>a</td><td><table><tr><td>b</td><td>c</td></tr></table></td></tr></table>")),
+        QStringLiteral(
+            "<table><tr><td><table><tr><td>c</td><td>b</td></tr></table></td><td>a</td></tr></table>"));
+    // Left to right on request; comments are not tags.
+    const QString ltr
+        = QStringLiteral("<table dir='ltr'><tr><td>1</td><td>2</td></tr></table><!-- <td> -->");
+    QCOMPARE(mirror(ltr), ltr);
+    QVERIFY_THROWS_EXCEPTION(VelaError, mirror(QStringLiteral("<table><tr><td>1</td></table>")));
+    QVERIFY_THROWS_EXCEPTION(VelaError, mirror(QStringLiteral("<td>1</td>")));
+}
+
+QTEST_MAIN(TestReportEngine)
+#include "tst_reportengine.moc"
