@@ -249,7 +249,8 @@ void TestFormSearch::everyFilterAddsItsFragmentInOrder()
 
 void TestFormSearch::resultsMatchTheDatabase()
 {
-    const QList<QVariantList> rows = m_db->rows(Statement + QStringLiteral("1=1"));
+    // The grid is in key order on every engine; a server's plain read is in no particular order.
+    const QList<QVariantList> rows = m_db->rows(Statement + QStringLiteral("1=1 Order by ID"));
     QVERIFY(rows.size() > 50);
     withForm([&](FormSearch &f) {
         click(f, "cmdNewsearch");
