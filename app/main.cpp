@@ -2,6 +2,7 @@
 // keeps its properties in the user's settings and opens the entry form, empty or on a record.
 #include "demo/SuiteDatabase.h"
 #include "host/velaAssetEst.h"
+#include "shared/ConnectionString.h"
 
 #include <QAction>
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFont>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
@@ -22,6 +24,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 
 namespace {
 
@@ -169,6 +172,37 @@ QWidget *entryForm()
     return nullptr;
 }
 
+// --init-db: the suite's schema and the demo data in a new database, without a window. A server's
+// database must exist and be empty (CREATE DATABASE is the administrator's); an SQLite file must
+// not exist yet.
+int initDatabase(const QString &connectionString)
+{
+    const vela::ConnectionString cs = vela::ConnectionString::parse(connectionString);
+    const QString provider = cs.value(QStringLiteral("Provider")).trimmed();
+    try {
+        if (provider.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0) {
+            vela::SuiteDatabase::createPostgres(connectionString, true);
+        } else if (provider.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0) {
+            const QString path = cs.value(QStringLiteral("Data Source"));
+            if (path.isEmpty())
+                throw std::runtime_error("Data Source= is missing");
+            vela::SuiteDatabase::createSqlite(path, true);
+        } else {
+            std::fprintf(stderr,
+                "vela-asset: --init-db builds PostgreSQL and SQLite databases; SQL Server's are "
+                "built with the scripts in db/sqlserver\n%s\n",
+                "--init-db پایگاه داده PostgreSQL یا SQLite می‌سازد؛ برای SQL Server اسکریپت‌های "
+                "db/sqlserver را اجرا کنید.");
+            return 2;
+        }
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "vela-asset: %s\n%s\n", "پایگاه داده ساخته نشد.", e.what());
+        return 1;
+    }
+    std::printf("%s\n", "پایگاه داده با داده‌های نمونه ساخته شد.");
+    return 0;
+}
+
 } // namespace
 
 // The program's options. Help is answered before a window system is needed.
@@ -194,6 +228,11 @@ struct CommandLine {
         tr2("Save a PNG picture of the entry form to this file and quit.",
             "تصویر فرم را در این فایل ذخیره کن و خارج شو."),
         QStringLiteral("file")};
+    QCommandLineOption initOpt {QStringLiteral("init-db"),
+        tr2("Create the suite's tables and the demo data in this empty database and quit\n"
+            "(\"Provider=PostgreSQL;Host=...;Port=...;Database=...;User ID=...\", or a new SQLite file).",
+            "جدول‌ها و داده‌های نمونه را در این پایگاه داده خالی بساز و خارج شو."),
+        QStringLiteral("connection")};
     QCommandLineOption printOpt {QStringLiteral("print"),
         tr2("Print this record to the PDF file of --pdf through the report template of --template,\n"
             "showing no window (also on the offscreen platform), and quit.",
@@ -217,7 +256,7 @@ struct CommandLine {
             "بدون رشته اتصال، پایگاه داده نمونه (در اولین اجرا ساخته می‌شود) با کاربر نمونه که همه نقش‌ها را دارد به کار می‌رود."));
         parser.addHelpOption();
         parser.addOptions({connectionOpt, userOpt, positionOpt, demoOpt, viewOpt, shotOpt, printOpt,
-            templateOpt, pdfOpt});
+            templateOpt, pdfOpt, initOpt});
     }
 };
 
@@ -229,6 +268,17 @@ int main(int argc, char **argv)
             QCoreApplication core(argc, argv);
             CommandLine cl;
             cl.parser.process(core); // prints the help and exits
+        }
+        if (arg == "--init-db" || arg.startsWith("--init-db=")) {
+            // No window: the demo pictures are drawn off screen when there is no display.
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+                && qEnvironmentVariableIsEmpty("DISPLAY")
+                && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            QGuiApplication gui(argc, argv);
+            CommandLine cl;
+            cl.parser.process(gui);
+            return initDatabase(cl.parser.value(cl.initOpt));
         }
     }
     // Printing to a file needs no screen: without one the offscreen platform stands in.

@@ -2,6 +2,7 @@
 // scripts come from the demo library's resources (:/db/sqlite); everything one call writes is one
 // transaction, so a failure leaves nothing half done and large fills stay fast.
 #include "SuiteDatabase.h"
+#include "SuiteDatabaseInternal.h"
 #include "shared/Jalali.h"
 #include "shared/Money.h"
 #include "shared/Sqlite.h"
@@ -25,6 +26,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -93,12 +95,6 @@ void execScript(Database &db, const QByteArray &script, const QString &name)
                 ErrDatabase);
         }
     }
-}
-
-// Scripts numbered below 10 build the suite; 10 and above are demo data.
-bool isDemoScript(const QString &fileName)
-{
-    return fileName.section(QLatin1Char('_'), 0, 0).toInt() >= 10;
 }
 
 QString mediaFolder(const QString &databasePath)
@@ -225,9 +221,46 @@ QString assetName(Database &db, qint32 id)
     return st.step() ? st.text(0) : QString();
 }
 
-// Asset 1 gets three stored pictures, assets 2 and 18 one each, asset 4 one external file written
-// next to the database; one picture belongs to another form's record with the same ID.
+// The demo pictures (see demoAttachments), the external one written next to the database.
 void insertDemoPictures(Database &db, const QString &databasePath)
+{
+    Statement insert(db,
+        "INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, Title, isExternal, "
+        "MediaPath, FileExtension, FileData, CreateDate, UserID) "
+        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'png', ?7, ?8, 1)");
+    const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
+    const std::vector<DemoAttachment> attachments = demoAttachments(
+        [&db](qint32 id) { return assetName(db, id); }, mediaFolder(databasePath));
+    for (const DemoAttachment &a : attachments) {
+        insert.bind(1, a.formTypeId);
+        insert.bind(2, a.formId);
+        insert.bind(3, a.rowNumber);
+        insert.bind(4, a.title.toUtf8());
+        insert.bind(5, a.mediaPath.isEmpty() ? 0 : 1);
+        if (!a.mediaPath.isEmpty()) {
+            insert.bind(6, a.mediaPath.toUtf8());
+            insert.bindNull(7);
+        } else {
+            insert.bindNull(6);
+            insert.bindBlob(7, a.png);
+        }
+        insert.bind(8, today);
+        insert.step();
+        insert.reset();
+    }
+}
+
+} // namespace
+
+bool isDemoScript(const QString &fileName)
+{
+    return fileName.section(QLatin1Char('_'), 0, 0).toInt() >= 10;
+}
+
+// Asset 1 gets three stored pictures, assets 2 and 18 one each, asset 4 one external file written
+// into `folder`; one picture belongs to another form's record with the same ID.
+std::vector<DemoAttachment> demoAttachments(
+    const std::function<QString(qint32)> &assetName, const QString &folder)
 {
     static const DemoPicture pictures[] = {
         {AssetFormTypeID, 1, 1, "هنگام تحویل", "تصویر هنگام تحویل", Shape::Vehicle,
@@ -245,43 +278,32 @@ void insertDemoPictures(Database &db, const QString &databasePath)
         {1022150, 1, 1, "صورتجلسه جابجایی", "پیوست فرم دیگر", Shape::Building, qRgb(115, 210, 22),
             false},
     };
-
-    Statement insert(db,
-        "INSERT INTO tblOrvoFormAttachment (FormTypeID, FormID, RowNumber, Title, isExternal, "
-        "MediaPath, FileExtension, FileData, CreateDate, UserID) "
-        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, 'png', ?7, ?8, 1)");
-    const QByteArray today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")).toUtf8();
+    std::vector<DemoAttachment> out;
     for (const DemoPicture &pic : pictures) {
-        QString title = pic.formTypeId == AssetFormTypeID ? assetName(db, pic.formId) : QString();
+        QString title = pic.formTypeId == AssetFormTypeID ? assetName(pic.formId) : QString();
         if (title.isEmpty())
             title = QString::fromUtf8(pic.title);
-        const QByteArray png = pngBytes(
-            drawPicture(title, QString::fromUtf8(pic.caption), pic.shape, QColor(pic.colour)));
-        insert.bind(1, pic.formTypeId);
-        insert.bind(2, pic.formId);
-        insert.bind(3, pic.rowNumber);
-        insert.bind(4, QByteArray(pic.title));
-        insert.bind(5, pic.external ? 1 : 0);
+        DemoAttachment a {pic.formTypeId, pic.formId, pic.rowNumber, QString::fromUtf8(pic.title),
+            {},
+            pngBytes(
+                drawPicture(title, QString::fromUtf8(pic.caption), pic.shape, QColor(pic.colour)))};
         if (pic.external) {
-            const QString folder = mediaFolder(databasePath);
             if (!QDir().mkpath(folder))
                 throw VelaError(QStringLiteral("پوشه «%1» ساخته نشد.").arg(folder), ErrDatabase);
             const QString file
                 = folder + QStringLiteral("/asset-%1-%2.png").arg(pic.formId).arg(pic.rowNumber);
-            QFile out(file);
-            if (!out.open(QIODevice::WriteOnly) || out.write(png) != png.size())
+            QFile f(file);
+            if (!f.open(QIODevice::WriteOnly) || f.write(a.png) != a.png.size())
                 throw VelaError(QStringLiteral("فایل «%1» نوشته نشد.").arg(file), ErrDatabase);
-            insert.bind(6, file.toUtf8());
-            insert.bindNull(7);
-        } else {
-            insert.bindNull(6);
-            insert.bindBlob(7, png);
+            a.mediaPath = file;
+            a.png.clear();
         }
-        insert.bind(8, today);
-        insert.step();
-        insert.reset();
+        out.push_back(std::move(a));
     }
+    return out;
 }
+
+namespace {
 
 // ---------------------------------------------------------------- generated assets
 

@@ -46,4 +46,21 @@ void runSqliteScript(const QString &path, const QString &sql);
 // the same database gives the same rows. A million rows take some ten seconds.
 void generateAssets(const QString &path, int count, quint32 seed);
 
+// ---- the same on a PostgreSQL server (connection strings of Provider=PostgreSQL)
+
+// Builds the suite, and on request the demo data, in the existing empty database the connection
+// string names, in one transaction. The demo's external picture is written into `mediaFolder`
+// (empty: "<database>_media" beside defaultDemoPath()). Throws VelaError naming the failing script;
+// the database is then left empty. A database that has tables already is refused.
+void createPostgres(
+    const QString &connectionString, bool withDemoData, const QString &mediaFolder = {});
+
+// Runs every statement of `sql` (PostgreSQL text) in one transaction. Throws VelaError with the
+// server's message; the database is then left as it was.
+void runPostgresScript(const QString &connectionString, const QString &sql);
+
+// Copies the assets of the SQLite database at `sqlitePath` (generateAssets' rows) whose IDs are
+// above the largest the PostgreSQL database holds, with their IDs, in one transaction.
+void copyAssetsToPostgres(const QString &sqlitePath, const QString &connectionString);
+
 } // namespace vela::SuiteDatabase

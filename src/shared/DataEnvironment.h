@@ -36,12 +36,16 @@ public:
     // kind of the failure and the engine's own description.
     virtual void execute(const QString &tsql, ResultTable &out) = 0;
     // Runs a partitioned statement (already traced as its text(), not yet adapted) into `out`,
-    // with the same rows in the same order as execute(statement.text()). Engines that read in
-    // parts override this; the others, and servers that parallelise a statement themselves, run
-    // it as one read. A failure leaves `out` empty.
+    // with its rows in key order, the order a plain read of the table gives on the embedded
+    // engine. Engines that read in parts override this; the others, and servers that parallelise
+    // a statement themselves, run it as one read, ordered by the key: a server's plain read
+    // promises no order (a parallel scan or a table changed in place gives its rows in any
+    // order), and the grid must be the same on every engine. A failure leaves `out` empty.
     virtual void executePartitioned(const PartitionedStatement &statement, ResultTable &out)
     {
-        execute(statement.text(), out);
+        execute(statement.text() + QStringLiteral(" Order by ") + statement.table + QLatin1Char('.')
+                + statement.keyColumn,
+            out);
     }
     // The rows the last statement run by execute inserted, updated or deleted; 0 after a
     // statement that returns rows or writes none.

@@ -1,6 +1,8 @@
 #include "SqliteBackend.h"
 #include "Money.h"
+#include "OdbcBackend.h"
 #include "Parallel.h"
+#include "PgBackend.h"
 #include "Sqlite.h"
 #include "TsqlAdapter.h"
 #include "VelaError.h"
@@ -619,11 +621,10 @@ std::unique_ptr<Backend> Backend::create(const ConnectionString &cs)
             ErrConnection);
     if (provider.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0)
         return std::make_unique<SqliteBackend>(cs.value(QStringLiteral("Data Source")));
-    if (provider.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0
-        || provider.startsWith(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive))
-        throw VelaError(
-            QStringLiteral("اتصال از نوع «%1» در این نسخه پشتیبانی نمی شود.").arg(provider),
-            ErrConnection);
+    if (provider.compare(QLatin1String("PostgreSQL"), Qt::CaseInsensitive) == 0)
+        return std::make_unique<PgBackend>(cs);
+    if (provider.startsWith(QLatin1String("SQLOLEDB"), Qt::CaseInsensitive))
+        return std::make_unique<OdbcBackend>(cs);
     throw VelaError(
         QStringLiteral("نوع پایگاه داده «%1» شناخته نیست.").arg(provider), ErrConnection);
 }

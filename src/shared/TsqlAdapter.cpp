@@ -1,24 +1,8 @@
 #include "TsqlAdapter.h"
-#include <vector>
 
 namespace vela {
 
 namespace {
-
-enum class Tok {
-    Space,
-    Word,
-    Number, // a numeric literal: digits, a decimal point, an exponent
-    String,
-    QuotedId,
-    Comment,
-    Other
-};
-
-struct Token {
-    Tok kind;
-    int start, length;
-};
 
 bool isWordChar(QChar c)
 {
@@ -102,6 +86,10 @@ bool isDecimal(QStringView literal)
         && !literal.contains(QLatin1Char('E'));
 }
 
+} // namespace
+
+namespace tsql {
+
 std::vector<Token> lex(const QString &s)
 {
     std::vector<Token> out;
@@ -158,7 +146,27 @@ std::vector<Token> lex(const QString &s)
     return out;
 }
 
-} // namespace
+std::optional<QString> binaryDigits(QStringView word)
+{
+    if (!isBinaryLiteral(word))
+        return std::nullopt;
+    const QStringView digits = word.mid(2);
+    return (digits.size() % 2 ? QStringLiteral("0") : QString()) + digits.toString();
+}
+
+QString aliasName(QStringView literal)
+{
+    QString body = literal.mid(1, literal.size() - 2).toString();
+    body.replace(QLatin1String("''"), QLatin1String("'"));
+    body.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + body + QLatin1Char('"');
+}
+
+} // namespace tsql
+
+using tsql::lex;
+using tsql::Tok;
+using tsql::Token;
 
 QString adaptTsqlForSqlite(const QString &tsql)
 {
@@ -233,21 +241,30 @@ QString adaptTsqlForSqlite(const QString &tsql)
             out += text(t);
             continue;
         }
-        if (t.kind == Tok::Word && isBinaryLiteral(text(t))) {
-            // 0xABC is 0x0ABC in T-SQL: an odd count of digits has a zero before them.
-            const QStringView digits = text(t).mid(2);
-            out += QLatin1String("X'");
-            if (digits.size() % 2)
-                out += QLatin1Char('0');
-            out += digits;
-            out += QLatin1Char('\'');
-            continue;
+        if (t.kind == Tok::Word) {
+            if (const std::optional<QString> digits = tsql::binaryDigits(text(t))) {
+                out += QLatin1String("X'") + *digits + QLatin1Char('\'');
+                continue;
+            }
         }
         if (t.kind == Tok::Word && isWord(k, "isnull")) {
             const size_t nx = nextSignificant(k);
             if (nx < toks.size() && toks[nx].kind == Tok::Other
                 && text(toks[nx]) == QLatin1String("(")) {
                 out += QLatin1String("ifnull");
+                continue;
+            }
+        }
+        // Every transaction of the component writes. Taking the write lock at BEGIN means a
+        // second writer waits (within the busy timeout) before anything is done, instead of
+        // failing half-way through a save when its first write meets the other's lock.
+        if (atStart && isWord(k, "begin")) {
+            const size_t nx = nextSignificant(k);
+            if (nx >= toks.size() || isWord(nx, "transaction") || isWord(nx, "tran")
+                || (toks[nx].kind == Tok::Other && text(toks[nx]) == QLatin1String(";"))) {
+                out += QLatin1String("BEGIN IMMEDIATE");
+                if (nx < toks.size() && toks[nx].kind == Tok::Word)
+                    k = lastSignificant = nx;
                 continue;
             }
         }
@@ -266,10 +283,7 @@ QString adaptTsqlForSqlite(const QString &tsql)
                 --pv;
             } while (pv > 0 && (toks[pv].kind == Tok::Space || toks[pv].kind == Tok::Comment));
             if (isWord(pv, "as")) {
-                QString body = text(t).mid(1, t.length - 2).toString();
-                body.replace(QLatin1String("''"), QLatin1String("'"));
-                body.replace(QLatin1Char('"'), QLatin1String("\"\""));
-                out += QLatin1Char('"') + body + QLatin1Char('"');
+                out += tsql::aliasName(text(t));
                 continue;
             }
         }

@@ -70,10 +70,13 @@ void TestFormMainLoad::everyColumn()
     for (int id : {1, 2, 3, 900}) {
         d.host.View(id);
         for (const auto &c : Columns) {
-            const QVariant stored = db.scalar(
-                QStringLiteral("SELECT CAST(%1 AS TEXT) FROM tblAssetEstablishment WHERE ID=%2")
-                    .arg(QLatin1String(c[1]))
-                    .arg(id));
+            // The stored value's text, as the fixture reads it on either engine.
+            QVariant stored
+                = db.scalar(QStringLiteral("SELECT %1 FROM tblAssetEstablishment WHERE ID=%2")
+                                .arg(QLatin1String(c[1]))
+                                .arg(id));
+            if (stored.isValid())
+                stored = stored.toString();
             QVERIFY2(shown(d, c) == stored,
                 qPrintable(QStringLiteral("%1 of %2").arg(QLatin1String(c[1])).arg(id)));
         }

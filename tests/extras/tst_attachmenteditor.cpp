@@ -156,10 +156,11 @@ void TestAttachmentEditor::editAndView()
     db.exec("UPDATE tblOrvoFormAttachment SET RowNumber=7 WHERE FormTypeID=1022148 AND FormID=1 "
             "AND RowNumber=4");
     QVERIFY(withEditor(d, [&](AttachmentEditorDialog &e) { e.cmdOk->click(); }));
-    QCOMPARE(db.scalar("SELECT group_concat(RowNumber) FROM (SELECT RowNumber FROM "
-                       "tblOrvoFormAttachment WHERE FormTypeID=1022148 AND FormID=1 ORDER BY 1)")
-                 .toString(),
-        QStringLiteral("1,2,3,4"));
+    QStringList numbers;
+    for (const QVariantList &r : db.rows("SELECT RowNumber FROM tblOrvoFormAttachment WHERE "
+                                         "FormTypeID=1022148 AND FormID=1 ORDER BY 1"))
+        numbers << r[0].toString();
+    QCOMPARE(numbers.join(QLatin1Char(',')), QStringLiteral("1,2,3,4"));
 }
 
 // The database refuses one of the new rows: nothing of the change is kept, the editor says so and
@@ -167,11 +168,11 @@ void TestAttachmentEditor::editAndView()
 void TestAttachmentEditor::refusedChangeKeepsTheRecord()
 {
     TestDatabase db;
-    db.exec("CREATE TRIGGER refuse BEFORE INSERT ON tblOrvoFormAttachment "
-            "WHEN NEW.Title = 'refused.png' BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
+    db.refuse(QStringLiteral("tblOrvoFormAttachment"), QStringLiteral("INSERT"),
+        QStringLiteral("refused by the test"), QStringLiteral("NEW.Title = 'refused.png'"));
     const QString all = QStringLiteral(
         "SELECT FormTypeID, FormID, RowNumber, isExternal, MediaPath, FileExtension, "
-        "hex(FileData), Title FROM tblOrvoFormAttachment ORDER BY 1, 2, 3");
+        "FileData, Title FROM tblOrvoFormAttachment ORDER BY 1, 2, 3");
     const auto before = db.rows(all);
     MessageRecorder messages;
     FormDriver d(db);

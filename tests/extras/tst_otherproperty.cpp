@@ -198,9 +198,8 @@ void TestOtherProperty::moreThanEightSlots()
 void TestOtherProperty::failedStoreKeepsEverything()
 {
     TestDatabase db;
-    db.exec(QStringLiteral(
-        "CREATE TRIGGER refuse BEFORE INSERT ON tblAssetEstablishmentPropertyData "
-        "WHEN NEW.Value = 'boom' BEGIN SELECT RAISE(ABORT, 'refused by the test'); END"));
+    db.refuse(QStringLiteral("tblAssetEstablishmentPropertyData"), QStringLiteral("INSERT"),
+        QStringLiteral("refused by the test"), QStringLiteral("NEW.Value = 'boom'"));
     MessageRecorder messages;
     FormDriver d(db);
     d.host.View(18);

@@ -249,7 +249,8 @@ void TestFormSearch::everyFilterAddsItsFragmentInOrder()
 
 void TestFormSearch::resultsMatchTheDatabase()
 {
-    const QList<QVariantList> rows = m_db->rows(Statement + QStringLiteral("1=1"));
+    // The grid is in key order on every engine; a server's plain read is in no particular order.
+    const QList<QVariantList> rows = m_db->rows(Statement + QStringLiteral("1=1 Order by ID"));
     QVERIFY(rows.size() > 50);
     withForm([&](FormSearch &f) {
         click(f, "cmdNewsearch");
@@ -296,14 +297,17 @@ void TestFormSearch::resultsMatchTheDatabase()
         for (int c = 12; c <= 15; ++c)
             QCOMPARE(g->TextMatrix(t, c), GroupDigits(Money::fromRaw(totals[c - 12]).toString()));
         // Seven digits read with two separators; fractions group by characters.
-        const int row101 = int(std::find_if(rows.begin(), rows.end(),
-                                   [](const QVariantList &r) { return r[0].toInt() == 101; })
-                               - rows.begin())
-            + 1;
-        QCOMPARE(g->TextMatrix(row101, 12), QStringLiteral("1/234/567"));
-        QCOMPARE(g->TextMatrix(row101 + 1, 12), QStringLiteral("999/999/9.5"));
-        QCOMPARE(g->TextMatrix(row101, 13), QStringLiteral("0/.25"));
-        QCOMPARE(g->TextMatrix(row101 + 2, 12), QString());
+        // (Rows come in the order the engine returns them: no order is asked for.)
+        auto gridRow = [&rows](int id) {
+            return int(std::find_if(rows.begin(), rows.end(),
+                           [id](const QVariantList &r) { return r[0].toInt() == id; })
+                       - rows.begin())
+                + 1;
+        };
+        QCOMPARE(g->TextMatrix(gridRow(101), 12), QStringLiteral("1/234/567"));
+        QCOMPARE(g->TextMatrix(gridRow(102), 12), QStringLiteral("999/999/9.5"));
+        QCOMPARE(g->TextMatrix(gridRow(101), 13), QStringLiteral("0/.25"));
+        QCOMPARE(g->TextMatrix(gridRow(103), 12), QString());
 
         // Alternating colours from row 1, the totals row included; column 0 untouched.
         for (int i : {1, 2, 3, n, t}) {
@@ -347,8 +351,9 @@ void TestFormSearch::persianLettersMatchEitherForm()
         type(f.txtName, QStringLiteral("کتاب ویژه"));
         click(f, "cmdSearch");
         QCOMPARE(f.flxSearch->Rows(), 4);
-        QCOMPARE(f.flxSearch->TextMatrix(1, 6), QStringLiteral("قفسه كتاب ويژه"));
-        QCOMPARE(f.flxSearch->TextMatrix(2, 6), QStringLiteral("قفسه کتاب ویژه"));
+        // (In the order the engine returns them.)
+        QCOMPARE(QSet<QString>({f.flxSearch->TextMatrix(1, 6), f.flxSearch->TextMatrix(2, 6)}),
+            QSet<QString>({QStringLiteral("قفسه كتاب ويژه"), QStringLiteral("قفسه کتاب ویژه")}));
         // Typed with Arabic Yeh and Kaf: the same two.
         f.txtName->clear();
         type(f.txtName, QStringLiteral("كتاب ويژه"));
@@ -376,7 +381,8 @@ void TestFormSearch::rejectedStatementIsReported()
         click(f, "cmdSearch");
         QCOMPARE(messages.count(), 1);
         QCOMPARE(messages.last().title, QStringLiteral("خطا"));
-        QVERIFY2(messages.last().text.contains(QLatin1String("OrganizationLocation")),
+        QVERIFY2(messages.last().text.contains(
+                     QLatin1String("OrganizationLocation"), Qt::CaseInsensitive),
             qPrintable(messages.last().text));
         // The grid is still a grid: drawn, and ready for the next search.
         QVERIFY(f.flxSearch->Redraw());
@@ -419,7 +425,7 @@ void TestFormSearch::choosingARecord()
         type(f.txtName, QStringLiteral("کتاب ویژه"));
         click(f, "cmdSearch");
         f.flxSearch->setFocus();
-        f.flxSearch->setRow(2);
+        f.flxSearch->setRow(f.flxSearch->TextMatrix(1, 1) == QLatin1String("102") ? 1 : 2);
         QTest::keyClick(f.flxSearch, Qt::Key_Return);
     }),
         102);

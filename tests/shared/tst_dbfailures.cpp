@@ -3,7 +3,9 @@
 // VelaError of its kind whose text is a Persian sentence with the engine's text below it; and the
 // rows a statement changed are counted.
 #include "common/TestDatabase.h"
+#include "shared/ConnectionString.h"
 #include "shared/DataEnvironment.h"
+#include "shared/PgBackend.h"
 #include "shared/SqliteBackend.h"
 #include "shared/VelaError.h"
 
@@ -44,55 +46,71 @@ private slots:
     void engineConditionsHaveKinds();
     void openingRefusalsSayWhy();
     void recordsAffected();
+    void serverCodesHaveKinds();
 };
 
 void TstDbFailures::engineConditionsHaveKinds()
 {
+    const bool pg = TestDatabase::onPostgres();
     TestDatabase db(false);
     db.exec(QStringLiteral(
         "INSERT INTO tblAssetEstablishment(ID, Name) VALUES (1, 'a'), (2, 'b');"
-        "INSERT INTO tblAssetMovement(EstablishmentID, MoveDate) VALUES (1, '2024-01-01');"
-        "CREATE TRIGGER tNo BEFORE UPDATE OF Code ON tblAssetEstablishment "
-        "BEGIN SELECT RAISE(ABORT, 'no codes'); END;"));
+        "INSERT INTO tblAssetMovement(EstablishmentID, MoveDate) VALUES (1, '2024-01-01');"));
+    db.refuse(QStringLiteral("tblAssetEstablishment"), QStringLiteral("UPDATE OF Code"),
+        QStringLiteral("no codes"));
     DataEnvironment env;
     env.cn().setConnectionString(db.connectionString);
     ResultTable rows;
     auto run = [&](const char *sql) {
         return [&env, &rows, sql] { env.execute(QString::fromUtf8(sql), rows); };
     };
-    OtherProgram other(db.path);
-    auto *handle = static_cast<sqlite3 *>(env.cn().backend().nativeHandle());
-    sqlite3_busy_timeout(handle, 0); // the lock is met at once instead of after the wait
+    TestDatabase::OtherClient other(db);
+    // The lock is met at once instead of after the wait.
+    if (pg)
+        run("SET lock_timeout = 1")();
+    else
+        sqlite3_busy_timeout(static_cast<sqlite3 *>(env.cn().backend().nativeHandle()), 0);
 
+    // The engine's own text of each condition, SQLite's and PostgreSQL's; a condition the
+    // engine cannot be brought into here (a full disk on a server) has none.
     const struct {
         std::function<void()> setUp;
         std::function<void()> action;
         FailureKind kind;
-        const char *engineText;
+        const char *sqliteText, *pgText;
     } cases[] = {
-        {[&] { QCOMPARE(other.exec("BEGIN EXCLUSIVE"), SQLITE_OK); },
-            run("select * from tblAssetEstablishment"), FailureKind::Busy, "database is locked"},
+        {[&] { QVERIFY(other.holdExclusiveLock()); }, run("select * from tblAssetEstablishment"),
+            FailureKind::Busy, "database is locked", "canceling statement due to lock timeout"},
         {{}, [&] { env.spOrvoHasPermission(1, 111); }, FailureKind::Busy,
-            "spOrvoHasPermission: database is locked"},
-        {[&] { other.exec("ROLLBACK"); }, run("Delete tblAssetEstablishment Where ID=1"),
-            FailureKind::ForeignKey, "FOREIGN KEY constraint failed"},
+            "spOrvoHasPermission: database is locked",
+            "spOrvoHasPermission: canceling statement due to lock timeout"},
+        {[&] { other.release(); }, run("Delete tblAssetEstablishment Where ID=1"),
+            FailureKind::ForeignKey, "FOREIGN KEY constraint failed",
+            "update or delete on table \"tblassetestablishment\" violates foreign key"},
         {{}, run("insert into tblAssetEstablishment(ID) values (2)"), FailureKind::Duplicate,
-            "UNIQUE constraint failed"},
-        {{}, run("Update tblAssetEstablishment Set Code='x'"), FailureKind::Refused, "no codes"},
+            "UNIQUE constraint failed", "duplicate key value violates unique constraint"},
+        {{}, run("Update tblAssetEstablishment Set Code='x'"), FailureKind::Refused, "no codes",
+            "no codes"},
         {{}, run("insert into tblOrvoUserPermission(UserID) values (NULL)"), FailureKind::Refused,
-            "NOT NULL constraint failed"},
-        {{}, run("select * from tblMissing"), FailureKind::Structure, "no such table: tblMissing"},
-        {[&] { run("PRAGMA max_page_count=1")(); },
+            "NOT NULL constraint failed", "null value in column \"userid\""},
+        {{}, run("select * from tblMissing"), FailureKind::Structure, "no such table: tblMissing",
+            "relation \"tblmissing\" does not exist"},
+        {[&] { run(pg ? "SELECT 1" : "PRAGMA max_page_count=1")(); },
             run("Update tblAssetEstablishment Set Description=hex(randomblob(300000))"),
-            FailureKind::DiskFull, "database or disk is full"},
-        {[&] { run("PRAGMA query_only=1")(); }, run("Update tblAssetEstablishment Set Name='c'"),
-            FailureKind::ReadOnly, "attempt to write a readonly database"},
+            FailureKind::DiskFull, "database or disk is full", nullptr},
+        {[&] { run(pg ? "SET default_transaction_read_only = on" : "PRAGMA query_only=1")(); },
+            run("Update tblAssetEstablishment Set Name='c'"), FailureKind::ReadOnly,
+            "attempt to write a readonly database",
+            "cannot execute UPDATE in a read-only transaction"},
     };
     for (const auto &c : cases) {
+        const char *expected = pg ? c.pgText : c.sqliteText;
+        if (!expected)
+            continue;
         if (c.setUp)
             c.setUp();
         const VelaError e = failureOf(c.action);
-        const QString engineText = QString::fromUtf8(c.engineText);
+        const QString engineText = QString::fromUtf8(expected);
         QVERIFY2(e.kind() == c.kind, qPrintable(e.description()));
         QVERIFY2(e.detail().startsWith(engineText), qPrintable(e.detail()));
         // The user reads the kind's sentence, the engine's text only on the line below it.
@@ -112,6 +130,61 @@ void TstDbFailures::engineConditionsHaveKinds()
 void TstDbFailures::openingRefusalsSayWhy()
 {
     TestDatabase db(false);
+    // A server that is not there: the message names where it was looked for.
+    const VelaError away = failureOf([] {
+        DataEnvironment env;
+        env.cn().setConnectionString(QStringLiteral(
+            "Provider=PostgreSQL;Host=127.0.0.1;Port=1;Database=suite;User ID=vela"));
+        env.spOrvoHasPermission(1, 111);
+    });
+    QCOMPARE(away.kind(), FailureKind::Unreachable);
+    QCOMPARE(away.number(), int(ErrConnection));
+    QVERIFY2(
+        away.description().contains(QStringLiteral("127.0.0.1:1")), qPrintable(away.description()));
+    QVERIFY(away.description().contains(failureSentence(FailureKind::Unreachable)));
+
+    if (TestDatabase::onPostgres()) {
+        // A database the server does not have, and a role it does not know.
+        for (const QString &wrong : {QStringLiteral(";Database=vela_no_such_database"),
+                 QStringLiteral(";User ID=vela_no_such_role")}) {
+            const VelaError refused = failureOf(
+                [&] { PgBackend backend(ConnectionString::parse(db.connectionString + wrong)); });
+            QCOMPARE(refused.kind(), FailureKind::Unreachable);
+            QVERIFY(refused.detail().contains(wrong.section(QLatin1Char('='), 1)));
+        }
+        // A role that must give its password (the test server asks it of the members of
+        // vela_pw), given none: libpq takes it from the password file (~/.pgpass, here
+        // PGPASSFILE); a wrong one there is a refused login.
+        const QString role = QStringLiteral("vela_pw_")
+            + ConnectionString::parse(db.connectionString).value(QStringLiteral("Database"));
+        db.exec(QStringLiteral("DO $$ BEGIN CREATE ROLE vela_pw NOLOGIN; EXCEPTION WHEN "
+                               "duplicate_object OR unique_violation THEN NULL; END $$"));
+        db.exec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD 'pa:ss' IN ROLE vela_pw").arg(role));
+        const QString asRole = db.connectionString + QStringLiteral(";User ID=") + role;
+        const QString passFile = db.folder() + QStringLiteral("/pgpass");
+        for (const char *password : {"pa\\:ss", "wrong"}) {
+            QFile f(passFile);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("*:*:*:" + role.toUtf8() + ':' + password + '\n');
+            f.close();
+            f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+            qputenv("PGPASSFILE", QFile::encodeName(passFile));
+            const VelaError e = failureOf([&] {
+                PgBackend backend(ConnectionString::parse(asRole));
+                throw VelaError(FailureKind::Other, QStringLiteral("signed in"));
+            });
+            qunsetenv("PGPASSFILE");
+            if (qstrcmp(password, "wrong") == 0) {
+                QCOMPARE(e.kind(), FailureKind::Unreachable);
+                QVERIFY2(e.detail().contains(QStringLiteral("password authentication failed")),
+                    qPrintable(e.detail()));
+            } else {
+                QCOMPARE(e.detail(), QStringLiteral("signed in"));
+            }
+        }
+        db.exec(QStringLiteral("DROP ROLE %1").arg(role));
+        return;
+    }
     const QString junk = db.folder() + QStringLiteral("/junk.sqlite");
     QFile f(junk);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -131,6 +204,41 @@ void TstDbFailures::openingRefusalsSayWhy()
     QVERIFY(locked.description().contains(failureSentence(FailureKind::Busy)));
     QVERIFY(!locked.description().contains(QStringLiteral("خوانا")));
     QCOMPARE(locked.detail(), QStringLiteral("database is locked"));
+}
+
+void TstDbFailures::serverCodesHaveKinds()
+{
+    // The SQLSTATEs of conditions a test cannot bring a server into (a full disk, a damaged
+    // page, a lost connection) sort as the ones it can; a code from no list is Other.
+    const struct {
+        const char *state;
+        FailureKind kind;
+    } codes[] = {{"40001", FailureKind::Busy}, {"40P01", FailureKind::Busy},
+        {"55P03", FailureKind::Busy}, {"53100", FailureKind::DiskFull},
+        {"25006", FailureKind::ReadOnly}, {"23503", FailureKind::ForeignKey},
+        {"23505", FailureKind::Duplicate}, {"23514", FailureKind::Refused},
+        {"P0001", FailureKind::Refused}, {"42P01", FailureKind::Structure},
+        {"42703", FailureKind::Structure}, {"42601", FailureKind::Structure},
+        {"08006", FailureKind::Unreachable}, {"53200", FailureKind::Resources},
+        {"54000", FailureKind::Resources}, {"XX001", FailureKind::Damaged},
+        {"58030", FailureKind::DiskIo}, {"HV000", FailureKind::Other}};
+    for (const auto &c : codes)
+        QVERIFY2(pgFailureKind(c.state) == c.kind, c.state);
+    if (!TestDatabase::onPostgres())
+        return;
+    // Raised by the server, they arrive through the backend with their kind.
+    TestDatabase db(false);
+    DataEnvironment env;
+    env.cn().setConnectionString(db.connectionString);
+    ResultTable rows;
+    const VelaError full = failureOf([&] {
+        env.execute(
+            QStringLiteral(
+                "DO $$ BEGIN RAISE EXCEPTION 'no space' USING ERRCODE = 'disk_full'; END $$"),
+            rows);
+    });
+    QCOMPARE(full.kind(), FailureKind::DiskFull);
+    QCOMPARE(full.detail(), QStringLiteral("no space"));
 }
 
 void TstDbFailures::recordsAffected()

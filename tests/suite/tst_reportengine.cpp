@@ -226,7 +226,8 @@ void TestReportEngine::templateMistakes()
         QVERIFY2(e.description().contains(path), qPrintable(e.description()));
         QVERIFY2(e.description().contains(QStringLiteral("سطر %1:").arg(line)),
             qPrintable(e.description()));
-        QVERIFY2(e.description().contains(names), qPrintable(e.description()));
+        // (A server names an unquoted column as it folds it: "nope".)
+        QVERIFY2(e.description().contains(names, Qt::CaseInsensitive), qPrintable(e.description()));
     }
 }
 
