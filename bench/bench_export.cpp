@@ -6,6 +6,7 @@
 //   - each export's peak resident memory above what the program holds with the grid filled.
 //
 //     bench_export <database file> [output folder = the database's folder]
+#include "BenchMeasure.h"
 #include "demo/SuiteDatabase.h"
 #include "search/FormSearch.h"
 #include "search/GridExport.h"
@@ -29,33 +30,7 @@
 
 namespace {
 
-long statusKb(const char *key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-bool resetPeak()
-{
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
-}
-
-double cpuSeconds(int who)
-{
-    rusage u {};
-    getrusage(who, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-struct Timing {
-    double wall = 0, cpu = 0;
-};
+using namespace bench;
 
 struct Measured {
     Timing time;

@@ -12,6 +12,7 @@
 // Each search is run `runs` times, on SQLite alternating the two ways of reading; the best and the
 // median run are shown. Memory is the peak resident size during a search (VmHWM, reset just before
 // it) minus the resident size of the idle program with the form shown and the grid empty.
+#include "BenchMeasure.h"
 #include "demo/SuiteDatabase.h"
 #include "search/FormSearch.h"
 #include "search/ResultsGrid.h"
@@ -43,33 +44,7 @@
 
 namespace {
 
-long statusKb(const char *key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(int(qstrlen(key))).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-bool resetPeak()
-{
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
-}
-
-double cpuSeconds(int who)
-{
-    rusage u {};
-    getrusage(who, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-struct Timing {
-    double wall = 0, cpu = 0;
-};
+using namespace bench;
 
 // The engine's shell and how it is started on the database; the statement comes on its input.
 struct Shell {
