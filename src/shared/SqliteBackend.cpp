@@ -452,8 +452,12 @@ std::vector<qint64> SqliteBackend::partBoundaries(const PartitionedStatement &st
         if (!rowKey || keyColumns != 1)
             return {};
     }
-    sqlite::Statement range(
-        *m_db, QByteArray("SELECT min(" + key + "), max(" + key + ") FROM " + table).constData());
+    // Each end from a subquery of its own: the engine seeks a lone min() or max() on the key,
+    // while both in one select would scan the whole table.
+    sqlite::Statement range(*m_db,
+        QByteArray("SELECT (SELECT min(" + key + ") FROM " + table + "), (SELECT max(" + key
+            + ") FROM " + table + ")")
+            .constData());
     if (!range.step() || range.isNull(0))
         return {};
     const qint64 low = range.integer(0), high = range.integer(1);
