@@ -138,25 +138,28 @@ void readRows(sqlite::Statement &statement, const std::vector<bool> &money, Resu
     for (bool row = stepOrClear(statement, rows); row; row = stepOrClear(statement, rows)) {
         rows.beginRow();
         for (int c = 0; c < cols; ++c) {
-            switch (sqlite3_column_type(stmt, c)) {
+            // The column's value read directly: each sqlite3_column_* call would look the column
+            // up and check the connection again. The statement is stepped on this thread only.
+            sqlite3_value *v = sqlite3_column_value(stmt, c);
+            switch (sqlite3_value_type(v)) {
             case SQLITE_INTEGER:
-                rows.appendInteger(sqlite3_column_int64(stmt, c));
+                rows.appendInteger(sqlite3_value_int64(v));
                 break;
             case SQLITE_FLOAT: {
                 // A double in a money column comes from an earlier database: the amount it
                 // stands for is its shortest text at four decimals.
-                const double v = sqlite3_column_double(stmt, c);
+                const double d = sqlite3_value_double(v);
                 const std::optional<Money> m
-                    = money[size_t(c)] ? Money::tryFromDouble(v) : std::nullopt;
+                    = money[size_t(c)] ? Money::tryFromDouble(d) : std::nullopt;
                 if (m)
                     rows.appendMoney(*m);
                 else
-                    rows.appendReal(v);
+                    rows.appendReal(d);
                 break;
             }
             case SQLITE_TEXT: {
-                const char *p = reinterpret_cast<const char *>(sqlite3_column_text(stmt, c));
-                const int n = sqlite3_column_bytes(stmt, c);
+                const char *p = reinterpret_cast<const char *>(sqlite3_value_text(v));
+                const int n = sqlite3_value_bytes(v);
                 // Exact decimal text of a money column; anything else stays text as stored.
                 const std::optional<Money> m
                     = money[size_t(c)] ? Money::parse(QLatin1String(p, n)) : std::nullopt;
@@ -167,8 +170,8 @@ void readRows(sqlite::Statement &statement, const std::vector<bool> &money, Resu
                 break;
             }
             case SQLITE_BLOB: {
-                const void *p = sqlite3_column_blob(stmt, c);
-                rows.appendBlob(p, sqlite3_column_bytes(stmt, c));
+                const void *p = sqlite3_value_blob(v);
+                rows.appendBlob(p, sqlite3_value_bytes(v));
                 break;
             }
             default:
