@@ -11,8 +11,10 @@ namespace vela {
 namespace {
 
 // A column keeps sharing identical values until this many distinct values have been seen with
-// little repetition; unique columns (identifiers, plate numbers) then stop paying for the index.
-constexpr uint32_t DedupGiveUpDistinct = 50000;
+// little repetition (fewer than two look-ups per value); unique columns (identifiers, plate
+// numbers, most amounts with a fraction) then stop paying for an index that no longer fits the
+// processor's cache.
+constexpr uint32_t DedupGiveUpDistinct = 16384;
 // Rows staged before they are stored column by column; fewer when their payload is large.
 constexpr int StageRows = 512;
 constexpr size_t StageBytes = size_t(4) << 20;
@@ -456,6 +458,7 @@ uint32_t ResultTable::store(Column &c, CellType t, const char *payload, int byte
 
     if (c.dedup.empty())
         c.dedup.assign(1024, DedupSlot {NullCell, 0});
+    ++c.dedupLookups;
     const uint32_t h = hashBytes(quint8(t), payload, bytes);
     size_t mask = c.dedup.size() - 1;
     size_t i = h & mask;
@@ -474,7 +477,7 @@ uint32_t ResultTable::store(Column &c, CellType t, const char *payload, int byte
     c.dedup[i] = DedupSlot {off, h};
     ++c.dedupCount;
     // A column whose values hardly repeat is not worth indexing: stop and free the index.
-    if (c.dedupCount >= DedupGiveUpDistinct && c.dedupCount * 2 > c.cells.size()) {
+    if (c.dedupCount >= DedupGiveUpDistinct && c.dedupCount * 2 > c.dedupLookups) {
         c.dedupOn = false;
         c.dedup.reset();
         return off;

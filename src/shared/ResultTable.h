@@ -101,7 +101,8 @@ private:
         // addressing; the hash kept beside each offset spares a look into the arena on most
         // misses); it is dropped once a column proves unique.
         PodBuffer<DedupSlot> dedup;
-        uint32_t dedupCount = 0;
+        uint32_t dedupCount = 0; // distinct values in the index
+        uint32_t dedupLookups = 0; // values looked up in it (inline cells never are)
         bool dedupOn = true;
     };
     static constexpr uint32_t NullCell = 0xFFFFFFFFu;
