@@ -66,24 +66,6 @@ inline uint32_t getVarint(const char *&p)
 
 } // namespace
 
-bool ResultTable::inlineText(const char *p, int bytes, uint32_t &word)
-{
-    if (bytes != 10)
-        return false;
-    const char sep = p[4];
-    if ((sep != '-' && sep != '/') || p[7] != sep)
-        return false;
-    uint32_t v = 0;
-    for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
-        const unsigned d = unsigned(p[i]) - '0';
-        if (d > 9)
-            return false;
-        v = v * 10 + d;
-    }
-    word = InlineFlag | (sep == '-' ? KindDashDate : KindSlashDate) | v;
-    return true;
-}
-
 void ResultTable::inlineTextChars(uint32_t word, char16_t (&buf)[10])
 {
     uint32_t v = word & PayloadMask;
@@ -369,40 +351,34 @@ void ResultTable::beginRow()
     m_cursor = 0;
 }
 
-void ResultTable::stageWord(uint32_t word)
-{
-    if (m_cursor >= columnCount())
-        return; // extra cells are ignored
-    m_stage.push_back(StagedCell {CellType::Null, -1, 0, word});
-    ++m_cursor;
-}
-
 void ResultTable::stage(CellType t, const char *payload, int bytes)
 {
     if (m_cursor >= columnCount())
         return;
-    const size_t pos = m_stageBytes.size();
-    m_stageBytes.insert(m_stageBytes.end(), payload, payload + bytes);
-    m_stage.push_back(StagedCell {t, bytes, uint32_t(pos), 0});
+    Column &col = m_columns[size_t(m_cursor)];
+    if (!col.dedupOn || t == CellType::Blob) {
+        // Nothing to look up: the value goes to the end of the column's bytes right away.
+        col.cells.push_back(storeRaw(col, t, payload, bytes));
+    } else {
+        col.pending.push_back(
+            PendingCell {uint32_t(col.cells.size()), t, bytes, uint32_t(m_stageBytes.size())});
+        m_stageBytes.append(payload, size_t(bytes));
+        col.cells.push_back(NullCell); // until the value is stored
+    }
     ++m_cursor;
 }
 
 void ResultTable::flushStaged()
 {
-    const int cols = columnCount();
-    const int rows = m_stagedRows;
-    // Every column has the same number of cells before and after, also when storing fails
-    // half way (the arena limit, out of memory): the staged rows are then given up in every
-    // column, so that no reader ever looks past the end of a shorter column.
-    const size_t stored = size_t(m_rows - rows);
+    // Every column has the same number of rows before and after, also when storing fails half
+    // way (the arena limit, out of memory): the staged rows are then given up in every column,
+    // so that no reader ever looks past the end of a shorter column.
+    const size_t stored = size_t(m_rows - m_stagedRows);
     try {
-        for (int c = 0; c < cols; ++c) {
-            Column &col = m_columns[size_t(c)];
-            for (int r = 0; r < rows; ++r) {
-                const StagedCell &s = m_stage[size_t(r) * size_t(cols) + size_t(c)];
-                col.cells.push_back(
-                    s.len < 0 ? s.word : store(col, s.type, m_stageBytes.data() + s.pos, s.len));
-            }
+        for (Column &col : m_columns) {
+            for (const PendingCell &p : col.pending)
+                col.cells[p.row] = store(col, p.type, m_stageBytes.data() + p.pos, p.len);
+            col.pending.clear();
         }
     } catch (...) {
         for (Column &col : m_columns)
@@ -412,29 +388,16 @@ void ResultTable::flushStaged()
         dropStaged();
         throw;
     }
-    // The cells of a row still being built (a reader came between its cells) stay staged.
-    const size_t whole = size_t(rows) * size_t(cols);
-    if (m_stage.size() > whole) {
-        std::vector<StagedCell> rest(m_stage.begin() + std::ptrdiff_t(whole), m_stage.end());
-        std::vector<char> bytes;
-        for (StagedCell &s : rest) {
-            if (s.len < 0)
-                continue;
-            const char *from = m_stageBytes.data() + s.pos;
-            s.pos = uint32_t(bytes.size());
-            bytes.insert(bytes.end(), from, from + s.len);
-        }
-        m_stage.swap(rest);
-        m_stageBytes.swap(bytes);
-        m_stagedRows = 0;
-        return;
-    }
-    dropStaged();
+    // The cells of a row still being built (a reader came between its cells) are stored too;
+    // the row counts once it ends.
+    m_stageBytes.clear();
+    m_stagedRows = 0;
 }
 
 void ResultTable::dropStaged()
 {
-    m_stage.clear();
+    for (Column &col : m_columns)
+        col.pending.clear();
     m_stageBytes.clear();
     m_stagedRows = 0;
 }
@@ -499,24 +462,6 @@ uint32_t ResultTable::store(Column &c, CellType t, const char *payload, int byte
     return off;
 }
 
-void ResultTable::appendNull()
-{
-    stageWord(NullCell);
-}
-
-void ResultTable::appendInteger(qint64 v)
-{
-    if (m_cursor >= columnCount())
-        return;
-    if (v >= 0 && v < InlineLimit) {
-        stageWord(InlineFlag | KindInteger | uint32_t(v));
-        return;
-    }
-    char buf[8];
-    std::memcpy(buf, &v, 8);
-    stage(CellType::Integer, buf, 8);
-}
-
 void ResultTable::appendReal(double v)
 {
     if (m_cursor >= columnCount())
@@ -532,23 +477,7 @@ void ResultTable::appendMoney(Money m)
         appendInteger(m.raw() / Money::Scale);
         return;
     }
-    if (m_cursor >= columnCount())
-        return;
-    const qint64 raw = m.raw();
-    char buf[8];
-    std::memcpy(buf, &raw, 8);
-    stage(CellType::Decimal, buf, 8);
-}
-
-void ResultTable::appendText(const char *utf8, int bytes)
-{
-    if (m_cursor >= columnCount())
-        return;
-    uint32_t word;
-    if (inlineText(utf8, bytes, word))
-        stageWord(word);
-    else
-        stage(CellType::Text, utf8, bytes);
+    appendWide(CellType::Decimal, m.raw());
 }
 
 void ResultTable::appendText(const QString &s)
@@ -598,11 +527,17 @@ void ResultTable::endRow()
 {
     while (m_cursor < columnCount())
         appendNull();
-    ++m_rows;
-    ++m_stagedRows;
     m_cursor = 0;
-    if (m_stagedRows >= StageRows || m_stageBytes.size() >= StageBytes)
+    ++m_rows;
+    if (++m_stagedRows >= StageRows || m_stageBytes.size() >= StageBytes)
         flushStaged();
+}
+
+void ResultTable::appendWide(CellType t, qint64 v)
+{
+    char buf[8];
+    std::memcpy(buf, &v, 8);
+    stage(t, buf, 8);
 }
 
 void ResultTable::setText(int row, int col, const QString &s)

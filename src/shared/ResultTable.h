@@ -58,13 +58,26 @@ public:
     // ---- building, one row at a time, cells left to right
     void reserveRows(int rows);
     void beginRow();
-    void appendNull();
-    void appendInteger(qint64 v);
+    void appendNull() { putWord(NullCell); }
+    void appendInteger(qint64 v)
+    {
+        if (v >= 0 && v < InlineLimit)
+            putWord(InlineFlag | KindInteger | uint32_t(v));
+        else
+            appendWide(CellType::Integer, v);
+    }
     void appendReal(double v);
     // A money amount, kept exact: whole amounts as integers, others as a decimal cell. Backends
     // hand money columns over this way (never through a double).
     void appendMoney(Money m);
-    void appendText(const char *utf8, int bytes);
+    void appendText(const char *utf8, int bytes)
+    {
+        uint32_t word;
+        if (inlineText(utf8, bytes, word))
+            putWord(word);
+        else
+            stage(CellType::Text, utf8, bytes);
+    }
     void appendText(const QString &s);
     void appendBlob(const void *data, int bytes);
     void appendVariant(const QVariant &v);
@@ -91,6 +104,12 @@ private:
         uint32_t offset; // NullCell when free
         uint32_t hash;
     };
+    struct PendingCell {
+        uint32_t row;
+        CellType type;
+        int32_t len;
+        uint32_t pos; // payload in m_stageBytes
+    };
     struct Column {
         // Per row: NullCell for NULL; InlineFlag | kind | v for a value held in the word itself
         // (an integer 0 <= v < InlineLimit, or a date text "dddd-dd-dd" / "dddd/dd/dd" whose
@@ -101,6 +120,8 @@ private:
         // addressing; the hash kept beside each offset spares a look into the arena on most
         // misses); it is dropped once a column proves unique.
         PodBuffer<DedupSlot> dedup;
+        // Staged values of this column: its cell at `row` holds NullCell until they are stored.
+        PodBuffer<PendingCell> pending;
         uint32_t dedupCount = 0; // distinct values in the index
         uint32_t dedupLookups = 0; // values looked up in it (inline cells never are)
         bool dedupOn = true;
@@ -114,7 +135,24 @@ private:
     static constexpr uint32_t PayloadMask = 0x1FFFFFFFu;
     static constexpr qint64 InlineLimit = 0x20000000; // kind 3 is unused, so no word is NullCell
     static constexpr size_t ArenaLimit = 0x80000000u; // offsets stay below InlineFlag
-    static bool inlineText(const char *utf8, int bytes, uint32_t &word);
+    // A date text held in the word: "dddd-dd-dd" or "dddd/dd/dd".
+    static bool inlineText(const char *p, int bytes, uint32_t &word)
+    {
+        if (bytes != 10)
+            return false;
+        const char sep = p[4];
+        if ((sep != '-' && sep != '/') || p[7] != sep)
+            return false;
+        uint32_t v = 0;
+        for (int i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+            const unsigned d = unsigned(p[i]) - '0';
+            if (d > 9)
+                return false;
+            v = v * 10 + d;
+        }
+        word = InlineFlag | (sep == '-' ? KindDashDate : KindSlashDate) | v;
+        return true;
+    }
     static QString inlineTextOf(uint32_t word);
     static void inlineTextChars(uint32_t word, char16_t (&buf)[10]);
 
@@ -124,17 +162,17 @@ private:
     static bool isInline(uint32_t word) { return word != NullCell && (word & InlineFlag); }
     qint64 rawAt(int row, int col) const; // the 8-byte payload of a stored (non-inline) cell
 
-    // Rows being built are staged and moved into the columns a batch at a time, one column
-    // after the other, so that a column's index and arena stay in the processor's cache while
-    // its values are stored; row by row, 28 columns' indexes would keep pushing each other out.
-    struct StagedCell {
-        CellType type;
-        int32_t len; // -1: `word` holds the cell (NULL or an inline integer)
-        uint32_t pos; // payload in m_stageBytes
-        uint32_t word;
-    };
+    // Cells held in the word go straight to their column. Values to be looked up in a column's
+    // index are staged and stored a batch of rows at a time, one column after the other, so
+    // that a column's index and arena stay in the processor's cache while its values are stored;
+    // row by row, 28 columns' indexes would keep pushing each other out.
+    void putWord(uint32_t word)
+    {
+        if (m_cursor < columnCount()) // extra cells are ignored
+            m_columns[size_t(m_cursor++)].cells.push_back(word);
+    }
+    void appendWide(CellType t, qint64 v); // an 8-byte payload
     void stage(CellType t, const char *payload, int bytes);
-    void stageWord(uint32_t word);
     // Readers see every row: staged ones are stored first. The store is logically unchanged,
     // so this is allowed on a const table.
     void flush() const
@@ -144,8 +182,7 @@ private:
     }
     void flushStaged();
     void dropStaged();
-    std::vector<StagedCell> m_stage; // row-major, columnCount() cells per staged row
-    std::vector<char> m_stageBytes;
+    PodBuffer<char> m_stageBytes;
     int m_stagedRows = 0;
 
     QStringList m_names;
