@@ -1,6 +1,7 @@
 // The exports of the search results, driven through the search form's buttons and the real
 // options form: text files compared byte for byte, workbooks read back by openpyxl and converted
 // by gnumeric's ssconvert, limits, failures and cancelling.
+#include "ShowSearchForm.h"
 #include "common/MessageRecorder.h"
 #include "common/TestDatabase.h"
 #include "search/ExportTexts.h"
@@ -18,7 +19,6 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
 #include <QProgressDialog>
 #include <QStringEncoder>
 #include <QtTest>
@@ -33,8 +33,7 @@ namespace {
 
 // A whole number beyond 32 bits in a lookup column. A server's lookup columns are 32-bit
 // integers, so on PostgreSQL it is their largest value.
-const QString BigWhole
-    = TestDatabase::onPostgres() ? QStringLiteral("2147483647") : QStringLiteral("9000000000");
+const QString BigWhole = TestDatabase::onPostgres() ? "2147483647" : "9000000000";
 
 // The grid after searching "@T" in the descriptions: two records and the totals row.
 const QStringList Row1 = {"201", "", "00123", "12345678901234567890", "A-1", "میزاداری", "", "",
@@ -66,7 +65,7 @@ QByteArray textFile(const QList<QStringList> &lines, const QString &delimiter, b
         for (const QString &cell : lines[i])
             s += cell + delimiter;
         if (i + 1 < lines.size() || newLine)
-            s += QStringLiteral("\r\n");
+            s += "\r\n";
     }
     QStringEncoder le(QStringConverter::Utf16LE);
     return le.encode(s);
@@ -168,21 +167,10 @@ private slots:
     void plainNumbers();
 
 private:
-    qint32 withForm(const std::function<void(FormSearch &)> &body)
-    {
-        QTimer::singleShot(0, this, [body] {
-            QPointer<FormSearch> f = qobject_cast<FormSearch *>(QApplication::activeModalWidget());
-            QVERIFY(f);
-            body(*f);
-            if (f && f->isVisible())
-                f->cmdExit_Click();
-        });
-        return FormSearch::instance().ShowNGetID();
-    }
     static void search(FormSearch &f)
     {
         f.cmdNewsearch_Click();
-        f.txtDescription->setText(QStringLiteral("@T"));
+        f.txtDescription->setText("@T");
         click(f.cmdSearch);
         QCOMPARE(f.flxSearch->Rows(), 4);
     }
@@ -211,11 +199,10 @@ private:
     QJsonObject readWorkbook(const QString &path)
     {
         // openpyxl from Debian (scripts/setup installs python3-openpyxl).
-        const QString python = QStandardPaths::findExecutable(
-            QStringLiteral("python3"), {QStringLiteral("/usr/bin")});
+        const QString python = QStandardPaths::findExecutable("python3", {"/usr/bin"});
         QProcess p;
         p.start(python,
-            {QStringLiteral("-c"),
+            {"-c",
                 QStringLiteral(
                     "import json, sys, openpyxl\n"
                     "from openpyxl.utils.escape import unescape\n"
@@ -252,15 +239,14 @@ void TestExports::initTestCase()
         "'x' || char(13) || 'y' || char(10) || 'z @T'),"
         "(202, -3, '7', NULL, '-5', 'قفسه', NULL, NULL, NULL, 9999999.5, 123, NULL, '0.5', "
         "'@T صادرات')");
-    insert.replace(QStringLiteral("9000000000"), BigWhole);
+    insert.replace("9000000000", BigWhole);
     if (TestDatabase::onPostgres()) // a server's character function is chr, of one code each
-        insert.replace(QStringLiteral("char(13, 10)"), QStringLiteral("chr(13) || chr(10)"))
-            .replace(QStringLiteral("char("), QStringLiteral("chr("));
+        insert.replace("char(13, 10)", "chr(13) || chr(10)").replace("char(", "chr(");
     m_db->exec(insert);
     m_db->useAsCurrent();
-    qputenv("HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("home"))));
+    qputenv("HOME", QFile::encodeName(m_dir.filePath("home")));
     qunsetenv("XDG_CONFIG_HOME");
-    QDir().mkpath(m_dir.filePath(QStringLiteral("home/Documents")));
+    QDir().mkpath(m_dir.filePath("home/Documents"));
     setOpenFileHook([this](const QString &path) {
         m_opened << path;
         return m_openAnswer;
@@ -286,20 +272,7 @@ void TestExports::optionsForm()
 {
     MessageRecorder messages;
     FormSendToTextFile o;
-    QCOMPARE(o.objectName(), QStringLiteral("FormSendToTextFile"));
-    QCOMPARE(o.windowTitle(), T::TextExportCaption.toString());
     QCOMPARE(o.layoutDirection(), Qt::RightToLeft);
-    QCOMPARE(o.lblExcell_1->text(), T::Instruction.toString());
-    QCOMPARE(o.lblExcell_2->text(), T::DelimiterCaption.toString());
-    QCOMPARE(o.cmdSave->Caption(), T::SaveCaption.toString());
-    QCOMPARE(o.chkHeader->text(), T::HeaderCaption.toString());
-    QCOMPARE(o.chkRemoveMoney->text(), T::RemoveMoneyCaption.toString());
-    QCOMPARE(o.chkNewLine->text(), T::NewLineCaption.toString());
-    QCOMPARE(o.cmdOk->Caption(), T::OkCaption.toString());
-    QCOMPARE(o.cmdCancel->Caption(), T::CancelCaption.toString());
-    QCOMPARE(o.chkHeader->checkState(), Qt::Unchecked);
-    QCOMPARE(o.chkRemoveMoney->checkState(), Qt::Unchecked);
-    QCOMPARE(o.chkNewLine->checkState(), Qt::Checked);
 
     // The delimiter box selects its whole text on getting the focus, so typing replaces it; a
     // greyed box counts as not ticked.
@@ -310,7 +283,7 @@ void TestExports::optionsForm()
         f.chkHeader->setCheckState(Qt::PartiallyChecked);
         click(f.cmdCancel);
     });
-    QString name = QStringLiteral("x"), delimiter;
+    QString name = "x", delimiter;
     bool newLine = false, headers = true, money = true;
     QVERIFY(!o.getTextFileName(name, delimiter, newLine, headers, money));
     QCOMPARE(name, QString());
@@ -324,8 +297,8 @@ void TestExports::optionsForm()
 void TestExports::textFileByteForByte()
 {
     MessageRecorder messages;
-    const QString path = m_dir.filePath(QStringLiteral("results.txt"));
-    withForm([&](FormSearch &f) {
+    const QString path = m_dir.filePath("results.txt");
+    showSearchForm([&](FormSearch &f) {
         search(f);
         // The defaults: "^t=Tab" is six characters of delimiter; no header; a closing break.
         exportText(f, path);
@@ -339,23 +312,19 @@ void TestExports::textFileByteForByte()
         // "^t" is a tab; the header row first; no break after the last line. The existing file
         // is replaced once the overwrite question is answered yes.
         exportText(f, path, [](FormSendToTextFile &o) {
-            type(o.txtDelimiter, QStringLiteral("^t"));
+            type(o.txtDelimiter, "^t");
             tick(o.chkHeader);
             tick(o.chkNewLine);
         });
         QCOMPARE(messages.boxes[1].title, T::OverwriteTitle.toString());
         QCOMPARE(messages.boxes[1].text, T::OverwriteQuestion.toString());
-        QCOMPARE(
-            readAll(path), textFile({Headers, Row1, Row2, Totals}, QStringLiteral("\t"), false));
+        QCOMPARE(readAll(path), textFile({Headers, Row1, Row2, Totals}, "\t", false));
 
         // " ^T " with blanks is a tab too; other blanks are kept as typed.
-        exportText(
-            f, path, [](FormSendToTextFile &o) { type(o.txtDelimiter, QStringLiteral(" ^T ")); });
-        QCOMPARE(readAll(path), textFile({Row1, Row2, Totals}, QStringLiteral("\t"), true));
-        exportText(
-            f, path, [](FormSendToTextFile &o) { type(o.txtDelimiter, QStringLiteral(" ^t, ")); });
-        QCOMPARE(readAll(path), textFile({Row1, Row2, Totals}, QStringLiteral(" ^t, "), true));
-
+        for (auto [typed, written] : {std::pair {" ^T ", "\t"}, {" ^t, ", " ^t, "}}) {
+            exportText(f, path, [typed](FormSendToTextFile &o) { type(o.txtDelimiter, typed); });
+            QCOMPARE(readAll(path), textFile({Row1, Row2, Totals}, written, true));
+        }
         // An empty delimiter writes the cells back to back; a zero-width column is left out.
         f.flxSearch->setColWidth(5, 0);
         exportText(f, path, [](FormSendToTextFile &o) { type(o.txtDelimiter, QString()); });
@@ -365,7 +334,7 @@ void TestExports::textFileByteForByte()
 
         // Money without separators: the exact amounts, the totals too; the header row as it is.
         exportText(f, path, [](FormSendToTextFile &o) {
-            type(o.txtDelimiter, QStringLiteral(";"));
+            type(o.txtDelimiter, ";");
             tick(o.chkRemoveMoney);
             tick(o.chkHeader);
         });
@@ -373,18 +342,18 @@ void TestExports::textFileByteForByte()
         r1[11] = "1234567", r1[12] = "0.25";
         r2[11] = "9999999.5";
         t[11] = "11234566.5", t[12] = "123.25";
-        QCOMPARE(readAll(path), textFile({Headers, r1, r2, t}, QStringLiteral(";"), true));
-        QCOMPARE(filesIn(m_dir.path()), QStringList {QStringLiteral("results.txt")});
-        QCOMPARE(f.flxSearch->TextMatrix(1, 12), QStringLiteral("1/234/567")); // only read
+        QCOMPARE(readAll(path), textFile({Headers, r1, r2, t}, ";", true));
+        QCOMPARE(filesIn(m_dir.path()), QStringList {"results.txt"});
+        QCOMPARE(f.flxSearch->TextMatrix(1, 12), "1/234/567"); // only read
     });
 }
 
 void TestExports::textFileAnswersAndCancels()
 {
     MessageRecorder messages;
-    const QString path = m_dir.filePath(QStringLiteral("kept.txt"));
+    const QString path = m_dir.filePath("kept.txt");
     writeOld(path);
-    withForm([&](FormSearch &f) {
+    showSearchForm([&](FormSearch &f) {
         search(f);
         // An existing file answered No keeps the name empty, so cmdOk still asks for one.
         setSaveFileDialogHook([path](const QString &, const QString &) { return path; });
@@ -419,20 +388,19 @@ void TestExports::textFileAnswersAndCancels()
         exportText(f, path);
         QCOMPARE(messages.count(), 2);
         QCOMPARE(f.flxSearch->Rows(), 4);
-        QCOMPARE(f.flxSearch->TextMatrix(2, 6), QStringLiteral("قفسه"));
+        QCOMPARE(f.flxSearch->TextMatrix(2, 6), "قفسه");
     });
     QCOMPARE(readAll(path), QByteArray("old"));
-    QCOMPARE(filesIn(m_dir.path()).filter(QStringLiteral("kept")),
-        QStringList {QStringLiteral("kept.txt")});
+    QCOMPARE(filesIn(m_dir.path()).filter("kept"), QStringList {"kept.txt"});
 }
 
 void TestExports::textFileFailures()
 {
     MessageRecorder messages;
-    const QString gone = m_dir.filePath(QStringLiteral("gone/results.txt"));
-    const QString full = m_dir.filePath(QStringLiteral("full/results.txt"));
+    const QString gone = m_dir.filePath("gone/results.txt");
+    const QString full = m_dir.filePath("full/results.txt");
     writeOld(full);
-    withForm([&](FormSearch &f) {
+    showSearchForm([&](FormSearch &f) {
         search(f);
         // A folder that is not there.
         exportText(f, gone);
@@ -455,16 +423,16 @@ void TestExports::textFileFailures()
         QCOMPARE(f.flxSearch->Rows(), 4);
     });
     QCOMPARE(readAll(full), QByteArray("old"));
-    QCOMPARE(filesIn(QFileInfo(full).path()), QStringList {QStringLiteral("results.txt")});
+    QCOMPARE(filesIn(QFileInfo(full).path()), QStringList {"results.txt"});
 }
 
 void TestExports::workbookReadBack()
 {
     MessageRecorder messages;
-    const QString docs = m_dir.filePath(QStringLiteral("home/Documents"));
+    const QString docs = m_dir.filePath("home/Documents");
     QString book;
     QList<QStringList> grid;
-    withForm([&](FormSearch &f) {
+    showSearchForm([&](FormSearch &f) {
         search(f);
         f.flxSearch->setColWidth(5, 0); // a zero-width column goes along too
         click(f.cmdExcel);
@@ -484,7 +452,7 @@ void TestExports::workbookReadBack()
     QCOMPARE(m_opened.size(), 2);
     book = m_opened.first();
     QCOMPARE(QFileInfo(book).path(), docs);
-    QVERIFY2(book.endsWith(QLatin1String(".xlsx")) && m_opened[1] != book, qPrintable(m_opened[1]));
+    QVERIFY2(book.endsWith(".xlsx") && m_opened[1] != book, qPrintable(m_opened[1]));
     QCOMPARE(messages.count(), 2);
     QCOMPARE(messages.boxes[0].title, T::SpreadsheetDoneTitle.toString());
     QCOMPARE(messages.boxes[0].text, T::SpreadsheetDoneText.toString());
@@ -496,12 +464,12 @@ void TestExports::workbookReadBack()
     const QJsonObject wb = readWorkbook(book);
     QVERIFY2(!wb.isEmpty(),
         "openpyxl could not read the workbook (scripts/setup installs python3-openpyxl)");
-    QCOMPARE(wb[QLatin1String("sheets")].toInt(), 1);
-    QVERIFY(wb[QLatin1String("rtl")].toBool());
-    QCOMPARE(wb[QLatin1String("rows")].toInt(), 4);
-    QCOMPARE(wb[QLatin1String("cols")].toInt(), 29);
+    QCOMPARE(wb["sheets"].toInt(), 1);
+    QVERIFY(wb["rtl"].toBool());
+    QCOMPARE(wb["rows"].toInt(), 4);
+    QCOMPARE(wb["cols"].toInt(), 29);
     QHash<QPair<int, int>, QJsonArray> cells; // by sheet row and column, counted from 1
-    for (const QJsonValue &v : wb[QLatin1String("cells")].toArray())
+    for (const QJsonValue &v : wb["cells"].toArray())
         cells.insert({v[0].toInt(), v[1].toInt()}, v.toArray());
     auto kind = [&](int r, int c) { return cells.value({r + 1, c + 1}).at(2).toString(); };
     int filled = 0;
@@ -513,48 +481,44 @@ void TestExports::workbookReadBack()
             filled += !text.isEmpty();
             if (text.isEmpty())
                 QVERIFY2(cell.isEmpty(), where);
-            else if (kind(r, c) == QLatin1String("n"))
+            else if (kind(r, c) == "n")
                 QVERIFY2(cell[3].toDouble() == text.toDouble(), where);
             else
-                QVERIFY2(kind(r, c) == QLatin1String("s") && cell[3].toString() == text,
+                QVERIFY2(kind(r, c) == "s" && cell[3].toString() == text,
                     where + QJsonDocument(cell).toJson());
         }
     QCOMPARE(int(cells.size()), filled); // nothing beyond the grid's cells
     // The row numbers, identifiers and amounts a spreadsheet keeps as they are become numbers;
     // leading zeros, long plate numbers, grouped money, dates and captions stay text.
-    for (auto [r, c] :
-        {std::pair {1, 0}, {1, 1}, {2, 2}, {2, 5}, {1, 11}, {1, 15}, {2, 17}, {3, 14}})
-        QVERIFY2(
-            kind(r, c) == QLatin1String("n"), qPrintable(QStringLiteral("(%1, %2)").arg(r).arg(c)));
-    for (auto [r, c] : {std::pair {0, 0}, {0, 1}, {3, 0}, {1, 3}, {1, 4}, {1, 9}, {1, 10}, {1, 12},
-             {1, 13}, {3, 12}})
-        QVERIFY2(
-            kind(r, c) == QLatin1String("s"), qPrintable(QStringLiteral("(%1, %2)").arg(r).arg(c)));
+    for (auto [r, c, k] :
+        {std::tuple {1, 0, "n"}, {1, 1, "n"}, {2, 2, "n"}, {2, 5, "n"}, {1, 11, "n"}, {1, 15, "n"},
+            {2, 17, "n"}, {3, 14, "n"}, {0, 0, "s"}, {0, 1, "s"}, {3, 0, "s"}, {1, 3, "s"},
+            {1, 4, "s"}, {1, 9, "s"}, {1, 10, "s"}, {1, 12, "s"}, {1, 13, "s"}, {3, 12, "s"}})
+        QVERIFY2(kind(r, c) == k, qPrintable(QString("(%1, %2)").arg(r).arg(c)));
     QCOMPARE(grid[0].mid(1), Headers);
 
     // A spreadsheet program opens it: gnumeric's converter, run headless.
-    const QString ssconvert = QStandardPaths::findExecutable(QStringLiteral("ssconvert"));
+    const QString ssconvert = QStandardPaths::findExecutable("ssconvert");
     QVERIFY2(!ssconvert.isEmpty(), "ssconvert is missing (scripts/setup installs gnumeric)");
-    const QString csv = m_dir.filePath(QStringLiteral("converted.csv"));
+    const QString csv = m_dir.filePath("converted.csv");
     QProcess p;
-    p.start(ssconvert, {QStringLiteral("--export-type=Gnumeric_stf:stf_csv"), book, csv});
+    p.start(ssconvert, {"--export-type=Gnumeric_stf:stf_csv", book, csv});
     QVERIFY(p.waitForFinished(120000));
     QCOMPARE(p.exitCode(), 0);
     const QString converted = QString::fromUtf8(readAll(csv));
-    for (const QString &value : {T::RowNumberHeader.toString(), T::TotalsCaption.toString(),
-             Headers[0], QStringLiteral("00123"), QStringLiteral("12345678901234567890"),
-             QStringLiteral("1/234/567"), QStringLiteral("1/123/456/6.5"), BigWhole,
-             QStringLiteral("@T صادرات")})
-        QVERIFY2(converted.contains(value), qPrintable(value + QStringLiteral(" in ") + converted));
+    for (const QString &value :
+        QStringList {T::RowNumberHeader.toString(), T::TotalsCaption.toString(), Headers[0],
+            "00123", "12345678901234567890", "1/234/567", "1/123/456/6.5", BigWhole, "@T صادرات"})
+        QVERIFY2(converted.contains(value), qPrintable(value + " in " + converted));
 }
 
 void TestExports::workbookLimitsAndFailures()
 {
     MessageRecorder messages;
-    const QString home = m_dir.filePath(QStringLiteral("home"));
-    const QString docs = home + QStringLiteral("/Documents");
+    const QString home = m_dir.filePath("home");
+    const QString docs = home + "/Documents";
     const int before = int(filesIn(docs).size());
-    withForm([&](FormSearch &f) {
+    showSearchForm([&](FormSearch &f) {
         // More rows than a worksheet holds: said before anything is written.
         f.flxSearch->setCols(2);
         f.flxSearch->setRows(SheetMaxRows + 1);
@@ -567,12 +531,12 @@ void TestExports::workbookLimitsAndFailures()
 
         // A folder that is not there: the file and the cause are named.
         search(f);
-        qputenv("HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("nohome"))));
+        qputenv("HOME", QFile::encodeName(m_dir.filePath("nohome")));
         click(f.cmdExcel);
         qputenv("HOME", QFile::encodeName(home));
         QCOMPARE(messages.count(), 2);
         QCOMPARE(messages.last().title, T::SpreadsheetFailureTitle.toString());
-        QVERIFY2(messages.last().text.contains(m_dir.filePath(QStringLiteral("nohome/")))
+        QVERIFY2(messages.last().text.contains(m_dir.filePath("nohome/"))
                 && messages.last().text.contains(T::CauseNoFolder.toString()),
             qPrintable(messages.last().text));
         QVERIFY(f.flxSearch->Redraw());
@@ -595,9 +559,9 @@ void TestExports::workbookLimitsAndFailures()
     QVERIFY(m_opened.isEmpty());
     QCOMPARE(int(filesIn(docs).size()), before);
     // Without a documents folder the workbook goes to the home folder.
-    QDir(docs).rename(docs, docs + QStringLiteral(".away"));
+    QDir(docs).rename(docs, docs + ".away");
     QCOMPARE(QFileInfo(newWorkbookPath()).path(), home);
-    QDir().rename(docs + QStringLiteral(".away"), docs);
+    QDir().rename(docs + ".away", docs);
 }
 
 void TestExports::plainNumbers()

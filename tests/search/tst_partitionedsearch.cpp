@@ -7,6 +7,7 @@
 // statement is one read, the server parallelising it itself. There the test holds that it is
 // read whole and gives the grid the checks expect, and that a failing read fails the search the
 // same way.
+#include "ShowSearchForm.h"
 #include "common/MessageRecorder.h"
 #include "common/TestDatabase.h"
 #include "search/FormSearch.h"
@@ -17,9 +18,7 @@
 #include "suite/OrvoControls.h"
 
 #include <QLineEdit>
-#include <QPointer>
 #include <QtTest>
-#include <functional>
 
 using namespace vela;
 
@@ -82,17 +81,6 @@ private slots:
     void failingPartFailsTheWholeSearch();
 
 private:
-    qint32 withForm(const std::function<void(FormSearch &)> &body)
-    {
-        QTimer::singleShot(0, this, [body] {
-            QPointer<FormSearch> f = qobject_cast<FormSearch *>(QApplication::activeModalWidget());
-            QVERIFY(f);
-            body(*f);
-            if (f && f->isVisible())
-                f->cmdExit_Click();
-        });
-        return FormSearch::instance().ShowNGetID();
-    }
     // Runs the form's search read in parts and in one part; returns the grid of the first. On a
     // server, where there is one way of reading, the search runs once.
     QStringList searchBothWays(FormSearch &f, int *parts = nullptr)
@@ -102,20 +90,13 @@ private:
         const QStringList inParts = gridContents(*f.flxSearch);
         if (parts)
             *parts = lastPartCount();
-        if (!sqliteBackend())
-            return inParts;
-        setParts(1);
-        f.cmdSearch_Click();
-        const QStringList whole = gridContents(*f.flxSearch);
-        sqliteBackend()->setPartitioning({});
-        if (inParts != whole) {
-            for (int r = 0; r < qMin(inParts.size(), whole.size()); ++r)
-                if (inParts[r] != whole[r])
-                    qWarning(
-                        "row %d differs:\n%s\n%s", r, qPrintable(inParts[r]), qPrintable(whole[r]));
+        if (sqliteBackend()) {
+            setParts(1);
+            f.cmdSearch_Click();
+            sqliteBackend()->setPartitioning({});
+            // (A differing row is shown with both texts.)
+            [&] { QCOMPARE(inParts, gridContents(*f.flxSearch)); }();
         }
-        [&] { QCOMPARE(inParts.size(), whole.size()); }();
-        [&] { QVERIFY(inParts == whole); }();
         return inParts;
     }
 
@@ -159,7 +140,7 @@ void TestPartitionedSearch::partsGiveTheGridOfOneRead()
                   " IS NOT NULL AND CreateDate IS NOT NULL LIMIT 1"))
               .value(0);
     QCOMPARE(filter.size(), 2);
-    withForm([&](FormSearch &f) {
+    showSearchForm([&](FormSearch &f) {
         f.cmdNewsearch_Click();
         int parts = 0;
         const QStringList all = searchBothWays(f, &parts);
@@ -217,7 +198,7 @@ void TestPartitionedSearch::failingPartFailsTheWholeSearch()
         " FROM tblAssetGroup;")
                    .arg(last));
     MessageRecorder messages;
-    withForm([&](FormSearch &f) {
+    showSearchForm([&](FormSearch &f) {
         f.cmdNewsearch_Click();
         setParts(4, 100);
         f.cmdSearch_Click();
