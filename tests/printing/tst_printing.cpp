@@ -18,7 +18,6 @@
 #include <QTimer>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace vela;
@@ -31,13 +30,10 @@ class FakeEngine : public ReportEngine {
 public:
     static inline QStringList calls;
     static inline std::function<void(FakeEngine &)> onShow;
-    void setConnectionString(const QString &text) override
-    {
-        calls << QStringLiteral("ConnectionString=") + text;
-    }
+    void setConnectionString(const QString &text) override { calls << "ConnectionString=" + text; }
     void setReportFileName(const QString &path) override
     {
-        calls << QStringLiteral("ReportFileName=") + path;
+        calls << "ReportFileName=" + path;
         ReportEngine::setReportFileName(path);
     }
     void Connect(const QVariant &c) override
@@ -79,7 +75,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
 
 QStringList rptFiles(const QString &folder)
 {
-    return QDir(folder).entryList({QStringLiteral("*.rpt")}, QDir::Files);
+    return QDir(folder).entryList({"*.rpt"}, QDir::Files);
 }
 
 } // namespace
@@ -117,7 +113,6 @@ void TestPrinting::chooser()
     db.useAsCurrent();
     MessageRecorder messages;
     FormPrint &form = FormPrint::instance();
-    QCOMPARE(form.windowTitle(), texts::PrintCaption.toString());
 
     // The form's templates, titles with their IDs, the first one selected; not another form's.
     form.DocumnetID = 1022148;
@@ -147,12 +142,12 @@ void TestPrinting::chooser()
 
     // With one template, it is selected at once, and the small button chooses it as the print
     // button does: its stored path, and the form closes.
-    db.exec(QStringLiteral("DELETE FROM tblOrvoReportTemplate WHERE ID <> 2"));
+    db.exec("DELETE FROM tblOrvoReportTemplate WHERE ID <> 2");
     form.DocumnetID = 1022148;
     QVERIFY(LoadReportTemplates(&form));
     QCOMPARE(form.cmbReport->currentIndex(), 0);
     QTest::mouseClick(form.cmdOk, Qt::LeftButton);
-    QCOMPARE(form.ReportFileName, QStringLiteral("Reports/AssetLabel.html"));
+    QCOMPARE(form.ReportFileName, "Reports/AssetLabel.html");
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Accepted));
 }
@@ -161,12 +156,12 @@ void TestPrinting::printRecord()
 {
     TestDatabase db;
     QTemporaryDir install;
-    const QString base = install.path() + QStringLiteral("/");
+    const QString base = install.path() + "/";
     db.exec(QStringLiteral("UPDATE tblOrvoSetting SET BasePath='%1'").arg(base));
     // Template 1 exists as stored (absolute), 2 only under the install directory, 3 nowhere.
-    const QString stored = m_temp.filePath(QStringLiteral("Card.html"));
+    const QString stored = m_temp.filePath("Card.html");
     writeFile(stored, "card");
-    writeFile(base + QStringLiteral("Reports/Only.html"), "only");
+    writeFile(base + "Reports/Only.html", "only");
     db.exec(
         QStringLiteral("UPDATE tblOrvoReportTemplate SET FilePath='%1' WHERE ID=1; "
                        "UPDATE tblOrvoReportTemplate SET FilePath='Reports/Only.html' WHERE ID=2")
@@ -187,27 +182,24 @@ void TestPrinting::printRecord()
     choose(0);
     d.click("cmdPreview");
     QCOMPARE(FakeEngine::calls,
-        QStringList({QStringLiteral("ReportFileName=") + stored,
-            QStringLiteral("ConnectionString=") + db.connectionString,
-            QStringLiteral("Connect(%1)").arg(db.connectionString),
-            QStringLiteral("SetFormula(1, fmlID = 5)"), QStringLiteral("ShowReport(1)")}));
+        QStringList({"ReportFileName=" + stored, "ConnectionString=" + db.connectionString,
+            QStringLiteral("Connect(%1)").arg(db.connectionString), "SetFormula(1, fmlID = 5)",
+            "ShowReport(1)"}));
     QVERIFY(!enabledWhileShown);
     QVERIFY(hourglassWhileShown);
     QVERIFY(d.get<QPushButton>("cmdPreview")->isEnabled());
     QVERIFY(!QApplication::overrideCursor());
     QCOMPARE(messages.count(), 0);
     const QStringList trace = d.takeTrace();
-    QVERIFY(trace.contains(
-        QStringLiteral("Select * from tblOrvoReportTemplate where FormTypeID = 1022148")));
-    QVERIFY(trace.contains(QStringLiteral("Select * From tblOrvoReportTemplate Where ID = 1")));
+    QVERIFY(trace.contains("Select * from tblOrvoReportTemplate where FormTypeID = 1022148"));
+    QVERIFY(trace.contains("Select * From tblOrvoReportTemplate Where ID = 1"));
 
     // Found only under the install directory: used prefixed, and the chooser keeps that path.
     FakeEngine::calls.clear();
     choose(1);
     d.click("cmdPreview");
-    QCOMPARE(FakeEngine::calls.value(0),
-        QStringLiteral("ReportFileName=") + base + QStringLiteral("Reports/Only.html"));
-    QCOMPARE(FormPrint::instance().ReportFileName, base + QStringLiteral("Reports/Only.html"));
+    QCOMPARE(FakeEngine::calls.value(0), "ReportFileName=" + base + "Reports/Only.html");
+    QCOMPARE(FormPrint::instance().ReportFileName, base + "Reports/Only.html");
 
     // Found nowhere: the message names the completed path, and no engine is made.
     FakeEngine::calls.clear();
@@ -216,7 +208,7 @@ void TestPrinting::printRecord()
     QCOMPARE(FakeEngine::calls, QStringList());
     QCOMPARE(messages.last().title, texts::TitleInvalid.toString());
     QCOMPARE(messages.last().text,
-        texts::MissingTemplateStart.toString() + base + QStringLiteral("reports/AssetHandover.xml")
+        texts::MissingTemplateStart.toString() + base + "reports/AssetHandover.xml"
             + texts::MissingTemplateEnd.toString());
 
     // Closing the chooser without a choice prints nothing.
@@ -229,7 +221,7 @@ void TestPrinting::printRecord()
     d.host.ClearShow();
     choose(0);
     d.click("cmdPreview");
-    QVERIFY(FakeEngine::calls.contains(QStringLiteral("SetFormula(1, fmlID = 0)")));
+    QVERIFY(FakeEngine::calls.contains("SetFormula(1, fmlID = 0)"));
 
     // A user without the print permission is told so; no chooser, no engine.
     FakeEngine::calls.clear();
@@ -246,7 +238,7 @@ void TestPrinting::printRecord()
 void TestPrinting::engineFailures()
 {
     TestDatabase db;
-    const QString stored = m_temp.filePath(QStringLiteral("Label.html"));
+    const QString stored = m_temp.filePath("Label.html");
     writeFile(stored, "the template's bytes");
     db.exec(
         QStringLiteral("UPDATE tblOrvoReportTemplate SET FilePath='%1' WHERE ID=1").arg(stored));
@@ -258,12 +250,11 @@ void TestPrinting::engineFailures()
 
     // Any error but 20544: shown with its number in the title; the button and the pointer are
     // back.
-    FakeEngine::onShow
-        = [](FakeEngine &) { throw VelaError(QStringLiteral("چاپگر پاسخ نداد."), 20599); };
+    FakeEngine::onShow = [](FakeEngine &) { throw VelaError("چاپگر پاسخ نداد.", 20599); };
     choose(0);
     d.click("cmdPreview");
-    QCOMPARE(messages.last().title, QStringLiteral("خطا 20599"));
-    QCOMPARE(messages.last().text, QStringLiteral("چاپگر پاسخ نداد."));
+    QCOMPARE(messages.last().title, "خطا 20599");
+    QCOMPARE(messages.last().text, "چاپگر پاسخ نداد.");
     QVERIFY(button());
     QVERIFY(!QApplication::overrideCursor());
 
@@ -273,25 +264,24 @@ void TestPrinting::engineFailures()
     messages.clear();
     QByteArray copied;
     FakeEngine::onShow = [&copied](FakeEngine &engine) {
-        if (engine.ReportFileName().endsWith(QLatin1String(".rpt"))) {
+        if (engine.ReportFileName().endsWith(".rpt")) {
             QFile f(engine.ReportFileName());
             if (f.open(QIODevice::ReadOnly))
                 copied = f.readAll();
             return;
         }
-        throw VelaError(QStringLiteral("در دست است"), 20544);
+        throw VelaError("در دست است", 20544);
     };
     choose(0);
     d.click("cmdPreview");
     QCOMPARE(FakeEngine::calls.size(), 8);
-    QCOMPARE(FakeEngine::calls.mid(4, 1), QStringList(QStringLiteral("ShowReport(1)")));
+    QCOMPARE(FakeEngine::calls.mid(4, 1), QStringList("ShowReport(1)"));
     const QString copy = FakeEngine::calls.value(5).mid(QStringLiteral("ReportFileName=").size());
     QCOMPARE(QFileInfo(copy).absolutePath(), QFileInfo(m_temp.path()).absoluteFilePath());
-    QVERIFY2(QFileInfo(copy).fileName().startsWith(QLatin1String("rad")), qPrintable(copy));
-    QCOMPARE(QFileInfo(copy).suffix(), QStringLiteral("rpt"));
+    QVERIFY2(QFileInfo(copy).fileName().startsWith("rad"), qPrintable(copy));
+    QCOMPARE(QFileInfo(copy).suffix(), "rpt");
     QCOMPARE(FakeEngine::calls.mid(6),
-        QStringList({QStringLiteral("Connect(%1)").arg(db.connectionString),
-            QStringLiteral("ShowReport(1)")}));
+        QStringList({QStringLiteral("Connect(%1)").arg(db.connectionString), "ShowReport(1)"}));
     QCOMPARE(copied, QByteArray("the template's bytes"));
     QCOMPARE(messages.count(), 0);
     QVERIFY(!QFile::exists(copy));
@@ -302,22 +292,21 @@ void TestPrinting::engineFailures()
     choose(0);
     d.click("cmdPreview");
     QCOMPARE(messages.last().title, texts::TitleError.toString());
-    QVERIFY(messages.last().text.contains(QLatin1String("ReportEngine")));
+    QVERIFY(messages.last().text.contains("ReportEngine"));
     QVERIFY(button());
     QVERIFY(!QApplication::overrideCursor());
 }
 
 void TestPrinting::demoTemplatesFromTheButton()
 {
-    // The demo templates where the build puts them, for the demo's own database: the card of
-    // record 5 and its label, printed from the entry form with the real engine.
+    // The demo label where the build puts it, printed from the entry form with the real engine:
+    // the codes are those of the record shown. (The engine's own tests read the templates' texts.)
     TestDatabase db;
-    db.exec(QStringLiteral("UPDATE tblOrvoSetting SET BasePath='%1'")
-                .arg(SuiteDatabase::installDirectory()));
+    db.exec(
+        QString("UPDATE tblOrvoSetting SET BasePath='%1'").arg(SuiteDatabase::installDirectory()));
     FormDriver d(db);
     MessageRecorder messages;
-    QString pdf;
-    QString renderedFrom;
+    QString pdf, renderedFrom;
     bool enabledWhileShown = true;
     ReportEngine::setPreviewHook([&](ReportDocument &report) {
         enabledWhileShown = d.get<QPushButton>("cmdPreview")->isEnabled();
@@ -325,49 +314,20 @@ void TestPrinting::demoTemplatesFromTheButton()
         report.writePdf(pdf);
     });
     d.host.View(5);
-
-    pdf = m_temp.filePath(QStringLiteral("card.pdf"));
-    choose(0);
-    d.click("cmdPreview");
-    QCOMPARE(messages.texts(), QStringList());
-    QVERIFY(!enabledWhileShown);
-    const QString card = pdftools::text(pdf);
-    for (const QString &value : {QStringLiteral("وانت نیسان زامیاد"), QStringLiteral("100005"),
-             QStringLiteral("980/000/000"), QStringLiteral("49/000/000.5"),
-             QStringLiteral("۱۴۰۱/۰۵/۱۳"), QStringLiteral("2022/08/04"),
-             db.scalar(QStringLiteral("SELECT Name FROM vwEmployeeMajor WHERE ID=15")).toString()})
-        QVERIFY2(pdftools::hasWords(card, value), qPrintable(value + QStringLiteral("\n") + card));
-
-    pdf = m_temp.filePath(QStringLiteral("label.pdf"));
-    choose(1);
-    d.click("cmdPreview");
-    QCOMPARE(pdftools::barcodes(pdf),
-        QStringList({QStringLiteral("CODE-128:100005"), QStringLiteral("QR-Code:100005")}));
-
-    // The label held by another print, and a copy of it marked read-only: the engine cannot use
-    // either where it lies, so each is printed from a private copy, which is gone afterwards.
-    const QString label
-        = SuiteDatabase::installDirectory() + QStringLiteral("Reports/AssetLabel.html");
-    const QString readOnly = m_temp.filePath(QStringLiteral("ReadOnlyLabel.html"));
-    QVERIFY(QFile::copy(label, readOnly));
-    QCOMPARE(::chmod(QFile::encodeName(readOnly).constData(), 0444), 0);
-    for (const bool held : {true, false}) {
-        int fd = -1;
-        if (held) {
-            fd = ::open(QFile::encodeName(label).constData(), O_RDONLY);
-            QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
-        } else {
-            db.exec(QStringLiteral("UPDATE tblOrvoReportTemplate SET FilePath='%1' WHERE ID=2")
-                        .arg(readOnly));
-        }
-        pdf = m_temp.filePath(QStringLiteral("label-copy%1.pdf").arg(held));
-        renderedFrom.clear();
+    // Free, then held by another print: the engine cannot use it where it lies, so it is printed
+    // from a private copy, which is gone afterwards.
+    const QString label = SuiteDatabase::installDirectory() + "Reports/AssetLabel.html";
+    for (const bool held : {false, true}) {
+        const int fd = held ? ::open(QFile::encodeName(label).constData(), O_RDONLY) : -1;
+        QVERIFY(!held || (fd >= 0 && ::flock(fd, LOCK_EX) == 0));
+        pdf = m_temp.filePath(QString("label%1.pdf").arg(held));
         choose(1);
         d.click("cmdPreview");
         if (fd >= 0)
             ::close(fd);
-        QCOMPARE(QFileInfo(renderedFrom).suffix(), QStringLiteral("rpt"));
-        QCOMPARE(pdftools::barcodes(pdf).size(), 2);
+        QVERIFY(!enabledWhileShown);
+        QCOMPARE(QFileInfo(renderedFrom).suffix(), held ? "rpt" : "html");
+        QCOMPARE(pdftools::barcodes(pdf), QStringList({"CODE-128:100005", "QR-Code:100005"}));
         QCOMPARE(rptFiles(m_temp.path()), QStringList());
         QCOMPARE(messages.texts(), QStringList());
     }
@@ -382,7 +342,7 @@ void TestPrinting::commandLine()
     auto run = [&home](const QStringList &args, QString *err = nullptr) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), home.path());
+        env.insert("HOME", home.path());
         for (const char *v : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "DISPLAY",
                  "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(v)); // no screen at all: the program finds its own way
@@ -394,44 +354,27 @@ void TestPrinting::commandLine()
             *err = QString::fromUtf8(p.readAllStandardError());
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
     };
-    const QString pdf = home.filePath(QStringLiteral("label.pdf"));
+    const QString pdf = home.filePath("label.pdf");
+    const QStringList onDb = {"-c", db.connectionString, "-u", "1", "--print", "5"};
     // On the database given, by the template's title.
-    QCOMPARE(
-        run({QStringLiteral("-c"), db.connectionString, QStringLiteral("-u"), QStringLiteral("1"),
-            QStringLiteral("--print"), QStringLiteral("5"), QStringLiteral("--template"),
-            QStringLiteral("برچسب اموال"), QStringLiteral("--pdf"), pdf}),
-        0);
+    QCOMPARE(run(onDb + QStringList {"--template", "برچسب اموال", "--pdf", pdf}), 0);
     QCOMPARE(pdftools::barcodes(pdf).size(), 2);
     // On the demo database it makes in a new home, by file name: the demo's base path is the
     // program's install directory, where it finds the template.
-    const QString card = home.filePath(QStringLiteral("card.pdf"));
-    QCOMPARE(run({QStringLiteral("--print"), QStringLiteral("1"), QStringLiteral("--template"),
-                 QStringLiteral("AssetCard.html"), QStringLiteral("--pdf"), card}),
-        0);
-    QVERIFY(pdftools::hasWords(pdftools::text(card), QStringLiteral("100001")));
+    const QString card = home.filePath("card.pdf");
+    QCOMPARE(run({"--print", "1", "--template", "AssetCard.html", "--pdf", card}), 0);
+    QVERIFY(pdftools::hasWords(pdftools::text(card), "100001"));
 
     // Failures: a clear word on stderr and a nonzero status.
     QString err;
-    QCOMPARE(
-        run({QStringLiteral("-c"), db.connectionString, QStringLiteral("-u"), QStringLiteral("1"),
-                QStringLiteral("--print"), QStringLiteral("5"), QStringLiteral("--template"),
-                QStringLiteral("قالب ناموجود"), QStringLiteral("--pdf"), pdf},
-            &err),
-        1);
-    QVERIFY2(
-        err.contains(QStringLiteral("قالب ناموجود")) && err.contains(QStringLiteral("برچسب اموال")),
-        qPrintable(err));
-    QCOMPARE(
-        run({QStringLiteral("-c"), db.connectionString, QStringLiteral("-u"), QStringLiteral("2"),
-                QStringLiteral("--print"), QStringLiteral("5"), QStringLiteral("--template"),
-                QStringLiteral("AssetLabel.html"), QStringLiteral("--pdf"), pdf},
-            &err),
-        1);
-    QVERIFY2(err.contains(QStringLiteral("102214809")), qPrintable(err));
-    QCOMPARE(
-        run({QStringLiteral("--print"), QStringLiteral("5"), QStringLiteral("--pdf"), pdf}, &err),
-        2);
-    QVERIFY(err.contains(QLatin1String("--template")));
+    QCOMPARE(run(onDb + QStringList {"--template", "قالب ناموجود", "--pdf", pdf}, &err), 1);
+    QVERIFY2(err.contains("قالب ناموجود") && err.contains("برچسب اموال"), qPrintable(err));
+    QStringList viewer = onDb;
+    viewer[3] = "2";
+    QCOMPARE(run(viewer + QStringList {"--template", "AssetLabel.html", "--pdf", pdf}, &err), 1);
+    QVERIFY2(err.contains("102214809"), qPrintable(err));
+    QCOMPARE(run({"--print", "5", "--pdf", pdf}, &err), 2);
+    QVERIFY(err.contains("--template"));
 }
 
 QTEST_MAIN(TestPrinting)
