@@ -60,9 +60,12 @@ QString withFraction(const char *column)
                                       : QString("%1 GLOB '*.*'").arg(column);
 }
 
-int count(TestDatabase &db, const QString &sql)
+// The whole number `sql` reads, its %1, %2... filled with `args` in turn.
+template<class... A> int count(TestDatabase &db, const QString &sql, const A &...args)
 {
-    return db.scalar(sql).toInt();
+    QString s = sql;
+    ((s = s.arg(args)), ...);
+    return db.scalar(s).toInt();
 }
 
 // Required lookups are set and every lookup ID of the chosen assets is listed by its view.
@@ -70,25 +73,23 @@ void verifyLookups(TestDatabase &db, const QString &where)
 {
     for (const char *col : {"CreatorID", "TypeID", "StatusTypeID", "GroupID", "BranchID", "Name",
              "LabelNo", "CreateDate"})
-        QCOMPARE(count(db,
-                     QString("SELECT count(*) FROM tblAssetEstablishment WHERE (%1) AND %2 IS NULL")
-                         .arg(where, col)),
+        QCOMPARE(count(db, "SELECT count(*) FROM tblAssetEstablishment WHERE (%1) AND %2 IS NULL",
+                     where, col),
             0);
     for (const auto &[col, view] : LookupColumns) {
         const int bad = count(db,
-            QString("SELECT count(*) FROM tblAssetEstablishment a WHERE (%1) AND a.%2 IS NOT NULL "
-                    "AND NOT EXISTS (SELECT 1 FROM %3 v WHERE v.ID = a.%2)")
-                .arg(where, col, view));
+            "SELECT count(*) FROM tblAssetEstablishment a WHERE (%1) AND a.%2 IS NOT NULL AND NOT "
+            "EXISTS (SELECT 1 FROM %3 v WHERE v.ID = a.%2)",
+            where, col, view);
         QVERIFY2(
             bad == 0, qPrintable(QString("%1 rows with %2 not in %3").arg(bad).arg(col, view)));
     }
     // The search reads the keeper's name from the employees.
-    QCOMPARE(
-        count(db,
-            QString(
-                "SELECT count(*) FROM tblAssetEstablishment a WHERE (%1) AND a.AccountableID IS NOT NULL "
-                "AND NOT EXISTS (SELECT 1 FROM vwEmployeeMajor e WHERE e.ID = a.AccountableID)")
-                .arg(where)),
+    QCOMPARE(count(db,
+                 "SELECT count(*) FROM tblAssetEstablishment a WHERE (%1) AND a.AccountableID IS "
+                 "NOT NULL AND NOT EXISTS (SELECT 1 FROM vwEmployeeMajor e WHERE e.ID = "
+                 "a.AccountableID)",
+                 where),
         0);
 }
 
@@ -247,7 +248,8 @@ private slots:
         }
     }
 
-    void views()
+    // The demo data, on one database: lookups, assets, pictures, then what deleting may do.
+    void demoData()
     {
         TestDatabase db;
         for (const QString &base : LookupViews) {
@@ -285,75 +287,6 @@ private slots:
             count(db, "SELECT count(*) FROM vwAssetAccountableMajor"));
         QVERIFY(count(db, "SELECT count(*) FROM vwAssetAccountableMajor")
             < count(db, "SELECT count(*) FROM vwEmployeeMajor"));
-    }
-
-    void rolesAndForeignKeys()
-    {
-        TestDatabase db;
-        const QString granted
-            = "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=%1 AND FormPermissionID=%2";
-        const QList<int> roles = {111, 102214801, 102214802, 102214803, 102214805, 102214809, 303};
-        for (int role : roles) {
-            QVERIFY2(count(db, granted.arg(SuiteDatabase::DemoAdminUserID).arg(role)) > 0,
-                qPrintable(QString::number(role)));
-            QCOMPARE(count(db, granted.arg(SuiteDatabase::DemoViewerUserID).arg(role)),
-                role == 111 ? 1 : 0);
-        }
-        QCOMPARE(db.scalar("SELECT Name FROM vwUserMajor WHERE ID = 2").toString(),
-            QString("کاربر مشاهده"));
-
-        // An asset that has moved cannot be deleted.
-        const QString deleteAsset = "DELETE FROM tblAssetEstablishment WHERE ID = %1";
-        try {
-            db.exec(deleteAsset.arg(TestDatabase::AssetWithMovements));
-            QFAIL("deleting an asset with movements should fail");
-        } catch (const VelaError &e) {
-            QVERIFY2(e.description().contains("FOREIGN KEY", Qt::CaseInsensitive),
-                qPrintable(e.description()));
-        }
-        QCOMPARE(count(db,
-                     QString("SELECT count(*) FROM tblAssetEstablishment WHERE ID = %1")
-                         .arg(TestDatabase::AssetWithMovements)),
-            1);
-
-        // Property values go with their asset; attachments and documents do not hold it back.
-        const int plain = TestDatabase::PlainAsset;
-        QVERIFY(
-            count(db,
-                QString(
-                    "SELECT count(*) FROM tblAssetEstablishmentPropertyData WHERE EstablishmentID = %1")
-                    .arg(plain))
-            > 0);
-        QCOMPARE(
-            count(db,
-                QString(
-                    "SELECT count(*) FROM tblAssetMovement WHERE EstablishmentID IN (%1, %2, %3)")
-                    .arg(plain)
-                    .arg(TestDatabase::AssetWithPictures)
-                    .arg(TestDatabase::AssetWithExternalPicture)),
-            0);
-        db.exec(deleteAsset.arg(plain));
-        QCOMPARE(
-            count(db,
-                QString(
-                    "SELECT count(*) FROM tblAssetEstablishmentPropertyData WHERE EstablishmentID = %1")
-                    .arg(plain)),
-            0);
-        db.exec(deleteAsset.arg(TestDatabase::AssetWithPictures));
-        QCOMPARE(
-            count(db,
-                "SELECT count(*) FROM tblOrvoFormAttachment WHERE FormTypeID = 1022148 AND FormID = 1"),
-            3);
-
-        // A new asset continues after the demo IDs.
-        db.exec("INSERT INTO tblAssetEstablishment (Name) VALUES ('میز')");
-        QCOMPARE(db.scalar("SELECT max(ID) FROM tblAssetEstablishment").toInt(),
-            TestDatabase::DemoAssetCount + 1);
-    }
-
-    void demoAssets()
-    {
-        TestDatabase db;
         QCOMPARE(
             count(db, "SELECT count(*) FROM tblAssetEstablishment"), TestDatabase::DemoAssetCount);
         QCOMPARE(
@@ -371,19 +304,12 @@ private slots:
         const QString phrase = "ثبت نهايي استقرار";
         QCOMPARE(
             count(db,
-                QString(
-                    "SELECT count(*) FROM tblAccountDocumentDetail WHERE FormTypeID = 1022148 AND FormID = %1 "
-                    "AND Description LIKE '%%2%'")
-                    .arg(TestDatabase::AssetWithDocument)
-                    .arg(phrase)),
+                "SELECT count(*) FROM tblAccountDocumentDetail WHERE FormTypeID = 1022148 AND FormID = %1 "
+                "AND Description LIKE '%%2%'",
+                TestDatabase::AssetWithDocument, phrase),
             2);
         QVERIFY(count(db, "SELECT count(*) FROM tblOrvoReportTemplate WHERE FormTypeID = 1022148")
             >= 2);
-    }
-
-    void demoPictures()
-    {
-        TestDatabase db;
         const auto rows = db.rows(
             "SELECT RowNumber, isExternal, FileExtension, FileData, MediaPath FROM tblOrvoFormAttachment "
             "WHERE FormTypeID = 1022148 AND FormID = 1 ORDER BY RowNumber");
@@ -417,6 +343,58 @@ private slots:
             count(db,
                 "SELECT count(*) FROM tblOrvoFormAttachment WHERE FormTypeID <> 1022148 AND FormID = 1")
             > 0);
+        const QString granted
+            = "SELECT count(*) FROM tblOrvoUserPermission WHERE UserID=%1 AND FormPermissionID=%2";
+        const QList<int> roles = {111, 102214801, 102214802, 102214803, 102214805, 102214809, 303};
+        for (int role : roles) {
+            QVERIFY2(count(db, granted, SuiteDatabase::DemoAdminUserID, role) > 0,
+                qPrintable(QString::number(role)));
+            QCOMPARE(
+                count(db, granted, SuiteDatabase::DemoViewerUserID, role), role == 111 ? 1 : 0);
+        }
+        QCOMPARE(db.scalar("SELECT Name FROM vwUserMajor WHERE ID = 2").toString(),
+            QString("کاربر مشاهده"));
+
+        // An asset that has moved cannot be deleted.
+        const QString deleteAsset = "DELETE FROM tblAssetEstablishment WHERE ID = %1";
+        try {
+            db.exec(deleteAsset.arg(TestDatabase::AssetWithMovements));
+            QFAIL("deleting an asset with movements should fail");
+        } catch (const VelaError &e) {
+            QVERIFY2(e.description().contains("FOREIGN KEY", Qt::CaseInsensitive),
+                qPrintable(e.description()));
+        }
+        QCOMPARE(count(db, "SELECT count(*) FROM tblAssetEstablishment WHERE ID = %1",
+                     TestDatabase::AssetWithMovements),
+            1);
+
+        // Property values go with their asset; attachments and documents do not hold it back.
+        const int plain = TestDatabase::PlainAsset;
+        QVERIFY(
+            count(db,
+                "SELECT count(*) FROM tblAssetEstablishmentPropertyData WHERE EstablishmentID = %1",
+                plain)
+            > 0);
+        QCOMPARE(
+            count(db, "SELECT count(*) FROM tblAssetMovement WHERE EstablishmentID IN (%1, %2, %3)",
+                plain, TestDatabase::AssetWithPictures, TestDatabase::AssetWithExternalPicture),
+            0);
+        db.exec(deleteAsset.arg(plain));
+        QCOMPARE(
+            count(db,
+                "SELECT count(*) FROM tblAssetEstablishmentPropertyData WHERE EstablishmentID = %1",
+                plain),
+            0);
+        db.exec(deleteAsset.arg(TestDatabase::AssetWithPictures));
+        QCOMPARE(
+            count(db,
+                "SELECT count(*) FROM tblOrvoFormAttachment WHERE FormTypeID = 1022148 AND FormID = 1"),
+            3);
+
+        // A new asset continues after the demo IDs.
+        db.exec("INSERT INTO tblAssetEstablishment (Name) VALUES ('میز')");
+        QCOMPARE(db.scalar("SELECT max(ID) FROM tblAssetEstablishment").toInt(),
+            TestDatabase::DemoAssetCount + 1);
     }
 
     void generatedAssets()
@@ -469,9 +447,8 @@ private:
             TestDatabase::DemoAssetCount + 3000);
         verifyLookups(db, added);
         verifyPersianDates(db, added);
-        QVERIFY(count(db,
-                    QString("SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND %2")
-                        .arg(added, withFraction("Cost")))
+        QVERIFY(count(db, "SELECT count(*) FROM tblAssetEstablishment WHERE %1 AND %2", added,
+                    withFraction("Cost"))
             > 50);
         const QString columns = "SELECT ID, Name, Cost, AbortCost, UtilizationDate, "
                                 "FarsiUtilizationDate, AccountableID, Description FROM "
