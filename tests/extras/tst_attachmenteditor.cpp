@@ -120,7 +120,6 @@ void TestAttachmentEditor::editAndView()
     for (int r = 0; r < 4; ++r)
         QCOMPARE(rows[r][0].toInt(), r + 1);
     QCOMPARE(rows[0].mid(1), QVariantList({0, QVariant(), "png", 0, "red.png"}));
-    QCOMPARE(rows[1][1].toInt(), 0);
     QCOMPARE(rows[2].mid(1), QVariantList({0, QVariant(), "jpg", 0, "blue.jpg"}));
     QCOMPARE(rows[3].mid(1), QVariantList({1, green, "png", 1, "green.png"}));
     QCOMPARE(stored(2), first);
@@ -136,9 +135,9 @@ void TestAttachmentEditor::editAndView()
                  .toInt(),
         1);
 
-    // The viewer shows the new set once the user presses the row number.
+    // The viewer shows the new set once the user presses the row number (stepping itself:
+    // tst_attachments).
     auto shown = [&d] { return colourOf(d.form().currentPicture().toImage()); };
-    QCOMPARE(d.get<QPushButton>("cmdRefreshPicture")->text(), QStringLiteral("1"));
     d.click("cmdRefreshPicture");
     QCOMPARE(shown(), QColor(Qt::red).rgb());
     d.click("cmdRight");
@@ -148,9 +147,6 @@ void TestAttachmentEditor::editAndView()
     QVERIFY(shown() != third);
     d.click("cmdRight");
     QCOMPARE(shown(), QColor(Qt::green).rgb());
-    QCOMPARE(d.get<QPushButton>("cmdRefreshPicture")->text(), QStringLiteral("4"));
-    d.click("cmdRight");
-    QCOMPARE(d.get<QPushButton>("cmdRefreshPicture")->text(), QStringLiteral("4"));
 
     // Numbers with a gap are closed up by OK, also without another change.
     db.exec("UPDATE tblOrvoFormAttachment SET RowNumber=7 WHERE FormTypeID=1022148 AND FormID=1 "

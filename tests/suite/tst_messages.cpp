@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <dlfcn.h>
 #include <functional>
 
 using namespace vela;
@@ -61,6 +63,8 @@ private slots:
     void unregisteredOrPartialComponent();
     void commandFailuresReachTheUser();
     void realDialog();
+    void registryCreatesByName();
+    void pluginFailuresNameTheFile();
 };
 
 void TestMessages::showMessageRecordsTheBox()
@@ -70,12 +74,9 @@ void TestMessages::showMessageRecordsTheBox()
     ShowMessage(Title, Text);
     QCOMPARE(messages.count(), 1);
     const MessageRecord &box = messages.boxes[0];
-    QCOMPARE(box.title, Title);
-    QCOMPARE(box.text, Text);
-    QCOMPARE(box.type, 0);
-    QCOMPARE(box.formBackColor, 14411760u);
-    QCOMPARE(box.btmBackColor, 13490407u);
-    QCOMPARE(box.frameBackColor, 15791353u);
+    QVERIFY(box.title == Title && box.text == Text && box.type == 0);
+    QVERIFY(box.formBackColor == 14411760u && box.btmBackColor == 13490407u
+        && box.frameBackColor == 15791353u);
     QCOMPARE(messages.pendingAnswers(), 1); // a plain message takes no answer
     ShowInformation(Title, Text);
     QCOMPARE(messages.last().type, int(comMSG::TypeInformation));
@@ -218,6 +219,62 @@ void TestMessages::realDialog()
             QStringList({Title, Text, QStringLiteral("#f0e7db"), QStringLiteral("#e7d8cd"),
                 QStringLiteral("#f9f4f0"), QStringLiteral("rtl")}));
     }
+}
+
+void TestMessages::registryCreatesByName()
+{
+    ComponentRegistry &r = ComponentRegistry::instance();
+    for (const char *name : {"comMessage.comMSG", "COMMESSAGE.COMMSG"})
+        QVERIFY(r.createAs<comMSG>(QString::fromLatin1(name)));
+    try {
+        r.create(QStringLiteral("comNothing.Here"));
+        QFAIL("created an unknown component");
+    } catch (const VelaError &e) {
+        QCOMPARE(e.number(), int(ErrNotRegistered));
+        QVERIFY(e.description().contains(QStringLiteral("comNothing.Here")));
+    }
+    auto named = [](const char *name) -> ComponentRegistry::Factory {
+        return [name] {
+            auto o = std::make_unique<QObject>();
+            o->setObjectName(QLatin1String(name));
+            return o;
+        };
+    };
+    r.registerFactory(QStringLiteral("Test.Widget"), named("first"));
+    QCOMPARE(r.create(QStringLiteral("test.widget"))->objectName(), QStringLiteral("first"));
+    QVERIFY(!r.createAs<comMSG>(QStringLiteral("Test.Widget"))); // not a message box
+    // The same name in another case replaces the factory.
+    r.registerFactory(QStringLiteral("TEST.WIDGET"), named("second"));
+    QCOMPARE(r.create(QStringLiteral("Test.Widget"))->objectName(), QStringLiteral("second"));
+    r.unregister(QStringLiteral("Test.WIDGET"));
+    QVERIFY_THROWS_EXCEPTION(VelaError, r.create(QStringLiteral("Test.Widget")));
+    QVERIFY(r.isRegistered(QString::fromLatin1(comMSG::ProgId)));
+}
+
+void TestMessages::pluginFailuresNameTheFile()
+{
+    auto failure = [](const QString &path) -> QString {
+        try {
+            ComponentRegistry::instance().registerPlugin(path);
+        } catch (const VelaError &e) {
+            return e.description();
+        }
+        return QStringLiteral("loaded");
+    };
+    // A missing file, a file that is no shared object, and a real library without the entry
+    // point (Qt's core library).
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("libmissing.so"));
+    const QString notElf = dir.filePath(QStringLiteral("libtext.so"));
+    QFile f(notElf);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("not a shared object") > 0);
+    f.close();
+    Dl_info info {};
+    QVERIFY(dladdr(reinterpret_cast<void *>(&qVersion), &info) && info.dli_fname);
+    const QString library = QFile::decodeName(info.dli_fname);
+    for (const QString &path : {missing, notElf, library})
+        QVERIFY2(failure(path).contains(path), qPrintable(failure(path)));
+    QVERIFY(failure(library).contains(QStringLiteral("vela_register_components")));
 }
 
 QTEST_MAIN(TestMessages)
