@@ -25,11 +25,6 @@ const QString Amounts[] = {QStringLiteral("0.0001"), QStringLiteral("-0.0001"),
 const char *const MoneyControls[]
     = {"txtCost", "txtAccumulatedCost", "txtAbortCost", "txtOfficeMaxCost"};
 
-QString money(const QString &a) // what the update writes for all four amounts
-{
-    return QStringLiteral(",Cost=%1,AccumulatedCost=%1,AbortCost=%1,OfficeMaxCost=%1,").arg(a);
-}
-
 } // namespace
 
 class TestMoney : public QObject {
@@ -38,22 +33,6 @@ class TestMoney : public QObject {
     FormDriver d {db};
     MessageRecorder messages;
 
-    void typeInto(QWidget *w, const QString &s)
-    {
-        for (QChar c : s)
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-    void choose(const char *name) // types the first name of the selector's list
-    {
-        QComboBox *combo = d.get<OrvoSelector>(name)->comboBox();
-        typeInto(combo->lineEdit(), combo->itemText(0));
-        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
-    }
-    void retitle(const QString &title)
-    {
-        d.get<QLineEdit>("txtName")->clear();
-        d.type("txtName", title);
-    }
     QList<QVariantList> stored(const QString &id)
     {
         // SQLite keeps the exact text, a server an exact numeric.
@@ -91,13 +70,11 @@ private slots:
             d.click("cmdNew");
             d.type("txtLabelNo", QStringLiteral("M-") + a);
             d.type("txtName", QStringLiteral("Amount ") + a);
-            typeInto(d.get<OrvoDate>("datUtilizationDate")->editor(), QStringLiteral("1402/05/10"));
-            QTest::keyClick(d.get<OrvoDate>("datUtilizationDate")->editor(), Qt::Key_Return);
-            choose("sltType");
-            choose("sltStatusType");
+            d.type("datUtilizationDate", QStringLiteral("1402/05/10"));
+            d.choose("sltType");
+            d.choose("sltStatusType");
             for (const char *c : MoneyControls)
-                typeInto(d.get<OrvoCurrency>(c)->editor(), a);
-            d.takeTrace();
+                d.type(c, a);
             d.click("cmdSave");
             QCOMPARE(messages.count(), 0);
             const QString id = d.text("txtID");
@@ -105,32 +82,20 @@ private slots:
                 {TestDatabase::onPostgres() ? QStringLiteral("numeric") : QStringLiteral("text"), a,
                     a, a, a}};
             QCOMPARE(stored(id), row);
-            // The statements carry the amounts as typed: bare numbers, nothing rounded.
-            QStringList trace = d.takeTrace();
-            QCOMPARE(trace.filter(QStringLiteral(",'1402/05/10',"))
-                         .filter(QStringLiteral(",%1,%1,%1,").arg(a))
-                         .size(),
-                1);
-            QCOMPARE(trace.filter(money(a)).size(), 1);
-
             // Loaded again after the save: each box holds the amount, shown grouped.
-            const Money value = *Money::parse(a);
             for (const char *c : MoneyControls) {
                 const OrvoCurrency *box = d.get<OrvoCurrency>(c);
                 QCOMPARE(box->Text(), a);
-                QCOMPARE(box->Value(), value);
                 QCOMPARE(box->editor()->text(), OrvoCurrency::grouped(a));
             }
 
             // Only the title changes; the second save writes the same amounts again.
             d.click("cmdEdit");
-            retitle(QStringLiteral("Edited ") + a);
+            d.get<QLineEdit>("txtName")->clear();
+            d.type("txtName", QStringLiteral("Edited ") + a);
             d.click("cmdSave");
             QCOMPARE(messages.count(), 0);
             QCOMPARE(stored(id), row);
-            trace = d.takeTrace();
-            QCOMPARE(trace.filter(money(a)).size(), 1);
-            QCOMPARE(d.get<OrvoCurrency>("txtCost")->Text(), a);
         }
         QCOMPARE(d.get<OrvoCurrency>("txtCost")->editor()->text(),
             QStringLiteral("333/333/333/333.3333"));
