@@ -1,23 +1,23 @@
 #pragma once
 // Test helper of the search tests: opens the chooser as a caller does and runs `body` on it while
 // it waits; leaves it with cmdExit if the body did not end it. Returns what ShowNGetID returned.
+#include "common/WhenModal.h"
 #include "search/FormSearch.h"
 
-#include <QApplication>
-#include <QPointer>
-#include <QTimer>
 #include <QtTest>
-#include <functional>
 
 inline qint32 showSearchForm(const std::function<void(vela::FormSearch &)> &body)
 {
-    QTimer::singleShot(0, qApp, [body] {
-        QPointer<vela::FormSearch> f
-            = qobject_cast<vela::FormSearch *>(QApplication::activeModalWidget());
-        QVERIFY(f);
-        body(*f);
-        if (f && f->isVisible())
-            f->cmdExit_Click();
-    });
-    return vela::FormSearch::instance().ShowNGetID();
+    qint32 id = 0;
+    const bool shown
+        = whenModal<vela::FormSearch>([&] { id = vela::FormSearch::instance().ShowNGetID(); },
+            [&](vela::FormSearch &form) {
+                QPointer<vela::FormSearch> f(&form);
+                body(form);
+                if (f && f->isVisible())
+                    f->cmdExit_Click();
+            });
+    if (!shown)
+        QTest::qFail("the search form did not open", __FILE__, __LINE__);
+    return id;
 }
