@@ -464,11 +464,9 @@ uint32_t ResultTable::store(Column &c, CellType t, const char *payload, int byte
 
 void ResultTable::appendReal(double v)
 {
-    if (m_cursor >= columnCount())
-        return;
-    char buf[8];
-    std::memcpy(buf, &v, 8);
-    stage(CellType::Real, buf, 8);
+    qint64 bits;
+    std::memcpy(&bits, &v, 8);
+    appendWide(CellType::Real, bits);
 }
 
 void ResultTable::appendMoney(Money m)
@@ -605,13 +603,14 @@ void ResultTable::appendRows(ResultTable &other)
             if (shift + from.arena.size() > ArenaLimit)
                 throw VelaError(
                     QStringLiteral("نتیجه پرس و جو بزرگتر از حد مجاز است."), ErrDatabase);
-            to.cells.resize(rows + from.cells.size(), NullCell);
+            // The other's rows, not its cells: a row still being built has only some of its cells.
+            const size_t n = size_t(other.m_rows);
+            to.cells.resize(rows + n, NullCell);
             to.arena.append(from.arena.data(), from.arena.size());
             // Offsets into the other's bytes move by the bytes already here; inline cells and
             // NULLs stay as they are.
             const uint32_t add = uint32_t(shift);
             const uint32_t *src = from.cells.data();
-            const size_t n = from.cells.size();
             uint32_t *dst = to.cells.data() + rows;
             for (size_t i = 0; i < n; ++i) {
                 const uint32_t w = src[i];
