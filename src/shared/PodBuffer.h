@@ -109,6 +109,21 @@ public:
         m_size = 0;
         resize(n, fill);
     }
+    // Gives back a mapped buffer's room beyond its size, to the large page.
+    void shrinkToFit()
+    {
+        if (!m_mappedBytes)
+            return;
+        const size_t bytes
+            = std::max((m_size * sizeof(T) + LargeBytes - 1) / LargeBytes, size_t(1)) * LargeBytes;
+        if (bytes >= m_mappedBytes)
+            return;
+        void *p = mremap(m_data, m_mappedBytes, bytes, 0); // shrinks in place
+        if (p == MAP_FAILED)
+            return; // the room stays: still a valid buffer
+        m_mappedBytes = bytes;
+        m_cap = bytes / sizeof(T);
+    }
     void clear() { m_size = 0; } // keeps the memory
     void reset() // gives the memory back
     {

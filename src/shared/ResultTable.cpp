@@ -587,47 +587,70 @@ void ResultTable::resizeRows(int rows)
     m_rows = rows;
 }
 
-void ResultTable::appendRows(ResultTable &other)
+ResultTable ResultTable::join(std::vector<ResultTable> &parts, const std::vector<RowRun> &runs)
 {
-    flush();
-    other.flush();
-    if (other.columnCount() != columnCount())
-        throw VelaError(QStringLiteral("جدول های نتیجه ستون های یکسان ندارند."), ErrDatabase);
-    const size_t rows = size_t(m_rows);
-    size_t done = 0;
+    ResultTable out;
+    if (parts.empty())
+        return out;
+    for (ResultTable &p : parts) {
+        p.flush();
+        if (p.columnCount() != parts[0].columnCount()) {
+            for (ResultTable &q : parts)
+                q.clear();
+            throw VelaError(QStringLiteral("جدول های نتیجه ستون های یکسان ندارند."), ErrDatabase);
+        }
+    }
+    // Where each run starts in the result.
+    std::vector<size_t> at(runs.size());
+    size_t total = size_t(parts[0].m_rows);
+    for (size_t r = 0; r < runs.size(); ++r) {
+        at[r] = total;
+        total += size_t(runs[r].rows);
+    }
+    out = std::move(parts[0]);
     try {
-        for (; done < m_columns.size(); ++done) {
-            Column &to = m_columns[done];
-            Column &from = other.m_columns[done];
-            const size_t shift = to.arena.size();
-            if (shift + from.arena.size() > ArenaLimit)
-                throw VelaError(
-                    QStringLiteral("نتیجه پرس و جو بزرگتر از حد مجاز است."), ErrDatabase);
-            // The other's rows, not its cells: a row still being built has only some of its cells.
-            const size_t n = size_t(other.m_rows);
-            to.cells.resize(rows + n, NullCell);
-            to.arena.append(from.arena.data(), from.arena.size());
-            // Offsets into the other's bytes move by the bytes already here; inline cells and
-            // NULLs stay as they are.
-            const uint32_t add = uint32_t(shift);
-            const uint32_t *src = from.cells.data();
-            uint32_t *dst = to.cells.data() + rows;
-            for (size_t i = 0; i < n; ++i) {
-                const uint32_t w = src[i];
-                dst[i] = (w & InlineFlag) ? w : w + add; // NullCell has the flag set too
+        for (size_t c = 0; c < out.m_columns.size(); ++c) {
+            Column &to = out.m_columns[c];
+            // The other parts' value bytes after part 0's; their offsets move by what is before.
+            std::vector<uint32_t> shift(parts.size(), 0);
+            for (size_t p = 1; p < parts.size(); ++p) {
+                const PodBuffer<char> &bytes = parts[p].m_columns[c].arena;
+                if (to.arena.size() + bytes.size() > ArenaLimit)
+                    throw VelaError(
+                        QStringLiteral("نتیجه پرس و جو بزرگتر از حد مجاز است."), ErrDatabase);
+                shift[p] = uint32_t(to.arena.size());
+                to.arena.append(bytes.data(), bytes.size());
             }
-            from.cells.reset();
-            from.arena.reset();
-            from.dedup.reset();
+            to.cells.resize(total, NullCell);
+            uint32_t *cells = to.cells.data();
+            for (size_t r = 0; r < runs.size(); ++r) {
+                const RowRun &run = runs[r];
+                const uint32_t add = shift[size_t(run.table)];
+                const uint32_t *src
+                    = parts[size_t(run.table)].m_columns[c].cells.data() + run.firstRow;
+                uint32_t *dst = cells + at[r];
+                // Inline cells and NULLs stay as they are (NullCell has the flag set too).
+                for (int i = 0; i < run.rows; ++i)
+                    dst[i] = (src[i] & InlineFlag) ? src[i] : src[i] + add;
+            }
+            to.cells.shrinkToFit(); // part 0's room for rows read by the others
+            for (size_t p = 1; p < parts.size(); ++p) {
+                Column &from = parts[p].m_columns[c];
+                from.cells.reset();
+                from.arena.reset();
+                from.dedup.reset();
+            }
         }
     } catch (...) {
-        for (size_t c = 0; c < done; ++c)
-            m_columns[c].cells.resize(rows, NullCell);
-        other.clear();
+        out.clear();
+        for (ResultTable &p : parts)
+            p.clear();
         throw;
     }
-    m_rows += other.m_rows;
-    other.clear();
+    out.m_rows = int(total);
+    for (ResultTable &p : parts)
+        p.clear();
+    return out;
 }
 
 size_t ResultTable::memoryUsage() const

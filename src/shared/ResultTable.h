@@ -89,12 +89,19 @@ public:
     void removeColumn(int col);
     void appendRowOfNulls();
     void resizeRows(int rows); // truncates or pads with NULL rows
-    // Moves the rows of `other`, a table of as many columns, after this table's rows and leaves
-    // `other` empty. Values are not stored again: each column takes the other's cells and value
-    // bytes as they are, one column at a time, freeing the other's column as it goes. Throws
-    // VelaError when a column would grow past the store's limit (or std::bad_alloc); this table
-    // then keeps only its own rows.
-    void appendRows(ResultTable &other);
+    // A run of rows of one of several tables being joined.
+    struct RowRun {
+        int table;
+        int firstRow;
+        int rows;
+    };
+    // Joins tables of as many columns into one: all rows of parts[0], then the rows of `runs`,
+    // one run after the other, each taken from `parts[run.table]` (never part 0). Values are not
+    // stored again: part 0 becomes the result, and the other parts' cells and value bytes are
+    // copied in as they are, a column at a time, freeing the part's column as it goes. The parts
+    // are left empty. Throws VelaError when a column would grow past the store's limit (or
+    // std::bad_alloc); then everything is dropped.
+    static ResultTable join(std::vector<ResultTable> &parts, const std::vector<RowRun> &runs);
 
     // Bytes held, for the benchmark's report.
     size_t memoryUsage() const;

@@ -8,11 +8,13 @@
 #include "VelaError.h"
 #include <QDateTime>
 #include <QFileInfo>
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <sqlite3.h>
 #include <vector>
@@ -349,6 +351,10 @@ qint32 SqliteBackend::insertFormAction(qint32 eventId, const QString &formCode, 
 
 namespace {
 
+// The key ranges per part: small enough that the part which ends last ends at most a range's
+// read after the others, and large enough that a range's seek costs nothing beside its rows.
+constexpr int RangesPerPart = 32;
+
 // A key range [from, to) of the table with the rows it holds: counted when `exact`, else
 // estimated from the spacing of the keys at its start.
 struct KeyStratum {
@@ -379,17 +385,54 @@ KeyStratum probeKeys(sqlite::Statement &probe, qint64 from, qint64 to)
     return KeyStratum {from, to, found + double(to - 1 - last) * perKey, false};
 }
 
-// The part statement: the whole statement with its condition narrowed to [from, to), either
-// end open for the first and the last part, so that every row falls in exactly one part.
-QString partText(const PartitionedStatement &s, const qint64 *from, const qint64 *to)
+// The statement of a part: the whole statement, adapted, with its condition narrowed to the key
+// range [?1, ?2], bound for each range the part reads.
+QByteArray rangeText(const PartitionedStatement &s)
 {
-    QString text = s.head + QLatin1Char('(') + s.condition + QLatin1Char(')');
-    if (from)
-        text += QStringLiteral(" and %1 >= %2").arg(s.keyColumn).arg(*from);
-    if (to)
-        text += QStringLiteral(" and %1 < %2").arg(s.keyColumn).arg(*to);
-    return text;
+    return (adaptTsqlForSqlite(s.head + QLatin1Char('(') + s.condition + QLatin1Char(')'))
+        + QStringLiteral(" and %1 >= ?1 and %1 <= ?2").arg(s.keyColumn))
+        .toUtf8();
 }
+
+// The key ranges a part reads, [lo, hi] in range numbers: it starts at a range of its own and
+// grows into the free ranges beside it, so that what it reads stays one contiguous key range.
+// The first part grows upward from the lowest range, the last downward from the highest, the
+// others both ways from ranges spread between.
+class RangeClaims {
+public:
+    RangeClaims(int ranges, int parts) : m_taken(size_t(ranges), false)
+    {
+        for (int p = 0; p < parts; ++p) {
+            const int seed = int(qint64(p) * (ranges - 1) / (parts - 1));
+            m_taken[size_t(seed)] = true;
+            m_own.push_back({seed, seed, p % 2 == 0});
+        }
+    }
+    int first(int part) const { return m_own[size_t(part)].lo; }
+    // The next range of the part, -1 when both its neighbours are taken.
+    int next(int part)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        Own &o = m_own[size_t(part)];
+        const bool up = o.hi + 1 < int(m_taken.size()) && !m_taken[size_t(o.hi + 1)];
+        const bool down = o.lo > 0 && !m_taken[size_t(o.lo - 1)];
+        if (!up && !down)
+            return -1;
+        o.upward = up && (!down || !o.upward); // both ways free: every other range each way
+        const int r = o.upward ? ++o.hi : --o.lo;
+        m_taken[size_t(r)] = true;
+        return r;
+    }
+
+private:
+    struct Own {
+        int lo, hi;
+        bool upward;
+    };
+    std::mutex m_mutex;
+    std::vector<bool> m_taken;
+    std::vector<Own> m_own;
+};
 
 // The read transactions of the parts, begun one after the other; whatever is still open when
 // the read ends (a failure, an interrupted part) is rolled back.
@@ -430,7 +473,7 @@ qint64 SqliteBackend::dataVersion()
     return st.integer(0);
 }
 
-std::vector<qint64> SqliteBackend::partBoundaries(const PartitionedStatement &statement)
+SqliteBackend::PartPlan SqliteBackend::planParts(const PartitionedStatement &statement)
 {
     const int maxParts = m_partitioning.maxParts > 0 ? m_partitioning.maxParts
                                                      : std::min(hardwareThreads(), int(MaxParts));
@@ -509,15 +552,16 @@ std::vector<qint64> SqliteBackend::partBoundaries(const PartitionedStatement &st
     const int parts = int(std::min<double>(maxParts, std::floor(total / minRows)));
     if (parts < 2)
         return {};
-    m_rowsPerPart = total / parts;
+    m_estimatedRows = total;
 
     // Each boundary where the rows before it reach its share, placed within its range by the
     // range's own spacing.
-    std::vector<qint64> bounds;
+    const int ranges = parts * RangesPerPart;
+    PartPlan plan;
     double before = 0;
     size_t i = 0;
-    for (int p = 1; p < parts; ++p) {
-        const double target = total * p / parts;
+    for (int r = 1; r < ranges; ++r) {
+        const double target = total * r / ranges;
         while (i < strata.size() && before + strata[i].rows < target)
             before += strata[i++].rows;
         if (i == strata.size())
@@ -525,10 +569,13 @@ std::vector<qint64> SqliteBackend::partBoundaries(const PartitionedStatement &st
         const KeyStratum &k = strata[i];
         const double share = k.rows > 0 ? (target - before) / k.rows : 0;
         const qint64 bound = k.from + qint64(double(k.to - k.from) * share);
-        if (bound > low && (bounds.empty() || bound > bounds.back()))
-            bounds.push_back(bound);
+        if (bound > low && (plan.bounds.empty() || bound > plan.bounds.back()))
+            plan.bounds.push_back(bound);
     }
-    return bounds;
+    plan.parts = std::min(parts, int(plan.bounds.size()) + 1);
+    if (plan.parts < 2)
+        return {};
+    return plan;
 }
 
 void SqliteBackend::executePartitioned(const PartitionedStatement &statement, ResultTable &out)
@@ -536,15 +583,14 @@ void SqliteBackend::executePartitioned(const PartitionedStatement &statement, Re
     out.clear();
     m_recordsAffected = 0;
     // Changes of a transaction open on this connection are seen by no other connection.
-    const std::vector<qint64> bounds = sqlite3_get_autocommit(m_db->handle())
-        ? partBoundaries(statement)
-        : std::vector<qint64>();
-    if (!bounds.empty()) {
+    const PartPlan plan
+        = sqlite3_get_autocommit(m_db->handle()) ? planParts(statement) : PartPlan();
+    if (plan.parts > 1) {
         // A writer that commits between the starts of two parts would leave them reading
         // different states; then the parts start again, and after a few tries one part reads.
-        m_lastPartCount = int(bounds.size()) + 1;
+        m_lastPartCount = plan.parts;
         for (int attempt = 0; attempt < 3; ++attempt)
-            if (readInParts(statement, bounds, out))
+            if (readInParts(statement, plan, out))
                 return;
     }
     m_lastPartCount = 1;
@@ -552,9 +598,9 @@ void SqliteBackend::executePartitioned(const PartitionedStatement &statement, Re
 }
 
 bool SqliteBackend::readInParts(
-    const PartitionedStatement &statement, const std::vector<qint64> &bounds, ResultTable &out)
+    const PartitionedStatement &statement, const PartPlan &plan, ResultTable &out)
 {
-    const int parts = int(bounds.size()) + 1;
+    const int parts = plan.parts;
     while (int(m_readers.size()) < parts) {
         const QString notOpened = QStringLiteral("پایگاه داده «%1» باز نشد.")
                                       .arg(QChar(0x200E) + m_path + QChar(0x200E));
@@ -570,32 +616,53 @@ bool SqliteBackend::readInParts(
         return false;
 
     // Prepared here, so that a statement the engine refuses fails as one read would.
+    const QByteArray text = rangeText(statement);
     std::vector<std::unique_ptr<sqlite::Statement>> statements;
-    std::vector<QByteArray> texts;
-    texts.reserve(size_t(parts));
-    for (int p = 0; p < parts; ++p) {
-        const qint64 *from = p > 0 ? &bounds[size_t(p - 1)] : nullptr;
-        const qint64 *to = p < parts - 1 ? &bounds[size_t(p)] : nullptr;
-        texts.push_back(adaptTsqlForSqlite(partText(statement, from, to)).toUtf8());
+    for (int p = 0; p < parts; ++p)
         statements.push_back(
-            std::make_unique<sqlite::Statement>(*m_readers[size_t(p)], texts.back().constData()));
-    }
+            std::make_unique<sqlite::Statement>(*m_readers[size_t(p)], text.constData()));
     std::vector<bool> money;
     const QStringList names = resultColumns(statements[0]->handle(), money);
     std::vector<ResultTable> rows(static_cast<size_t>(parts));
     for (ResultTable &r : rows) {
         r.setColumns(names);
-        // Room for the rows a part is expected to hold, taken before the threads start: growing
-        // a large buffer remaps it, which holds up the page faults of every other thread.
-        r.reserveRows(int(std::min(m_rowsPerPart * 1.1, double(std::numeric_limits<int>::max()))));
+        // Room for the rows a part may come to read, up to twice its share, taken before the
+        // threads start: growing a large buffer remaps it, which holds up the page faults of
+        // every other thread. Only the pages a part fills are ever backed by memory.
+        const double room = std::min(1.0, 2.0 / parts) * m_estimatedRows * 1.1;
+        r.reserveRows(int(std::min(room, double(std::numeric_limits<int>::max()))));
     }
+
+    // Range r is [bounds[r - 1], bounds[r] - 1], the first and the last open at their far end.
+    const auto rangeFrom = [&](int r) {
+        return r == 0 ? std::numeric_limits<qint64>::min() : plan.bounds[size_t(r - 1)];
+    };
+    const auto rangeTo = [&](int r) {
+        return r == int(plan.bounds.size()) ? std::numeric_limits<qint64>::max()
+                                            : plan.bounds[size_t(r)] - 1;
+    };
+    RangeClaims claims(int(plan.bounds.size()) + 1, parts);
+    struct ReadRange {
+        int range;
+        ResultTable::RowRun run;
+    };
+    std::vector<std::vector<ReadRange>> read(static_cast<size_t>(parts));
 
     // The first part to fail stops the others, and its failure is the one reported.
     std::atomic<bool> failed {false};
     std::exception_ptr failure;
     runInParallel(parts, [&](int p) {
         try {
-            readRows(*statements[size_t(p)], money, rows[size_t(p)]);
+            sqlite::Statement &st = *statements[size_t(p)];
+            ResultTable &table = rows[size_t(p)];
+            for (int r = claims.first(p); r >= 0 && !failed; r = claims.next(p)) {
+                const int before = table.rowCount();
+                st.reset();
+                st.bind(1, rangeFrom(r));
+                st.bind(2, rangeTo(r));
+                readRows(st, money, table);
+                read[size_t(p)].push_back({r, {p, before, table.rowCount() - before}});
+            }
             statements[size_t(p)].reset();
             // The part's read ends as soon as it is done; writers wait for no finished part.
             m_readers[size_t(p)]->exec("COMMIT");
@@ -611,10 +678,18 @@ bool SqliteBackend::readInParts(
     if (failure)
         std::rethrow_exception(failure);
 
-    // Joined in key order: the first part's rows, then each next part's after them.
-    for (int p = 1; p < parts; ++p)
-        rows[0].appendRows(rows[size_t(p)]);
-    out = std::move(rows[0]);
+    // Joined in key order: the first part's rows, which start at the lowest range, then the
+    // ranges the other parts read, by their number.
+    std::vector<ReadRange> after;
+    for (size_t p = 1; p < read.size(); ++p)
+        after.insert(after.end(), read[p].begin(), read[p].end());
+    std::sort(after.begin(), after.end(),
+        [](const ReadRange &a, const ReadRange &b) { return a.range < b.range; });
+    std::vector<ResultTable::RowRun> runs;
+    runs.reserve(after.size());
+    for (const ReadRange &r : after)
+        runs.push_back(r.run);
+    out = ResultTable::join(rows, runs);
     return true;
 }
 

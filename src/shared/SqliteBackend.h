@@ -22,10 +22,13 @@ public:
     void execute(const QString &tsql, ResultTable &out) override;
     // Reads the statement in parts when the table is large enough and the machine has more than
     // one processor thread: each part on a read-only connection of its own, on a thread of its
-    // own, over a contiguous key range chosen from the keys the table really holds, all parts
-    // reading the same state of the database; the parts are joined in key order. Smaller tables,
-    // a key that is not the table's integer primary key, and a connection inside a transaction
-    // (whose changes other connections cannot see) are read in one part.
+    // own, all parts reading the same state of the database. The table's keys are cut into many
+    // small ranges, chosen from the keys the table really holds; each part starts at a range of
+    // its own and takes the free ranges next to what it has read, so that it reads one
+    // contiguous key range, and a part on a faster core simply reads more of them. The parts
+    // are joined in key order. Smaller tables, a key that is not the table's integer primary
+    // key, and a connection inside a transaction (whose changes other connections cannot see)
+    // are read in one part.
     void executePartitioned(const PartitionedStatement &statement, ResultTable &out) override;
     qint32 hasPermission(qint32 userId, qint32 formPermissionId) override;
     qint32 insertFormAction(qint32 eventId, const QString &formCode, qint32 formTypeId,
@@ -59,11 +62,15 @@ public:
     int lastPartCount() const { return m_lastPartCount; }
 
 private:
-    // The first keys of the parts after the first, ascending; empty for one read.
-    std::vector<qint64> partBoundaries(const PartitionedStatement &statement);
+    // How a statement is read: in `parts` parts over the key ranges that begin at `bounds`
+    // (the first keys of the ranges after the first, ascending); one part reads it whole.
+    struct PartPlan {
+        int parts = 1;
+        std::vector<qint64> bounds;
+    };
+    PartPlan planParts(const PartitionedStatement &statement);
     // One attempt; false when another connection committed while the parts' reads began.
-    bool readInParts(
-        const PartitionedStatement &statement, const std::vector<qint64> &bounds, ResultTable &out);
+    bool readInParts(const PartitionedStatement &statement, const PartPlan &plan, ResultTable &out);
     qint64 dataVersion();
 
     std::unique_ptr<sqlite::Database> m_db;
@@ -73,7 +80,7 @@ private:
     QString m_path;
     Partitioning m_partitioning;
     int m_lastPartCount = 0;
-    double m_rowsPerPart = 0; // as the last partBoundaries estimated them
+    double m_estimatedRows = 0; // the table's rows, as the last planParts estimated them
 };
 
 // LIKE with % and _, ASCII case-insensitive, ي=ی, ك=ک and 5=۵=٥; `escape` 0 for none. UTF-8 in.
