@@ -5,6 +5,7 @@
 // name typed and taken, a grid row double-clicked.
 #include "common/MessageRecorder.h"
 #include "common/TestDatabase.h"
+#include "common/WhenModal.h"
 #include "entry/FormMain.h"
 #include "host/velaAssetEst.h"
 #include "search/FormSearch.h"
@@ -14,7 +15,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTimer>
 #include <QtTest>
 #include <functional>
 
@@ -131,15 +131,7 @@ struct FormDriver {
     // Opens the search form with the search button and works it with `use` once it shows.
     void search(const std::function<void(vela::FormSearch &)> &use)
     {
-        bool ran = false;
-        QTimer::singleShot(0, &form(), [&] {
-            auto *f = qobject_cast<vela::FormSearch *>(QApplication::activeModalWidget());
-            QVERIFY(f);
-            ran = true;
-            use(*f);
-        });
-        click("cmdSearch");
-        QVERIFY(ran);
+        QVERIFY(whenModal<vela::FormSearch>([this] { click("cmdSearch"); }, use));
     }
     QStringList takeTrace() // the statements since the last call
     {

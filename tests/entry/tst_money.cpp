@@ -106,11 +106,9 @@ private slots:
             }
             for (int c = 12; c <= 15; ++c)
                 QCOMPARE(g.TextMatrix(n + 1, c), GroupDigits(Money::scaledText(total)));
-            // Grouping counts characters, the fraction included.
-            QCOMPARE(g.TextMatrix(int(titles.indexOf(u"Edited 98765432109876.25"_qs)) + 1, 12),
-                u"98/765/432/109/876/.25"_qs);
         });
-        // Three records of 333333333333.3333 total 999999999999.9999 exactly.
+        // Three records of 333333333333.3333 total 999999999999.9999 exactly; grouping counts
+        // characters, the fraction included.
         search(u"Edited 333333333333.3333"_qs, [](ResultsGrid &g) {
             QCOMPARE(g.Rows(), 5);
             QCOMPARE(g.TextMatrix(1, 12), u"33/333/333/333/3.3/333"_qs);
@@ -128,8 +126,8 @@ private slots:
         // server's numeric(19,4) rounds a fifth decimal, as SQL Server's decimal does; the
         // program itself never writes one.)
         Recordset &rs = DtEn().rssqlAccountManager();
-        for (const char *value : {"922337203685477.5808", "-922337203685477.5809",
-                 "1000000000000000", "0.00001", "1e20"}) {
+        for (const char *value :
+            {"922337203685477.5808", "-922337203685477.5809", "0.00001", "1e20"}) {
             if (pg && qstrcmp(value, "0.00001") == 0)
                 continue;
             QVERIFY_THROWS_EXCEPTION(VelaError,

@@ -59,17 +59,15 @@ void TstStatementTrace::fixedSession()
 
         // Edited: every other input filled.
         d.click("cmdEdit");
-        d.type("txtOldLabelNo", u"OLD-3"_qs);
-        d.type("txtCode", u"C%_1"_qs);
-        d.type("datCreateDate", u"1401/12/29"_qs);
-        d.type("txtOfficeMaxCost", u"99999999999999.9999"_qs);
-        d.type("txtDocumentNo", u"D-7"_qs);
-        d.type("datDocumentDate", u"1402/01/01"_qs);
-        d.type("datReevaluationDate", u"1403/06/31"_qs);
+        for (const auto &[c, v] : {std::pair {"txtOldLabelNo", u"OLD-3"_qs},
+                 {"txtCode", u"C%_1"_qs}, {"datCreateDate", u"1401/12/29"_qs},
+                 {"txtOfficeMaxCost", u"99999999999999.9999"_qs}, {"txtDocumentNo", u"D-7"_qs},
+                 {"datDocumentDate", u"1402/01/01"_qs}, {"datReevaluationDate", u"1403/06/31"_qs},
+                 {"txtOrganizationLocation", u"واحد \\ ۲"_qs}})
+            d.type(c, v);
         for (const char *s : {"sltGroup", "sltLocation", "sltAccountable", "sltResponsible",
                  "sltCostCenter", "sltBranch"})
             d.choose(s, 2);
-        d.type("txtOrganizationLocation", u"واحد \\ ۲"_qs);
         d.get<QPlainTextEdit>("txtDescription")->setPlainText(u"سطر ۱\nسطر '۲'"_qs);
         d.click("cmdSave");
         QCOMPARE(messages.count(), 0);
@@ -77,13 +75,11 @@ void TstStatementTrace::fixedSession()
         // A search with every filter set to the record's own values, and the record chosen.
         d.search([&](FormSearch &form) {
             FormSearch *f = &form;
-            type(f->txtID, id);
-            type(f->txtName, u"O'Neil"_qs);
-            type(f->txtLabelNo, u"12"_qs);
-            type(f->txtOldLabelNo, u"OLD"_qs);
-            type(f->txtDocumentNo, u"D-7"_qs);
-            type(f->txtOrganizationLocation, u"\\"_qs);
-            type(f->txtDescription, u"'۲'"_qs);
+            for (const auto &[c, v] :
+                {std::pair {f->txtID, id}, {f->txtName, u"O'Neil"_qs}, {f->txtLabelNo, u"12"_qs},
+                    {f->txtOldLabelNo, u"OLD"_qs}, {f->txtDocumentNo, u"D-7"_qs},
+                    {f->txtOrganizationLocation, u"\\"_qs}, {f->txtDescription, u"'۲'"_qs}})
+                type(c, v);
             // Rows picked from the lists and dates from the calendars: Enter in a filter would
             // run a search at each of them.
             for (const char *s :
