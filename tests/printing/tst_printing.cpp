@@ -3,6 +3,7 @@
 // template's path, the formula, error 20544 and other errors, the button and the pointer while
 // it works), the real engine from the button on the demo label, and vela-asset --print.
 #include "common/PdfTools.h"
+#include "common/WhenModal.h"
 #include "entry/EntryTexts.h"
 #include "entry/FormDriver.h"
 #include "entry/FormMainPrint.h"
@@ -48,16 +49,14 @@ public:
     }
 };
 
-// Chooses template `index` in the chooser once it is open, with its print button.
-void choose(int index)
+// Presses the entry form's print button and, once the chooser shows, prints template `index`.
+bool print(FormDriver &d, int index)
 {
-    QTimer::singleShot(0, [index] {
-        FormPrint &chooser = FormPrint::instance();
-        if (!chooser.isVisible())
-            return;
-        chooser.cmbReport->setCurrentIndex(index);
-        QTest::mouseClick(chooser.cmdPrint, Qt::LeftButton);
-    });
+    return whenModal<FormPrint>([&d] { d.click("cmdPreview"); },
+        [index](FormPrint &chooser) {
+            chooser.cmbReport->setCurrentIndex(index);
+            QTest::mouseClick(chooser.cmdPrint, Qt::LeftButton);
+        });
 }
 
 void writeFile(const QString &path, const QByteArray &bytes)
@@ -160,8 +159,7 @@ void TestPrinting::printRecord()
     };
     auto print = [&d](int index) {
         FakeEngine::calls.clear();
-        choose(index);
-        d.click("cmdPreview");
+        QVERIFY(::print(d, index));
     };
     d.host.View(5);
     d.takeTrace();
@@ -191,8 +189,7 @@ void TestPrinting::printRecord()
                 + texts::MissingTemplateEnd.toString()));
     // Closing the chooser without a choice prints nothing.
     FakeEngine::calls.clear();
-    QTimer::singleShot(0, [] { FormPrint::instance().reject(); });
-    d.click("cmdPreview");
+    QVERIFY(whenModal<FormPrint>([&d] { d.click("cmdPreview"); }, &FormPrint::reject));
     QCOMPARE(FakeEngine::calls, QStringList());
 
     // Any error but 20544: shown with its number in the title; the button and the pointer are
@@ -248,7 +245,7 @@ void TestPrinting::printRecord()
     d.host.setUserID(SuiteDatabase::DemoViewerUserID);
     d.host.View(5);
     FakeEngine::calls.clear();
-    d.click("cmdPreview");
+    QVERIFY(!::print(d, 0));
     QCOMPARE(FakeEngine::calls, QStringList());
     QCOMPARE(messages.count(), 1);
     QCOMPARE(lastBox(messages), box(texts::TitleError.toString(), texts::NotAllowed.toString()));
@@ -278,8 +275,7 @@ void TestPrinting::demoLabelFromTheButton()
         const int fd = held ? ::open(QFile::encodeName(label).constData(), O_RDONLY) : -1;
         QVERIFY(!held || (fd >= 0 && ::flock(fd, LOCK_EX) == 0));
         pdf = m_temp.filePath(QString("label%1.pdf").arg(held));
-        choose(1);
-        d.click("cmdPreview");
+        QVERIFY(print(d, 1));
         if (fd >= 0)
             ::close(fd);
         QVERIFY(!enabledWhileShown);
