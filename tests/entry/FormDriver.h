@@ -5,8 +5,10 @@
 // name typed and taken, a grid row double-clicked.
 #include "common/MessageRecorder.h"
 #include "common/TestDatabase.h"
+#include "common/WhenModal.h"
 #include "entry/FormMain.h"
 #include "host/velaAssetEst.h"
+#include "search/FormSearch.h"
 #include "search/ResultsGrid.h"
 #include "suite/OrvoControls.h"
 
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QtTest>
+#include <functional>
 
 namespace formdriver {
 
@@ -65,6 +68,24 @@ inline void doubleClickRow(vela::ResultsGrid *g, int row)
 
 } // namespace formdriver
 
+// The last message box as "title|text", so that both compare in one step, and what it should be.
+inline QString lastBox(const MessageRecorder &m)
+{
+    return m.last().title + u'|' + m.last().text;
+}
+inline QString box(const QString &title, const QString &text)
+{
+    return title + u'|' + text;
+}
+// The first of `parts` the last message box's text lacks, with that text; empty when it has all.
+inline QString lacks(const MessageRecorder &m, const QStringList &parts)
+{
+    for (const QString &p : parts)
+        if (!m.last().text.contains(p))
+            return p + " not in " + m.last().text;
+    return {};
+}
+
 struct FormDriver {
     explicit FormDriver(TestDatabase &db, qint32 userId = vela::SuiteDatabase::DemoAdminUserID)
     {
@@ -93,6 +114,25 @@ struct FormDriver {
     {
         return formdriver::choose(get<vela::OrvoSelector>(name), row);
     }
+    // Types a new record's required values: the amounts into the cost, the accumulated cost
+    // and the scrap value, the type and status of the selectors' list row `row`.
+    void fillRequired(const QString &label, const QString &name = u"Name"_qs,
+        const QStringList &amounts = {u"1500000"_qs, u"0"_qs, u"-12.25"_qs}, int row = 0)
+    {
+        type("txtLabelNo", label);
+        type("txtName", name);
+        type("datUtilizationDate", u"1402/05/10"_qs);
+        const char *money[] = {"txtCost", "txtAccumulatedCost", "txtAbortCost"};
+        for (int i = 0; i < 3; ++i)
+            type(money[i], amounts.value(i));
+        choose("sltType", row);
+        choose("sltStatusType", row);
+    }
+    // Opens the search form with the search button and works it with `use` once it shows.
+    void search(const std::function<void(vela::FormSearch &)> &use)
+    {
+        QVERIFY(whenModal<vela::FormSearch>([this] { click("cmdSearch"); }, use));
+    }
     QStringList takeTrace() // the statements since the last call
     {
         QFile f(tracePath);
@@ -105,5 +145,5 @@ struct FormDriver {
 
     velaAssetEst host;
     QTemporaryDir dir;
-    QString tracePath = dir.filePath(QStringLiteral("trace.sql"));
+    QString tracePath = dir.filePath(u"trace.sql"_qs);
 };

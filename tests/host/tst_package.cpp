@@ -24,33 +24,27 @@ static bool run(const QString &program, const QStringList &args)
 
 void TestPackage::installAndUse()
 {
-    const QString cmake = QStandardPaths::findExecutable(QStringLiteral("cmake"));
-    const QString build
-        = QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/..")).canonicalPath();
-    QFile cache(build + QStringLiteral("/CMakeCache.txt"));
+    const QString cmake = QStandardPaths::findExecutable(u"cmake"_qs);
+    const QString build = QDir(QCoreApplication::applicationDirPath() + u"/.."_qs).canonicalPath();
+    QFile cache(build + u"/CMakeCache.txt"_qs);
     if (cmake.isEmpty() || !cache.open(QIODevice::ReadOnly))
         QSKIP("needs cmake and the build tree");
     QTemporaryDir work;
-    const QString prefix = work.filePath(QStringLiteral("prefix"));
-    QVERIFY(run(cmake, {QStringLiteral("--install"), build, QStringLiteral("--prefix"), prefix}));
+    const QString prefix = work.filePath(u"prefix"_qs);
+    QVERIFY(run(cmake, {u"--install"_qs, build, u"--prefix"_qs, prefix}));
     // Only the two public headers and the header of their export macro are installed.
-    QCOMPARE(QDir(prefix + QStringLiteral("/include/VelaAssetEstablishment/host"))
-                 .entryList(QDir::Files),
-        QStringList({QStringLiteral("velaAssetEst.h"), QStringLiteral("velaAssetEstC.h"),
-            QStringLiteral("velaAssetEstExport.h")}));
-    QStringList configure {QStringLiteral("-S"),
-        qEnvironmentVariable("VELA_SOURCE_DIR") + QStringLiteral("/examples/host"),
-        QStringLiteral("-B"), work.filePath(QStringLiteral("b")),
-        QStringLiteral("-DCMAKE_PREFIX_PATH=") + prefix};
+    QCOMPARE(QDir(prefix + u"/include/VelaAssetEstablishment/host"_qs).entryList(QDir::Files),
+        QStringList({u"velaAssetEst.h"_qs, u"velaAssetEstC.h"_qs, u"velaAssetEstExport.h"_qs}));
+    QStringList configure {u"-S"_qs, qEnvironmentVariable("VELA_SOURCE_DIR") + u"/examples/host"_qs,
+        u"-B"_qs, work.filePath(u"b"_qs), u"-DCMAKE_PREFIX_PATH="_qs + prefix};
     if (cache.readAll().contains(
             "VELA_SANITIZE:BOOL=ON")) // an instrumented library needs instrumented hosts
         for (const char *v : {"CXX_FLAGS", "C_FLAGS", "EXE_LINKER_FLAGS"})
-            configure
-                << QStringLiteral("-DCMAKE_%1=-fsanitize=address,undefined").arg(QLatin1String(v));
+            configure << u"-DCMAKE_%1=-fsanitize=address,undefined"_qs.arg(QLatin1String(v));
     QVERIFY(run(cmake, configure));
-    QVERIFY(run(cmake, {QStringLiteral("--build"), work.filePath(QStringLiteral("b"))}));
+    QVERIFY(run(cmake, {u"--build"_qs, work.filePath(u"b"_qs)}));
     TestDatabase db;
-    QVERIFY(run(work.filePath(QStringLiteral("b/host_check")), {db.connectionString}));
+    QVERIFY(run(work.filePath(u"b/host_check"_qs), {db.connectionString}));
 }
 
 QTEST_MAIN(TestPackage)
