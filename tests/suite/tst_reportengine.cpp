@@ -52,16 +52,6 @@ private:
             qFatal("cannot write %s", qPrintable(path));
         return path;
     }
-    QString name(TestDatabase &db, const char *view, const char *column, qint32 id)
-    {
-        return db
-            .scalar(QStringLiteral("SELECT x.Name FROM %1 x, tblAssetEstablishment a "
-                                   "WHERE a.ID = %2 AND x.ID = a.%3")
-                        .arg(QLatin1String(view))
-                        .arg(id)
-                        .arg(QLatin1String(column)))
-            .toString();
-    }
     QTemporaryDir m_dir;
     QString m_card, m_label;
     int m_count = 0;
@@ -91,13 +81,15 @@ void TestReportEngine::assetCardAndPictures()
         "۱۳۹۸/۰۶/۲۶", "2019/09/17", "۱۳۹۸/۰۸/۰۲", "2019/10/24", "۱۳۹۸/۰۸/۰۷", "2019/10/29", "1407",
         "امور اداری", "تحویل شده با فاکتور رسمی و ضمانت نامه", "شناسنامه اموال", "قیمت تمام شده"};
     fields << db.scalar("SELECT Name FROM tblAssetEstablishment WHERE ID=1").toString();
+    const QString lookupName
+        = "SELECT x.Name FROM %1 x, tblAssetEstablishment a WHERE a.ID = 1 AND x.ID = a.%2";
     for (const auto &[view, column] :
         {std::pair {"vwUserMinor", "CreatorID"}, {"vwAssetEstablishmentTypeMinor", "TypeID"},
             {"vwAssetStatusTypeMinor", "StatusTypeID"}, {"vwAssetGroupMinor", "GroupID"},
             {"vwOrvoInternalLocationMinor", "LocationID"},
             {"vwAssetAccountableMinor", "AccountableID"}, {"vwEmployeeMajor", "ResponsibleID"},
             {"vwAccountCostCenterMinor", "CostCenterID"}, {"vwAccountBranchMinor", "BranchID"}})
-        fields << name(db, view, column, 1);
+        fields << db.scalar(lookupName.arg(view, column)).toString();
     for (const QString &field : fields)
         QVERIFY2(!field.isEmpty() && pdftools::hasWords(text, field),
             qPrintable(field + QStringLiteral("\n") + text));
