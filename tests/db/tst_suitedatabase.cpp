@@ -6,6 +6,7 @@
 #include "shared/Jalali.h"
 #include "shared/Sqlite.h"
 #include "shared/VelaError.h"
+#include "suite/Thrown.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -192,20 +193,18 @@ private slots:
 
         // A failing script names its line (SQLite) or the missing table and leaves nothing
         // behind.
-        try {
-            const QString script = "INSERT INTO tblAssetStatusType (Name) VALUES ('فعال');\n"
-                                   "-- a comment\n"
-                                   "INSERT INTO tblNoSuchTable VALUES (1);";
+        const QString script = "INSERT INTO tblAssetStatusType (Name) VALUES ('فعال');\n"
+                               "-- a comment\n"
+                               "INSERT INTO tblNoSuchTable VALUES (1);";
+        const QString failure = thrown([&] {
             if (pg)
                 SuiteDatabase::runPostgresScript(empty.connectionString, script);
             else
                 SuiteDatabase::runSqliteScript(empty.path, script);
-            QFAIL("the script should have failed");
-        } catch (const VelaError &e) {
-            QVERIFY2((pg || e.description().contains("line 3"))
-                    && e.description().contains("tblNoSuchTable", Qt::CaseInsensitive),
-                qPrintable(e.description()));
-        }
+        }).description();
+        QVERIFY2((pg || failure.contains("line 3"))
+                && failure.contains("tblNoSuchTable", Qt::CaseInsensitive),
+            qPrintable(failure));
         QCOMPARE(count(empty, "SELECT count(*) FROM tblAssetStatusType"), 0);
 
         // A path that needs quoting survives the connection string.
@@ -299,13 +298,10 @@ private slots:
 
         // An asset that has moved cannot be deleted.
         const QString deleteAsset = "DELETE FROM tblAssetEstablishment WHERE ID = %1";
-        try {
+        const QString refused = thrown([&] {
             db.exec(deleteAsset.arg(TestDatabase::AssetWithMovements));
-            QFAIL("deleting an asset with movements should fail");
-        } catch (const VelaError &e) {
-            QVERIFY2(e.description().contains("FOREIGN KEY", Qt::CaseInsensitive),
-                qPrintable(e.description()));
-        }
+        }).description();
+        QVERIFY2(refused.contains("FOREIGN KEY", Qt::CaseInsensitive), qPrintable(refused));
         QCOMPARE(count(db, "SELECT count(*) FROM tblAssetEstablishment WHERE ID = %1",
                      TestDatabase::AssetWithMovements),
             1);
@@ -392,12 +388,9 @@ private slots:
 
         // Without lookups there is nothing valid to point at.
         TestDatabase empty(false);
-        try {
-            SuiteDatabase::generateAssets(empty.path, 10, 1);
-            QFAIL("generating assets without lookups should fail");
-        } catch (const VelaError &e) {
-            QVERIFY2(e.description().contains("vw"), qPrintable(e.description()));
-        }
+        const QString failure
+            = thrown([&] { SuiteDatabase::generateAssets(empty.path, 10, 1); }).description();
+        QVERIFY2(failure.contains("vw"), qPrintable(failure));
         QCOMPARE(count(empty, "SELECT count(*) FROM tblAssetEstablishment"), 0);
     }
 };

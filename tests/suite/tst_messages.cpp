@@ -3,6 +3,7 @@
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 #include "suite/ComponentRegistry.h"
+#include "suite/Thrown.h"
 #include "suite/comMSG.h"
 
 #include <QDialog>
@@ -180,13 +181,9 @@ void TestMessages::registryCreatesByName()
 {
     ComponentRegistry &r = ComponentRegistry::instance();
     QVERIFY(r.createAs<comMSG>(QStringLiteral("COMMESSAGE.COMMSG")));
-    try {
-        r.create(QStringLiteral("comNothing.Here"));
-        QFAIL("created an unknown component");
-    } catch (const VelaError &e) {
-        QCOMPARE(e.number(), int(ErrNotRegistered));
-        QVERIFY(e.description().contains(QStringLiteral("comNothing.Here")));
-    }
+    const VelaError unknown = thrown([&] { r.create(QStringLiteral("comNothing.Here")); });
+    QCOMPARE(unknown.number(), int(ErrNotRegistered));
+    QVERIFY(unknown.description().contains(QStringLiteral("comNothing.Here")));
     auto named = [](const char *name) -> ComponentRegistry::Factory {
         return [name] {
             auto o = std::make_unique<QObject>();
@@ -204,13 +201,8 @@ void TestMessages::registryCreatesByName()
 
 void TestMessages::pluginFailuresNameTheFile()
 {
-    auto failure = [](const QString &path) -> QString {
-        try {
-            ComponentRegistry::instance().registerPlugin(path);
-        } catch (const VelaError &e) {
-            return e.description();
-        }
-        return QStringLiteral("loaded");
+    auto failure = [](const QString &path) {
+        return thrown([&] { ComponentRegistry::instance().registerPlugin(path); }).description();
     };
     // A missing file, a file that is no shared object, and a real library without the entry
     // point (Qt's core library).

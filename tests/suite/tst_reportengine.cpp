@@ -7,6 +7,7 @@
 #include "shared/VelaError.h"
 #include "suite/ReportEngine.h"
 #include "suite/ReportTemplate.h"
+#include "suite/Thrown.h"
 
 #include <QDir>
 #include <QFile>
@@ -176,30 +177,21 @@ void TestReportEngine::templateMistakes()
     QFETCH(QString, names);
     TestDatabase db;
     const QString path = writeTemplate(text);
-    try {
-        render(db, path, 1);
-        QFAIL("the template was accepted");
-    } catch (const VelaError &e) {
-        QCOMPARE(e.number(), number);
-        QVERIFY2(e.description().contains(path), qPrintable(e.description()));
-        QVERIFY2(e.description().contains(QStringLiteral("سطر %1:").arg(line)),
-            qPrintable(e.description()));
-        // (A server names an unquoted column as it folds it: "nope".)
-        QVERIFY2(e.description().contains(names, Qt::CaseInsensitive), qPrintable(e.description()));
-    }
+    const VelaError e = thrown([&] { render(db, path, 1); });
+    QCOMPARE(e.number(), number);
+    // (A server names an unquoted column as it folds it: "nope".)
+    QVERIFY2(e.description().contains(path)
+            && e.description().contains(QStringLiteral("سطر %1:").arg(line))
+            && e.description().contains(names, Qt::CaseInsensitive),
+        qPrintable(e.description()));
 }
 
 void TestReportEngine::templateInUse()
 {
     TestDatabase db;
     auto refusal = [&](const QString &path) {
-        try {
-            render(db, path, 5);
-            QFAIL(qPrintable(path));
-        } catch (const VelaError &e) {
-            QCOMPARE(e.number(), 20544);
-            QVERIFY(e.description().contains(path));
-        }
+        const VelaError e = thrown([&] { render(db, path, 5); });
+        QVERIFY2(e.number() == 20544 && e.description().contains(path), qPrintable(path));
     };
     QFile original(m_label);
     QVERIFY(original.open(QIODevice::ReadOnly));
