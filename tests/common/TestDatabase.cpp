@@ -320,10 +320,8 @@ void TestDatabase::componentWaitsNotForLocks()
 
 void TestDatabase::componentReadOnly(bool on)
 {
-    if (on)
-        componentRun("PRAGMA query_only=1", "SET default_transaction_read_only = on");
-    else
-        componentRun("PRAGMA query_only=0", "SET default_transaction_read_only = off");
+    componentRun(on ? "PRAGMA query_only=1" : "PRAGMA query_only=0",
+        on ? "SET default_transaction_read_only = on" : "SET default_transaction_read_only = off");
 }
 
 // ---------------------------------------------------------------- another program
@@ -364,23 +362,21 @@ bool TestDatabase::OtherClient::exec(const QString &sql)
 
 // The tables a save or delete of the entry form writes, and the grants its permission check
 // reads: what SQLite's whole-file locks cover for the component.
-static const char PgLockedTables[]
-    = "tblAssetEstablishment, tblOrvoFormAction, tblOrvoFormAttachment, tblOrvoUserPermission";
+static const QLatin1String PgLockedTables(
+    "tblAssetEstablishment, tblOrvoFormAction, tblOrvoFormAttachment, tblOrvoUserPermission");
 
 bool TestDatabase::OtherClient::holdWriteLock()
 {
-    if (d->sqlite)
-        return exec(QStringLiteral("BEGIN IMMEDIATE"));
-    return exec(QStringLiteral("BEGIN; LOCK TABLE %1 IN EXCLUSIVE MODE")
-                    .arg(QLatin1String(PgLockedTables)));
+    return exec(d->sqlite
+            ? QStringLiteral("BEGIN IMMEDIATE")
+            : QStringLiteral("BEGIN; LOCK TABLE %1 IN EXCLUSIVE MODE").arg(PgLockedTables));
 }
 
 bool TestDatabase::OtherClient::holdExclusiveLock()
 {
-    if (d->sqlite)
-        return exec(QStringLiteral("BEGIN EXCLUSIVE"));
-    return exec(QStringLiteral("BEGIN; LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE")
-                    .arg(QLatin1String(PgLockedTables)));
+    return exec(d->sqlite
+            ? QStringLiteral("BEGIN EXCLUSIVE")
+            : QStringLiteral("BEGIN; LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE").arg(PgLockedTables));
 }
 
 void TestDatabase::OtherClient::release()

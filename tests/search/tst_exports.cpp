@@ -150,6 +150,23 @@ void withFileSizeLimit(rlim_t bytes, const std::function<void()> &work)
     setrlimit(RLIMIT_FSIZE, &saved);
 }
 
+// The last box is a failure of this title that names `where` and the cause.
+void saidFailure(
+    const MessageRecorder &messages, QStringView title, const QString &where, QStringView cause)
+{
+    QCOMPARE(messages.last().title, title.toString());
+    QVERIFY2(messages.last().text.contains(where) && messages.last().text.contains(cause),
+        qPrintable(messages.last().text));
+}
+
+// The next export shows its progress at once, and it is cancelled there.
+void cancelProgress()
+{
+    ExportProgress::setShowDelay(0);
+    whenShown<QProgressDialog>(
+        [](QProgressDialog &p) { click(p.findChild<QPushButton *>()); }, "exportProgress");
+}
+
 } // namespace
 
 class TestExports : public QObject {
@@ -158,12 +175,9 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void init();
-    void optionsForm();
     void textFileByteForByte();
-    void textFileAnswersAndCancels();
-    void textFileFailures();
-    void workbookReadBack();
-    void workbookLimitsAndFailures();
+    void textFileAnswersCancelsAndFailures();
+    void workbooks();
     void plainNumbers();
 
 private:
@@ -268,40 +282,18 @@ void TestExports::init()
     m_openAnswer = true;
 }
 
-void TestExports::optionsForm()
-{
-    MessageRecorder messages;
-    FormSendToTextFile o;
-    QCOMPARE(o.layoutDirection(), Qt::RightToLeft);
-
-    // The delimiter box selects its whole text on getting the focus, so typing replaces it; a
-    // greyed box counts as not ticked.
-    whenShown<FormSendToTextFile>([](FormSendToTextFile &f) {
-        QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QTRY_COMPARE(f.txtDelimiter->selectedText(), T::DefaultDelimiter.toString());
-        f.chkHeader->setTristate(true);
-        f.chkHeader->setCheckState(Qt::PartiallyChecked);
-        click(f.cmdCancel);
-    });
-    QString name = "x", delimiter;
-    bool newLine = false, headers = true, money = true;
-    QVERIFY(!o.getTextFileName(name, delimiter, newLine, headers, money));
-    QCOMPARE(name, QString());
-    QCOMPARE(delimiter, T::DefaultDelimiter.toString());
-    QVERIFY(newLine);
-    QVERIFY(!headers);
-    QVERIFY(!money);
-    QCOMPARE(messages.count(), 0);
-}
-
 void TestExports::textFileByteForByte()
 {
     MessageRecorder messages;
     const QString path = m_dir.filePath("results.txt");
     showSearchForm([&](FormSearch &f) {
         search(f);
-        // The defaults: "^t=Tab" is six characters of delimiter; no header; a closing break.
-        exportText(f, path);
+        // The defaults: "^t=Tab" is six characters of delimiter; no header (a greyed box counts
+        // as not ticked); a closing break.
+        exportText(f, path, [](FormSendToTextFile &o) {
+            o.chkHeader->setTristate(true);
+            o.chkHeader->setCheckState(Qt::PartiallyChecked);
+        });
         QCOMPARE(m_dialogTitle, T::SaveDialogTitle.toString());
         QCOMPARE(
             readAll(path), textFile({Row1, Row2, Totals}, T::DefaultDelimiter.toString(), true));
@@ -309,8 +301,9 @@ void TestExports::textFileByteForByte()
         QCOMPARE(messages.last().title, T::SavedTitle.toString());
         QCOMPARE(messages.last().text, T::SavedBefore.toString() + path + T::SavedAfter.toString());
 
-        // "^t" is a tab; the header row first; no break after the last line. The existing file
-        // is replaced once the overwrite question is answered yes.
+        // "^t" is a tab (typed over the whole default, which the box selects on the focus); the
+        // header row first; no break after the last line. The existing file is replaced once
+        // the overwrite question is answered yes.
         exportText(f, path, [](FormSendToTextFile &o) {
             type(o.txtDelimiter, "^t");
             tick(o.chkHeader);
@@ -348,16 +341,18 @@ void TestExports::textFileByteForByte()
     });
 }
 
-void TestExports::textFileAnswersAndCancels()
+void TestExports::textFileAnswersCancelsAndFailures()
 {
     MessageRecorder messages;
-    const QString path = m_dir.filePath("kept.txt");
+    const QString path = m_dir.filePath("kept/results.txt");
+    const QString gone = m_dir.filePath("gone/results.txt");
     writeOld(path);
     showSearchForm([&](FormSearch &f) {
         search(f);
-        // An existing file answered No keeps the name empty, so cmdOk still asks for one.
-        setSaveFileDialogHook([path](const QString &, const QString &) { return path; });
+        // An existing file answered No keeps the name empty, so cmdOk still asks for one; a
+        // dialog cancelled after a choice keeps the choice.
         whenShown<FormSendToTextFile>([&](FormSendToTextFile &o) {
+            setSaveFileDialogHook([path](const QString &, const QString &) { return path; });
             messages.queue({0});
             click(o.cmdSave);
             QCOMPARE(o.txtSaveFileName->text(), QString());
@@ -365,75 +360,81 @@ void TestExports::textFileAnswersAndCancels()
             QVERIFY(o.isVisible());
             QCOMPARE(messages.last().title, T::TitleError.toString());
             QCOMPARE(messages.last().text, T::NoNameText.toString());
+            click(o.cmdSave);
+            setSaveFileDialogHook([](const QString &, const QString &) { return QString(); });
+            click(o.cmdSave);
+            QCOMPARE(o.txtSaveFileName->text(), path);
             click(o.cmdCancel);
         });
         click(f.cmdSentToText);
-        QCOMPARE(messages.count(), 2);
+        QCOMPARE(messages.count(), 3);
         QCOMPARE(messages.boxes[0].type, 1);
 
-        // Cancel and the close box: nothing written, nothing said.
-        messages.clear();
-        whenShown<FormSendToTextFile>([&](FormSendToTextFile &o) {
-            click(o.cmdSave);
-            QCOMPARE(o.txtSaveFileName->text(), path);
-            o.close();
-        });
+        // The close box: nothing written, nothing said.
+        whenShown<FormSendToTextFile>([&](FormSendToTextFile &o) { o.close(); });
         click(f.cmdSentToText);
-        QCOMPARE(messages.count(), 1); // the overwrite question only
+        QCOMPARE(messages.count(), 3);
 
         // Cancelled in the progress dialog: the old file stays, the grid is as it was.
-        ExportProgress::setShowDelay(0);
-        whenShown<QProgressDialog>(
-            [](QProgressDialog &p) { click(p.findChild<QPushButton *>()); }, "exportProgress");
+        cancelProgress();
         exportText(f, path);
-        QCOMPARE(messages.count(), 2);
+        QCOMPARE(messages.count(), 4); // the overwrite question only
         QCOMPARE(f.flxSearch->Rows(), 4);
         QCOMPARE(f.flxSearch->TextMatrix(2, 6), "قفسه");
-    });
-    QCOMPARE(readAll(path), QByteArray("old"));
-    QCOMPARE(filesIn(m_dir.path()).filter("kept"), QStringList {"kept.txt"});
-}
+        ExportProgress::setShowDelay(500);
 
-void TestExports::textFileFailures()
-{
-    MessageRecorder messages;
-    const QString gone = m_dir.filePath("gone/results.txt");
-    const QString full = m_dir.filePath("full/results.txt");
-    writeOld(full);
-    showSearchForm([&](FormSearch &f) {
-        search(f);
         // A folder that is not there.
+        messages.clear();
         exportText(f, gone);
         QCOMPARE(messages.count(), 1);
-        QCOMPARE(messages.last().title, T::TitleError.toString());
-        QVERIFY2(messages.last().text.contains(gone)
-                && messages.last().text.contains(T::CauseNoFolder.toString()),
-            qPrintable(messages.last().text));
+        saidFailure(messages, T::TitleError, gone, T::CauseNoFolder);
 
         // A full disk part way: the old file stays whole and no temporary file is left.
-        messages.clear();
         withFileSizeLimit(2048, [&] {
             exportText(
-                f, full, [](FormSendToTextFile &o) { type(o.txtDelimiter, QString(40, u'x')); });
+                f, path, [](FormSendToTextFile &o) { type(o.txtDelimiter, QString(40, u'x')); });
         });
-        QCOMPARE(messages.count(), 2);
-        QVERIFY2(messages.last().text.contains(full)
-                && messages.last().text.contains(T::CauseTooLarge.toString()),
-            qPrintable(messages.last().text));
+        QCOMPARE(messages.count(), 3);
+        saidFailure(messages, T::TitleError, path, T::CauseTooLarge);
         QCOMPARE(f.flxSearch->Rows(), 4);
     });
-    QCOMPARE(readAll(full), QByteArray("old"));
-    QCOMPARE(filesIn(QFileInfo(full).path()), QStringList {"results.txt"});
+    QCOMPARE(readAll(path), QByteArray("old"));
+    QCOMPARE(filesIn(QFileInfo(path).path()), QStringList {"results.txt"});
 }
 
-void TestExports::workbookReadBack()
+void TestExports::workbooks()
 {
     MessageRecorder messages;
-    const QString docs = m_dir.filePath("home/Documents");
-    QString book;
+    const QString home = m_dir.filePath("home"), docs = home + "/Documents";
     QList<QStringList> grid;
     showSearchForm([&](FormSearch &f) {
+        // More rows than a worksheet holds: said before anything is written.
+        f.flxSearch->setCols(2);
+        f.flxSearch->setRows(SheetMaxRows + 1);
+        click(f.cmdExcel);
+        saidFailure(messages, T::SpreadsheetFailureTitle, QString::number(SheetMaxRows + 1), {});
+        QCOMPARE(filesIn(docs), QStringList());
+
         search(f);
+        // A folder that is not there: the file and the cause are named.
+        qputenv("HOME", QFile::encodeName(m_dir.filePath("nohome")));
+        click(f.cmdExcel);
+        qputenv("HOME", QFile::encodeName(home));
+        saidFailure(
+            messages, T::SpreadsheetFailureTitle, m_dir.filePath("nohome/"), T::CauseNoFolder);
+        // A full disk part way.
+        withFileSizeLimit(1024, [&] { click(f.cmdExcel); });
+        saidFailure(messages, T::SpreadsheetFailureTitle, docs, T::CauseTooLarge);
+        QVERIFY(f.flxSearch->Redraw());
+        // Cancelled in the progress dialog: no workbook.
+        cancelProgress();
+        click(f.cmdExcel);
+        ExportProgress::setShowDelay(500);
+        QCOMPARE(messages.count(), 3);
+        QVERIFY(m_opened.isEmpty());
+        QCOMPARE(filesIn(docs), QStringList());
+        messages.clear();
+
         f.flxSearch->setColWidth(5, 0); // a zero-width column goes along too
         click(f.cmdExcel);
         f.flxSearch->setColWidth(5, 1000);
@@ -450,7 +451,7 @@ void TestExports::workbookReadBack()
         click(f.cmdExcel);
     });
     QCOMPARE(m_opened.size(), 2);
-    book = m_opened.first();
+    const QString book = m_opened.first();
     QCOMPARE(QFileInfo(book).path(), docs);
     QVERIFY2(book.endsWith(".xlsx") && m_opened[1] != book, qPrintable(m_opened[1]));
     QCOMPARE(messages.count(), 2);
@@ -459,6 +460,10 @@ void TestExports::workbookReadBack()
     QVERIFY(messages.boxes[1].text.startsWith(T::SpreadsheetDoneText.toString() + u'\n'));
     QVERIFY(messages.boxes[1].text.contains(m_opened[1]));
     QCOMPARE(filesIn(docs).size(), 2); // no temporary files left
+    // Without a documents folder the workbook goes to the home folder.
+    QDir().rename(docs, docs + ".away");
+    QCOMPARE(QFileInfo(newWorkbookPath()).path(), home);
+    QDir().rename(docs + ".away", docs);
 
     // Read back independently, cell by cell.
     const QJsonObject wb = readWorkbook(book);
@@ -501,67 +506,12 @@ void TestExports::workbookReadBack()
     const QString ssconvert = QStandardPaths::findExecutable("ssconvert");
     QVERIFY2(!ssconvert.isEmpty(), "ssconvert is missing (scripts/setup installs gnumeric)");
     const QString csv = m_dir.filePath("converted.csv");
-    QProcess p;
-    p.start(ssconvert, {"--export-type=Gnumeric_stf:stf_csv", book, csv});
-    QVERIFY(p.waitForFinished(120000));
-    QCOMPARE(p.exitCode(), 0);
+    QCOMPARE(QProcess::execute(ssconvert, {"--export-type=Gnumeric_stf:stf_csv", book, csv}), 0);
     const QString converted = QString::fromUtf8(readAll(csv));
     for (const QString &value :
         QStringList {T::RowNumberHeader.toString(), T::TotalsCaption.toString(), Headers[0],
             "00123", "12345678901234567890", "1/234/567", "1/123/456/6.5", BigWhole, "@T صادرات"})
         QVERIFY2(converted.contains(value), qPrintable(value + " in " + converted));
-}
-
-void TestExports::workbookLimitsAndFailures()
-{
-    MessageRecorder messages;
-    const QString home = m_dir.filePath("home");
-    const QString docs = home + "/Documents";
-    const int before = int(filesIn(docs).size());
-    showSearchForm([&](FormSearch &f) {
-        // More rows than a worksheet holds: said before anything is written.
-        f.flxSearch->setCols(2);
-        f.flxSearch->setRows(SheetMaxRows + 1);
-        click(f.cmdExcel);
-        QCOMPARE(messages.count(), 1);
-        QCOMPARE(messages.last().title, T::SpreadsheetFailureTitle.toString());
-        QVERIFY2(messages.last().text.contains(QString::number(SheetMaxRows + 1)),
-            qPrintable(messages.last().text));
-        QCOMPARE(int(filesIn(docs).size()), before);
-
-        // A folder that is not there: the file and the cause are named.
-        search(f);
-        qputenv("HOME", QFile::encodeName(m_dir.filePath("nohome")));
-        click(f.cmdExcel);
-        qputenv("HOME", QFile::encodeName(home));
-        QCOMPARE(messages.count(), 2);
-        QCOMPARE(messages.last().title, T::SpreadsheetFailureTitle.toString());
-        QVERIFY2(messages.last().text.contains(m_dir.filePath("nohome/"))
-                && messages.last().text.contains(T::CauseNoFolder.toString()),
-            qPrintable(messages.last().text));
-        QVERIFY(f.flxSearch->Redraw());
-
-        // A full disk part way.
-        withFileSizeLimit(1024, [&] { click(f.cmdExcel); });
-        QCOMPARE(messages.count(), 3);
-        QCOMPARE(messages.last().title, T::SpreadsheetFailureTitle.toString());
-        QVERIFY2(messages.last().text.contains(docs)
-                && messages.last().text.contains(T::CauseTooLarge.toString()),
-            qPrintable(messages.last().text));
-
-        // Cancelled in the progress dialog: no workbook.
-        ExportProgress::setShowDelay(0);
-        whenShown<QProgressDialog>(
-            [](QProgressDialog &p) { click(p.findChild<QPushButton *>()); }, "exportProgress");
-        click(f.cmdExcel);
-        QCOMPARE(messages.count(), 3);
-    });
-    QVERIFY(m_opened.isEmpty());
-    QCOMPARE(int(filesIn(docs).size()), before);
-    // Without a documents folder the workbook goes to the home folder.
-    QDir(docs).rename(docs, docs + ".away");
-    QCOMPARE(QFileInfo(newWorkbookPath()).path(), home);
-    QDir().rename(docs + ".away", docs);
 }
 
 void TestExports::plainNumbers()

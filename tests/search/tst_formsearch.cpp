@@ -22,26 +22,6 @@ using namespace vela;
 
 namespace {
 
-// The statement up to its condition, as the search form sends it.
-const QString Statement = QStringLiteral(
-    "select ID as 'شماره رايانه اي',CreatorID as 'ايجاد کننده',"
-    "LabelNo as 'شماره پلاک',OldLabelNo as 'شماره پلاک قديم' ,Code as 'کد کالا',"
-    "Name as 'عنوان دارايي',UtilizationDate as 'تاريخ بهره برداري',"
-    "FarsiUtilizationDate as 'تاريخ بهره برداري',CreateDate as 'تاريخ ايجاد',"
-    "FarsiCreateDate as 'تاريخ ايجاد',TypeID as 'نوع',Cost as 'قيمت تمام شده',"
-    "AccumulatedCost as 'استهلاک انباشته',AbortCost as 'ارزش اسقاط',"
-    "OfficeMaxCost as 'سقف ارزش دفتري',StatusTypeID as 'وضعيت دارايي',"
-    "DocumentNo as 'شماره سند',DocumentDate as 'تاريخ سند',"
-    "FarsiDocumentDate as 'تاريخ سند',ReevaluationDate as 'تاريخ تجديد ارزيابي',"
-    "FarsiReevaluationDate as 'تاريخ تجديد ارزيابي',"
-    "(Select x.Name from vwAssetGroupMajor x Where x.ID=GroupID) as 'گروه اموال',"
-    "(Select x.Name from vwOrvoInternalLocationMajor x Where x.ID=LocationID) as 'محل استقرار',"
-    "OrganizationLocation as 'واحد سازماني',"
-    "(Select x.Name from vwEmployeeMajor x Where x.ID=AccountableID) as 'جمعدار',"
-    "(Select x.Name from vwEmployeeMajor x Where x.ID=ResponsibleID) as 'مسوول',"
-    "(Select x.Name from vwAccountCostCenterMajor x Where x.ID=CostCenterID) as 'مرکز هزينه',"
-    "Description as 'شرح' from tblAssetEstablishment  Where ");
-
 using formdriver::doubleClickRow;
 using formdriver::type;
 
@@ -81,7 +61,7 @@ class TestFormSearch : public QObject {
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void everyFilterAddsItsFragmentInOrder();
+    void filtersAsTyped();
     void resultsMatchTheDatabase();
     void typedLettersAndDigitsMatchEveryForm();
     void rejectedStatementIsReported();
@@ -89,21 +69,26 @@ private slots:
     void controlsAndLayout();
 
 private:
-    QStringList searches() // search statements traced since the last call
+    // The conditions of the search statements traced since the last call; the statement up to
+    // its condition (whose text the statement trace's test compares whole) in m_select.
+    QStringList searches()
     {
+        static const QString from = QStringLiteral(" from tblAssetEstablishment  Where ");
         QFile f(m_trace);
         QStringList out;
         if (f.open(QIODevice::ReadOnly))
             for (const QString &line : QString::fromUtf8(f.readAll()).split(u'\n'))
-                if (line.startsWith(Statement))
-                    out << line.mid(Statement.size());
+                if (const qsizetype at = line.indexOf(from); at > 0) {
+                    m_select = line.left(at + from.size());
+                    out << line.mid(at + from.size());
+                }
         QFile::remove(m_trace);
         return out;
     }
 
     TestDatabase *m_db = nullptr;
     QTemporaryDir m_dir;
-    QString m_trace;
+    QString m_trace, m_select;
 };
 
 void TestFormSearch::initTestCase()
@@ -127,54 +112,24 @@ void TestFormSearch::cleanupTestCase()
     delete m_db;
 }
 
-void TestFormSearch::everyFilterAddsItsFragmentInOrder()
+void TestFormSearch::filtersAsTyped()
 {
-    const qint32 accountable = m_db->scalar("select max(ID) from vwAssetAccountableMajor").toInt();
-    const qint32 costCenter = m_db->scalar("select max(ID) from vwAccountCostCenterMajor").toInt();
-    const QString all
-        = QStringLiteral(
-              "1=1 and Description like '% O''Neil %' and DocumentNo like '%14%' and ID = 12 and LabelNo like '%10_0%'"
-              " and Name like '%   %' and OldLabelNo like '%%%' and OrganizationLocation like '%امور%'"
-              " and AccountableID = ")
-        + QString::number(accountable) + " and CostCenterID = " + QString::number(costCenter)
-        + QStringLiteral(
-            " and BranchID = 1 and CreatorID = 1 and GroupID = 4"
-            " and LocationID = 11 and ResponsibleID = 3 and StatusTypeID = 1 and TypeID = 2"
-            " and CreateDate = '2019-10-24' and DocumentDate = '2019-10-29' and UtilizationDate = '2019-09-17'"
-            " and ReEvaluationDate = '2023-07-10'");
+    // Every filter's fragment, in order, is compared whole by the statement trace's test; here
+    // what typing gives: the identifier read as a number, wildcards and blanks kept, quotes
+    // doubled, Enter in a date committing it and searching (the form's default button).
+    const QString typed = QStringLiteral(
+        "1=1 and Description like '% O''Neil %' and ID = 12 and LabelNo like '%10_0%' and Name "
+        "like '%   %' and OldLabelNo like '%%%' and ReEvaluationDate = '2023-07-10'");
     searches();
     showSearchForm([&](FormSearch &f) {
-        // Empty filters: the neutral condition alone.
-        click(f, "cmdSearch");
-        // Every filter, typed into its control, set in the order of the form's table.
+        click(f, "cmdSearch"); // empty filters: the neutral condition alone
         type(f.txtID, "12abc");
         type(f.txtName, "   ");
         type(f.txtLabelNo, "10_0");
         type(f.txtOldLabelNo, "%");
-        type(f.txtDocumentNo, "14");
-        type(f.txtOrganizationLocation, "امور");
         type(f.txtDescription, " O'Neil ");
-        f.sltCreator->setSelectedID(1);
-        f.sltType->setSelectedID(2);
-        f.sltStatusType->setSelectedID(1);
-        f.sltGroup->setSelectedID(4);
-        f.sltLocation->setSelectedID(11);
-        f.sltAccountable->setSelectedID(accountable);
-        f.sltResponsible->setSelectedID(3);
-        f.sltCostCenter->setSelectedID(costCenter);
-        f.sltBranch->setSelectedID(1);
-        // Enter commits a date and runs the search (the search is the form's default button).
-        for (auto [date, text] :
-            {std::pair {f.datCreateDate, "1398/08/02"}, {f.datUtilizationDate, "1398/06/26"},
-                {f.datDocumentDate, "1398/08/07"}, {f.datReevaluationDate, "1402/04/19"}}) {
-            type(date->editor(), QLatin1String(text));
-            QTest::keyClick(date->editor(), Qt::Key_Return);
-        }
+        type(f.datReevaluationDate, "1402/04/19");
         QCOMPARE(f.datReevaluationDate->Value(), QDate(2023, 7, 10));
-        const QStringList typed = searches();
-        QCOMPARE(typed.size(), 5);
-        QCOMPARE(typed.first(), "1=1");
-        QCOMPARE(typed.last(), all);
         // The filters stay after a search; a second search builds the same statement.
         QCOMPARE(f.txtDescription->text(), " O'Neil ");
         click(f, "cmdSearch");
@@ -186,26 +141,22 @@ void TestFormSearch::everyFilterAddsItsFragmentInOrder()
         click(f, "cmdSearch");
         QCOMPARE(f.flxSearch->Rows(), 2); // no record, the totals row
     });
-    QCOMPARE(searches(), (QStringList {all, "1=1 and ID = -1", "1=1 and ID = 0"}));
+    QCOMPARE(searches(), (QStringList {"1=1", typed, typed, "1=1 and ID = -1", "1=1 and ID = 0"}));
 }
 
 void TestFormSearch::resultsMatchTheDatabase()
 {
-    // The grid is in key order on every engine; a server's plain read is in no particular order.
-    const QList<QVariantList> rows = m_db->rows(Statement + "1=1 Order by ID");
-    QVERIFY(rows.size() > 50);
     showSearchForm([&](FormSearch &f) {
         click(f, "cmdNewsearch");
         click(f, "cmdSearch");
+        // The grid is in key order on every engine; a server's plain read is in no order.
+        searches();
+        const QList<QVariantList> rows = m_db->rows(m_select + "1=1 Order by ID");
+        QVERIFY(rows.size() > 50);
         ResultsGrid *g = f.flxSearch;
-        const int n = int(rows.size());
+        const int n = int(rows.size()), t = n + 1;
         QCOMPARE(g->Rows(), n + 2);
         QCOMPARE(g->Cols(), 29);
-        for (int c = 1; c <= 28; ++c) {
-            QCOMPARE(g->horizontalHeader()->sectionSize(c - 1), twipsToPixels(1000));
-            QCOMPARE(g->ColAlignment(c), int(ResultsGrid::flexAlignCenterCenter));
-        }
-        QCOMPARE(g->verticalHeader()->width(), twipsToPixels(800));
 
         // Every cell as the database has it; money grouped; totals exact in four decimals.
         qint64 totals[4] = {};
@@ -213,24 +164,19 @@ void TestFormSearch::resultsMatchTheDatabase()
             QCOMPARE(g->TextMatrix(i, 0), QString::number(i));
             for (int c = 1; c <= 28; ++c) {
                 const QString db = cellText(rows[i - 1][c - 1]);
-                if (c >= 12 && c <= 15) {
-                    QCOMPARE(g->TextMatrix(i, c), GroupDigits(db));
+                const bool money = c >= 12 && c <= 15;
+                QCOMPARE(g->TextMatrix(i, c), money ? GroupDigits(db) : db);
+                if (money)
                     totals[c - 12] += db.isEmpty() ? 0 : Money::parse(db)->raw();
-                } else {
-                    QCOMPARE(g->TextMatrix(i, c), db);
-                }
             }
         }
-        const int t = n + 1;
         QCOMPARE(g->TextMatrix(t, 0), texts::TotalsCaption.toString());
         for (int c = 1; c <= 28; ++c)
-            if (c < 12 || c > 15)
-                QCOMPARE(g->TextMatrix(t, c), QString());
-        for (int c = 12; c <= 15; ++c)
-            QCOMPARE(g->TextMatrix(t, c), GroupDigits(Money::fromRaw(totals[c - 12]).toString()));
+            QCOMPARE(g->TextMatrix(t, c),
+                c < 12 || c > 15 ? QString()
+                                 : GroupDigits(Money::fromRaw(totals[c - 12]).toString()));
         // Alternating colours from row 1, the totals row included; column 0 untouched.
-        for (int i : {1, 2, 3, n, t}) {
-            QCOMPARE(g->cellBackColor(i, 1), i % 2 ? 15464446u : 13561085u);
+        for (int i : {1, 2, t}) {
             QCOMPARE(g->cellBackColor(i, 28), i % 2 ? 15464446u : 13561085u);
             QCOMPARE(g->cellBackColor(i, 0), 0u);
         }
@@ -238,7 +184,6 @@ void TestFormSearch::resultsMatchTheDatabase()
         QCOMPARE(g->Row(), t);
         QCOMPARE(g->ColSel(), 28);
         QVERIFY(g->Redraw());
-        QCOMPARE(g->model()->rowCount(), n + 1);
 
         // Nothing found: the totals row alone, empty and coloured.
         f.txtName->setText("no such asset");
@@ -288,7 +233,6 @@ void TestFormSearch::typedLettersAndDigitsMatchEveryForm()
     const QStringList s = searches();
     QCOMPARE(s.mid(0, 2),
         QStringList({"1=1 and Name like '%کتاب ویژه%'", "1=1 and Name like '%كتاب ويژه%'"}));
-    QVERIFY(s[0].toUtf8() != s[1].toUtf8());
     QCOMPARE(s.value(3), "1=1 and LabelNo like '%۱۰۰۰۰۲%'");
 }
 
@@ -329,6 +273,10 @@ void TestFormSearch::choosingARecord()
         f.cmdNewsearch_Click();
         type(f.txtID, "7");
         click(f, "cmdSearch");
+        // The empty area below the rows chooses nothing.
+        QTest::mouseDClick(f.flxSearch->viewport(), Qt::LeftButton, {},
+            QPoint(20, f.flxSearch->viewport()->height() - 2));
+        QVERIFY(f.isVisible());
         doubleClickRow(f.flxSearch, 1);
     }),
         7);
@@ -381,9 +329,6 @@ void TestFormSearch::controlsAndLayout()
     MessageRecorder messages;
     showSearchForm([](FormSearch &f) {
         QVERIFY(QTest::qWaitForWindowExposed(&f));
-        QCOMPARE(f.windowTitle(), "جستجوي استقرار");
-        QCOMPARE(f.layoutDirection(), Qt::RightToLeft);
-        QVERIFY(f.isModal());
         // Right to left: each label stands to the right of its input, in the filter frame.
         for (const record::Column *t : record::byFilterPlace(record::asset())) {
             QWidget *input = control(f, t->control);

@@ -1,5 +1,5 @@
 // The results grid on its own: shape, cells, the whole-range rules (numbering, colours, digit
-// grouping), binding, drawing deferral and the choice signals.
+// grouping), binding and drawing deferral (choosing a row: tst_formsearch).
 #include "search/ResultsGrid.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
@@ -40,7 +40,6 @@ private slots:
     void bindingAndWholeRangeRules();
     void coloursAreRulesWithExceptions();
     void redrawDefersTheView();
-    void choosingSignals();
 };
 
 void TestResultsGrid::shapeAndCells()
@@ -204,33 +203,6 @@ void TestResultsGrid::redrawDefersTheView()
     QCOMPARE(g.model()->rowCount(), 12);
     QCOMPARE(g.model()->index(0, 0).data().toString(), "ID");
     QVERIFY(g.horizontalHeader()->isHidden());
-}
-
-void TestResultsGrid::choosingSignals()
-{
-    ResultsGrid g;
-    g.bindTable(sampleTable(5));
-    g.resize(600, 300);
-    g.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&g));
-    QSignalSpy chosen(&g, &ResultsGrid::DblClick);
-    const QModelIndex cell = g.model()->index(2, 1);
-    const QPoint at = g.visualRect(cell).center();
-    QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, at);
-    QCOMPARE(chosen.count(), 1);
-    QCOMPARE(g.Row(), 3);
-    QCOMPARE(g.Col(), 2);
-    // Enter on the current row chooses it too; arrows move the current row first.
-    QTest::keyClick(&g, Qt::Key_Down);
-    QCOMPARE(g.Row(), 4);
-    QTest::keyClick(&g, Qt::Key_Return);
-    QCOMPARE(chosen.count(), 2);
-    QCOMPARE(g.Row(), 4);
-    // A double-click on the empty area below the rows chooses nothing.
-    QTest::mouseDClick(
-        g.viewport(), Qt::LeftButton, {}, QPoint(at.x(), g.viewport()->height() - 2));
-    QCOMPARE(chosen.count(), 2);
 }
 
 QTEST_MAIN(TestResultsGrid)

@@ -3,6 +3,7 @@
 // library's, and how SQL Server's values arrive in the result store from ODBC's own C types.
 // (The PostgreSQL backend against a live server is in every *_pg test; SQL Server cannot be
 // started here.)
+#include "common/Failure.h"
 #include "shared/ConnectionString.h"
 #include "shared/DataEnvironment.h"
 #include "shared/Money.h"
@@ -135,13 +136,8 @@ void TstBackends::connectionStrings()
     // Windows sign-in and a missing server are refused in Persian before anything is tried.
     for (const char *text : {"Provider=SQLOLEDB.1;Integrated Security=SSPI;Data Source=srv",
              "Provider=SQLOLEDB.1;Initial Catalog=Suite;User ID=sa"}) {
-        try {
-            odbc::connectionString(cs(text));
-            QFAIL(text);
-        } catch (const VelaError &e) {
-            QCOMPARE(e.number(), int(ErrConnection));
-            QVERIFY2(e.description().contains(QStringLiteral("SQL Server")), text);
-        }
+        const VelaError e = failureOf([text] { odbc::connectionString(cs(text)); });
+        QVERIFY2(e.number() == ErrConnection && e.description().contains("SQL Server"), text);
     }
 }
 
@@ -194,21 +190,18 @@ void TstBackends::sqlServerValues()
 
 void TstBackends::sqlServerUnreachable()
 {
-    // Through the real driver manager and FreeTDS: a server that is not there is named ...
-    DataEnvironment env;
-    env.cn().setConnectionString(
-        QStringLiteral("Provider=SQLOLEDB.1;Data Source=127.0.0.1,1;Initial Catalog=Suite;"
-                       "User ID=sa;Password=x"));
-    try {
+    // Through the real driver manager and FreeTDS: a server that is not there is named, by the
+    // driver itself, not by a driver manager that could not load it.
+    const VelaError e = failureOf([] {
+        DataEnvironment env;
+        env.cn().setConnectionString(
+            QStringLiteral("Provider=SQLOLEDB.1;Data Source=127.0.0.1,1;Initial Catalog=Suite;"
+                           "User ID=sa;Password=x"));
         env.spOrvoHasPermission(1, 111);
-        QFAIL("connected to nothing");
-    } catch (const VelaError &e) {
-        QCOMPARE(e.kind(), FailureKind::Unreachable);
-        QVERIFY2(
-            e.description().contains(QStringLiteral("127.0.0.1,1")), qPrintable(e.description()));
-        // ... by the driver itself, not by a driver manager that could not load it.
-        QVERIFY2(e.detail().contains(QStringLiteral("[FreeTDS]")), qPrintable(e.detail()));
-    }
+    });
+    QCOMPARE(e.kind(), FailureKind::Unreachable);
+    QVERIFY2(e.description().contains(QStringLiteral("127.0.0.1,1")), qPrintable(e.description()));
+    QVERIFY2(e.detail().contains(QStringLiteral("[FreeTDS]")), qPrintable(e.detail()));
 }
 
 QTEST_GUILESS_MAIN(TstBackends)

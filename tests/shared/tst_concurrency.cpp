@@ -25,12 +25,6 @@ struct Client {
     FormMain &f = FormMain::instance();
     MessageRecorder messages;
 
-    void click(const char *name) { formdriver::click(&f, name); }
-    void type(const char *name, const QString &text)
-    {
-        formdriver::type(formdriver::find(&f, name), text);
-    }
-    void choose(const char *name) { formdriver::choose(formdriver::find<OrvoSelector>(&f, name)); }
     // Reports what happened on standard output, one line each, for the test to check:
     //     saved <label> <id> | deleted <id> | message <text> | found <count>
     void say(const QString &line)
@@ -53,22 +47,22 @@ struct Client {
 
     int run(int client, int saves)
     {
+        using namespace formdriver;
         f.ClearShow();
         QStringList own; // ids saved and not yet deleted
         for (int i = 0; i < saves; ++i) {
             const QString label = QStringLiteral("C%1-%2").arg(client).arg(i);
-            click("cmdNew");
-            type("txtLabelNo", label);
-            type("txtName", QStringLiteral("دارایی ") + label);
-            type("datUtilizationDate", QStringLiteral("1402/05/10"));
-            type("txtCost", QStringLiteral("1500000.25"));
-            type("txtAccumulatedCost", QStringLiteral("0"));
-            type("txtAbortCost", QStringLiteral("-12.25"));
-            choose("sltType");
-            choose("sltStatusType");
-            click("cmdSave");
+            click(&f, "cmdNew");
+            for (const auto &[name, text] : {std::pair<const char *, QString> {"txtLabelNo", label},
+                     {"txtName", QStringLiteral("دارایی ") + label},
+                     {"datUtilizationDate", "1402/05/10"}, {"txtCost", "1500000.25"},
+                     {"txtAccumulatedCost", "0"}, {"txtAbortCost", "-12.25"}})
+                type(find(&f, name), text);
+            choose(find<OrvoSelector>(&f, "sltType"));
+            choose(find<OrvoSelector>(&f, "sltStatusType"));
+            click(&f, "cmdSave");
             if (!reported()) {
-                const QString id = formdriver::find<QLineEdit>(&f, "txtID")->text();
+                const QString id = find<QLineEdit>(&f, "txtID")->text();
                 say(QStringLiteral("saved %1 %2").arg(label, id));
                 own << id;
             }
@@ -89,7 +83,7 @@ struct Client {
                 const QString id = own.takeAt(own.size() - 2);
                 qint32 number = id.toInt(); // View takes the identifier by reference
                 f.View(number);
-                click("cmdDelete");
+                click(&f, "cmdDelete");
                 if (!reported())
                     say(QStringLiteral("deleted ") + id);
             }

@@ -2,43 +2,17 @@
 // another program, a full disk, a read-only database, a damaged file, refused rows) arrives as a
 // VelaError of its kind whose text is a Persian sentence with the engine's text below it; and the
 // rows a statement changed are counted.
+#include "common/Failure.h"
 #include "common/TestDatabase.h"
 #include "shared/ConnectionString.h"
 #include "shared/DataEnvironment.h"
 #include "shared/PgBackend.h"
 #include "shared/SqliteBackend.h"
-#include "shared/VelaError.h"
+#include "shared/modMain.h"
 
 #include <QtTest>
-#include <functional>
-#include <sqlite3.h>
 
 using namespace vela;
-
-namespace {
-
-// A second program on the same file.
-struct OtherProgram {
-    sqlite3 *db = nullptr;
-    explicit OtherProgram(const QString &path)
-    {
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
-    }
-    ~OtherProgram() { sqlite3_close_v2(db); }
-    int exec(const char *sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
-};
-
-VelaError failureOf(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const VelaError &e) {
-        return e;
-    }
-    return VelaError(QStringLiteral("no failure"));
-}
-
-} // namespace
 
 class TstDbFailures : public QObject {
     Q_OBJECT
@@ -58,18 +32,13 @@ void TstDbFailures::engineConditionsHaveKinds()
         "INSERT INTO tblAssetMovement(EstablishmentID, MoveDate) VALUES (1, '2024-01-01');"));
     db.refuse(QStringLiteral("tblAssetEstablishment"), QStringLiteral("UPDATE OF Code"),
         QStringLiteral("no codes"));
-    DataEnvironment env;
-    env.cn().setConnectionString(db.connectionString);
+    db.useAsCurrent();
+    TestDatabase::componentWaitsNotForLocks();
     ResultTable rows;
-    auto run = [&](const char *sql) {
-        return [&env, &rows, sql] { env.execute(QString::fromUtf8(sql), rows); };
+    auto run = [&rows](const char *sql) {
+        return [&rows, sql] { DtEn().execute(QString::fromUtf8(sql), rows); };
     };
     TestDatabase::OtherClient other(db);
-    // The lock is met at once instead of after the wait.
-    if (pg)
-        run("SET lock_timeout = 1")();
-    else
-        sqlite3_busy_timeout(static_cast<sqlite3 *>(env.cn().backend().nativeHandle()), 0);
 
     // The engine's own text of each condition, SQLite's and PostgreSQL's; a condition the
     // engine cannot be brought into here (a full disk on a server) has none.
@@ -81,7 +50,7 @@ void TstDbFailures::engineConditionsHaveKinds()
     } cases[] = {
         {[&] { QVERIFY(other.holdExclusiveLock()); }, run("select * from tblAssetEstablishment"),
             FailureKind::Busy, "database is locked", "canceling statement due to lock timeout"},
-        {{}, [&] { env.spOrvoHasPermission(1, 111); }, FailureKind::Busy,
+        {{}, [] { DtEn().spOrvoHasPermission(1, 111); }, FailureKind::Busy,
             "spOrvoHasPermission: database is locked",
             "spOrvoHasPermission: canceling statement due to lock timeout"},
         {[&] { other.release(); }, run("Delete tblAssetEstablishment Where ID=1"),
@@ -98,7 +67,7 @@ void TstDbFailures::engineConditionsHaveKinds()
         {[&] { run(pg ? "SELECT 1" : "PRAGMA max_page_count=1")(); },
             run("Update tblAssetEstablishment Set Description=hex(randomblob(300000))"),
             FailureKind::DiskFull, "database or disk is full", nullptr},
-        {[&] { run(pg ? "SET default_transaction_read_only = on" : "PRAGMA query_only=1")(); },
+        {[] { TestDatabase::componentReadOnly(true); },
             run("Update tblAssetEstablishment Set Name='c'"), FailureKind::ReadOnly,
             "attempt to write a readonly database",
             "cannot execute UPDATE in a read-only transaction"},
@@ -152,37 +121,6 @@ void TstDbFailures::openingRefusalsSayWhy()
             QCOMPARE(refused.kind(), FailureKind::Unreachable);
             QVERIFY(refused.detail().contains(wrong.section(QLatin1Char('='), 1)));
         }
-        // A role that must give its password (the test server asks it of the members of
-        // vela_pw), given none: libpq takes it from the password file (~/.pgpass, here
-        // PGPASSFILE); a wrong one there is a refused login.
-        const QString role = QStringLiteral("vela_pw_")
-            + ConnectionString::parse(db.connectionString).value(QStringLiteral("Database"));
-        db.exec(QStringLiteral("DO $$ BEGIN CREATE ROLE vela_pw NOLOGIN; EXCEPTION WHEN "
-                               "duplicate_object OR unique_violation THEN NULL; END $$"));
-        db.exec(QStringLiteral("CREATE ROLE %1 LOGIN PASSWORD 'pa:ss' IN ROLE vela_pw").arg(role));
-        const QString asRole = db.connectionString + QStringLiteral(";User ID=") + role;
-        const QString passFile = db.folder() + QStringLiteral("/pgpass");
-        for (const char *password : {"pa\\:ss", "wrong"}) {
-            QFile f(passFile);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("*:*:*:" + role.toUtf8() + ':' + password + '\n');
-            f.close();
-            f.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-            qputenv("PGPASSFILE", QFile::encodeName(passFile));
-            const VelaError e = failureOf([&] {
-                PgBackend backend(ConnectionString::parse(asRole));
-                throw VelaError(FailureKind::Other, QStringLiteral("signed in"));
-            });
-            qunsetenv("PGPASSFILE");
-            if (qstrcmp(password, "wrong") == 0) {
-                QCOMPARE(e.kind(), FailureKind::Unreachable);
-                QVERIFY2(e.detail().contains(QStringLiteral("password authentication failed")),
-                    qPrintable(e.detail()));
-            } else {
-                QCOMPARE(e.detail(), QStringLiteral("signed in"));
-            }
-        }
-        db.exec(QStringLiteral("DROP ROLE %1").arg(role));
         return;
     }
     const QString junk = db.folder() + QStringLiteral("/junk.sqlite");
@@ -197,8 +135,8 @@ void TstDbFailures::openingRefusalsSayWhy()
     QVERIFY(damaged.description().contains(failureSentence(FailureKind::Damaged)));
 
     // A file another program holds locked is busy (after the usual wait), not unreadable.
-    OtherProgram other(db.path);
-    QCOMPARE(other.exec("BEGIN EXCLUSIVE"), SQLITE_OK);
+    TestDatabase::OtherClient other(db);
+    QVERIFY(other.holdExclusiveLock());
     const VelaError locked = failureOf([&] { SqliteBackend backend(db.path); });
     QCOMPARE(locked.kind(), FailureKind::Busy);
     QVERIFY(locked.description().contains(failureSentence(FailureKind::Busy)));

@@ -1,5 +1,6 @@
 // The data environment on the embedded backend: opening failures, real statements and their
 // trace, the stored procedures, the server date, like() and money columns of earlier databases.
+#include "common/Failure.h"
 #include "shared/DataEnvironment.h"
 #include "shared/Money.h"
 #include "shared/Sqlite.h"
@@ -42,27 +43,21 @@ private slots:
             "CREATE TABLE tblOrvoFormAction(ID INTEGER PRIMARY KEY AUTOINCREMENT, EventID INTEGER, FormCode TEXT,"
             " FormTypeID INTEGER, Description TEXT, UserID INTEGER, EventDate TEXT, FarsiEventDate TEXT, EventTime INTEGER);"
             "CREATE TABLE tblParent(ID INTEGER PRIMARY KEY AUTOINCREMENT, Name TEXT, Cost NUMERIC(19,4), BasePath TEXT);"
-            "CREATE TABLE tblChild(ID INTEGER PRIMARY KEY, ParentID INTEGER REFERENCES tblParent(ID));"
-            "INSERT INTO tblParent(Name, Cost, BasePath) VALUES ('يك', 1500000.0, NULL), ('دو', 1234.5, '/opt/suite/');"
-            "INSERT INTO tblChild VALUES (1, 1);");
+            "INSERT INTO tblParent(Name, Cost, BasePath) VALUES ('يك', 1500000.0, NULL), ('دو', 1234.5, '/opt/suite/');");
     }
 
     void openingFailures()
     {
         // Unknown provider, missing file, empty string: clear failures when the first statement
-        // runs. (A file that is no database is a damaged one: tst_dbfailures.)
-        const QStringList wrong {QStringLiteral("Provider=Oracle;Data Source=x"),
-            QStringLiteral("Provider=SQLite;Data Source=/nonexistent/db.sqlite"),
-            QStringLiteral("Data Source=/tmp/x"), QString()};
-        for (const QString &w : wrong) {
-            CurrentConnectionString = w;
+        // runs (a file that is no database is a damaged one: tst_dbfailures); and the server date
+        // is then the workstation's, quietly.
+        for (const char *wrong : {"Provider=Oracle;Data Source=x",
+                 "Provider=SQLite;Data Source=/nonexistent/db.sqlite", "Data Source=/tmp/x", ""}) {
+            CurrentConnectionString = QString::fromUtf8(wrong);
             ResetDataEnvironment();
-            try {
-                HasPermission(111);
-                QFAIL(qPrintable(w));
-            } catch (const VelaError &e) {
-                QVERIFY2(e.number() == ErrConnection, qPrintable(e.description()));
-            }
+            const VelaError e = failureOf([] { HasPermission(111); });
+            QVERIFY2(e.number() == ErrConnection, wrong);
+            QCOMPARE(ServerDate(), QDate::currentDate());
         }
     }
 
@@ -104,20 +99,10 @@ private slots:
             QStringLiteral(
                 "select ID from tblParent Where Name like 'o''b%' and Name like '%\\n%'"));
         QCOMPARE(rs.RecordCount(), 1);
-        // Delete without FROM; a refusal by a foreign key carries the engine's description.
-        try {
-            RunQuery(rs, QStringLiteral("Delete tblParent Where ID=1"));
-            QFAIL("a parent with a child was deleted");
-        } catch (const VelaError &e) {
-            QVERIFY2(e.description().contains(QStringLiteral("FOREIGN KEY")),
-                qPrintable(e.description()));
-        }
-        QCOMPARE(rs.State(), int(Recordset::adStateClosed));
+        // Delete without FROM.
         RunQuery(rs, QStringLiteral("Delete tblParent Where ID=2"));
         RunQuery(rs, QStringLiteral("select count(*) as n from tblParent"));
         QCOMPARE(rs.FieldText(QStringLiteral("n")), QStringLiteral("2"));
-        // A statement the engine rejects.
-        QVERIFY_THROWS_EXCEPTION(VelaError, RunQuery(rs, QStringLiteral("select * from nowhere")));
 
         // Permissions: granted, refused although the call succeeded; each user's own.
         QVERIFY(HasPermission(111) && HasPermission(102214805) && !HasPermission(102214803));
@@ -125,18 +110,17 @@ private slots:
         QVERIFY(HasPermission(111) && !HasPermission(102214805));
 
         // The log procedure stores its arguments; the trace shows the call.
-        DtEn().spOrvoInsertFormAction(102214801, QStringLiteral("3"), 1022148,
-            QStringLiteral("فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 'x'"), 2,
+        const QString action = QStringLiteral("فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 'x'");
+        DtEn().spOrvoInsertFormAction(102214801, QStringLiteral("3"), 1022148, action, 2,
             QDateTime(QDate(2024, 3, 20), QTime()), QStringLiteral("1402/12/30"), 615);
         RunQuery(rs, QStringLiteral("select * from tblOrvoFormAction"));
         QCOMPARE(rs.RecordCount(), 1);
         QCOMPARE(rs.FieldText(QStringLiteral("EventDate")), QStringLiteral("2024-03-20"));
         QCOMPARE(rs.FieldText(QStringLiteral("EventTime")), QStringLiteral("615"));
-        QCOMPARE(rs.FieldText(QStringLiteral("Description")),
-            QStringLiteral("فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 'x'"));
-
+        QCOMPARE(rs.FieldText(QStringLiteral("Description")), action);
         // Server date comes from getdate().
         QCOMPARE(ServerDate(), QDate::currentDate());
+        SqlTrace::write(QStringLiteral("select 1\r\nfrom t\nwhere a='\r'"));
 
         qunsetenv("VELA_SQL_TRACE");
         RunQuery(rs, QStringLiteral("select 1 as untraced"));
@@ -144,38 +128,11 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QStringList lines
             = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        QCOMPARE(lines.first(),
-            QStringLiteral("insert into tblParent(Name, Cost) values ('")
-                + SqlText(text).replace(QLatin1String("\n"), QLatin1String("\\n"))
-                + QStringLiteral("', 12.5)"));
-        QCOMPARE(lines[1], QStringLiteral("Select SCOPE_IDENTITY() as newID"));
-        QVERIFY(lines.contains(QStringLiteral("CALL spOrvoHasPermission(1, 111)")));
         QVERIFY(lines.contains(QStringLiteral(
             "CALL spOrvoInsertFormAction(102214801, '3', 1022148, 'فرم استقرار به ش.ر. ”3“ ايجاد شد. %1 ''x''', 2, '2024-03-20 00:00:00', '1402/12/30', 615)")));
         QVERIFY(lines.contains(QStringLiteral("Select getdate() as today")));
-        QVERIFY(!lines.contains(QStringLiteral("select 1 as untraced")));
-    }
-
-    void traceEscapesLineBreaks()
-    {
-        const QString trace = m_dir.filePath(QStringLiteral("trace2.txt"));
-        qputenv("VELA_SQL_TRACE", trace.toUtf8());
-        SqlTrace::write(QStringLiteral("select 1\r\nfrom t\nwhere a='\r'"));
-        qunsetenv("VELA_SQL_TRACE");
-        QFile f(trace);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("select 1\\r\\nfrom t\\nwhere a='\\r'\n"));
-    }
-
-    void serverDateWithoutConnection()
-    {
-        CurrentConnectionString.clear();
-        ResetDataEnvironment();
-        QCOMPARE(ServerDate(), QDate::currentDate());
-        // A database that is gone: the workstation's date, quietly.
-        CurrentConnectionString = QStringLiteral("Provider=SQLite;Data Source=/nonexistent.sqlite");
-        ResetDataEnvironment();
-        QCOMPARE(ServerDate(), QDate::currentDate());
+        // Line breaks are escaped, so that every statement is one line; nothing after the end.
+        QCOMPARE(lines.last(), QStringLiteral("select 1\\r\\nfrom t\\nwhere a='\\r'"));
     }
 
     void likeMatching()
