@@ -19,9 +19,15 @@
 #include <atomic>
 #include <cerrno>
 #include <charconv>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 #include <xlsxwriter.h>
 
 namespace vela {
@@ -71,6 +77,125 @@ bool needsZip64(const ResultsGrid &grid)
     return perRow * rows * 1.5 >= Zip64Above;
 }
 
+// The grid's cells as the sheet takes them, prepared on a thread of its own a batch of rows at a
+// time while the library writes the batch before: each cell's UTF-8 text, and whether it is a
+// plain number. Reading the grid is reading only; nothing changes it while the export runs (its
+// progress dialog is modal). At most a few batches wait, so memory does not grow with the rows.
+class SheetCells {
+public:
+    struct Cell {
+        int row, col;
+        bool isNumber;
+        double number;
+        size_t text; // offset of the NUL-terminated text in `bytes`
+    };
+    struct Batch {
+        std::vector<Cell> cells;
+        std::string bytes;
+        int endRow = 0; // rows before it are all in this or earlier batches
+        std::exception_ptr failure; // a cell that cannot be written (too long)
+    };
+
+    explicit SheetCells(const ResultsGrid &grid) : m_grid(grid), m_thread([this] { produce(); }) { }
+    ~SheetCells()
+    {
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_stopped = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    SheetCells(const SheetCells &) = delete;
+    SheetCells &operator=(const SheetCells &) = delete;
+
+    // The next batch in row order; false after the last. The batch given back is used again
+    // for its buffers.
+    bool next(Batch &batch)
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_ready.empty() || m_finished; });
+        if (m_ready.empty())
+            return false;
+        m_free.push_back(std::move(batch));
+        batch = std::move(m_ready.front());
+        m_ready.pop_front();
+        lock.unlock();
+        m_changed.notify_all();
+        return true;
+    }
+
+private:
+    static constexpr int RowsPerBatch = 512;
+    static constexpr size_t MaxWaiting = 4;
+
+    void produce()
+    {
+        QString cell;
+        QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const int rows = m_grid.Rows(), cols = m_grid.Cols();
+        for (int first = 0; first < rows; first += RowsPerBatch) {
+            Batch b;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_changed.wait(lock, [this] { return m_ready.size() < MaxWaiting || m_stopped; });
+                if (m_stopped)
+                    break;
+                if (!m_free.empty()) {
+                    b = std::move(m_free.front());
+                    m_free.pop_front();
+                }
+            }
+            b.cells.clear();
+            b.bytes.clear();
+            b.endRow = std::min(rows, first + RowsPerBatch);
+            try {
+                for (int r = first; r < b.endRow; ++r)
+                    for (int c = 0; c < cols; ++c) {
+                        cell.resize(0);
+                        m_grid.appendText(r, c, cell);
+                        if (cell.isEmpty())
+                            continue;
+                        if (cell.size() > MaxCellChars && cell.toUcs4().size() > MaxCellChars)
+                            throw VelaError(texts::CellTooLong.toString().arg(r + 1).arg(c + 1).arg(
+                                MaxCellChars));
+                        const size_t at = b.bytes.size();
+                        b.bytes.resize(at + size_t(cell.size()) * 3 + 1);
+                        char *end = encoder.appendToBuffer(b.bytes.data() + at, cell);
+                        *end = '\0';
+                        b.bytes.resize(size_t(end - b.bytes.data()) + 1);
+                        Cell out {r, c, false, 0, at};
+                        out.isNumber = isPlainNumber(
+                            b.bytes.data() + at, size_t(end - b.bytes.data()) - at, out.number);
+                        b.cells.push_back(out);
+                    }
+            } catch (...) {
+                b.failure = std::current_exception();
+            }
+            const bool failed = bool(b.failure);
+            {
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                m_ready.push_back(std::move(b));
+            }
+            m_changed.notify_all();
+            if (failed)
+                break;
+        }
+        {
+            const std::lock_guard<std::mutex> lock(m_mutex);
+            m_finished = true;
+        }
+        m_changed.notify_all();
+    }
+
+    const ResultsGrid &m_grid;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Batch> m_ready, m_free;
+    bool m_stopped = false, m_finished = false;
+    std::thread m_thread; // last: starts once the rest is set up
+};
+
 // A workbook given up unless it is closed: nothing of it is written then.
 struct OpenWorkbook {
     lxw_workbook *book;
@@ -104,32 +229,21 @@ lxw_error writeOnce(const ResultsGrid &grid, ReplacingFile &file, bool zip64,
         throw VelaError(ReplacingFile::failureText(file.target(), errno ? errno : ENOMEM));
     worksheet_right_to_left(sheet);
 
-    const int rows = grid.Rows(), cols = grid.Cols();
-    QString cell;
-    QByteArray utf8;
-    QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < cols; ++c) {
-            cell.resize(0);
-            grid.appendText(r, c, cell);
-            if (cell.isEmpty())
-                continue;
-            if (cell.size() > MaxCellChars && cell.toUcs4().size() > MaxCellChars)
-                throw VelaError(
-                    texts::CellTooLong.toString().arg(r + 1).arg(c + 1).arg(MaxCellChars));
-            if (utf8.size() < cell.size() * 3 + 1)
-                utf8.resize(cell.size() * 3 + 1);
-            char *end = encoder.appendToBuffer(utf8.data(), cell);
-            *end = '\0';
-            double number;
-            const lxw_error err = isPlainNumber(utf8.constData(), size_t(end - utf8.data()), number)
-                ? worksheet_write_number(sheet, lxw_row_t(r), lxw_col_t(c), number, nullptr)
-                : worksheet_write_string(
-                    sheet, lxw_row_t(r), lxw_col_t(c), utf8.constData(), nullptr);
+    SheetCells cells(grid);
+    SheetCells::Batch batch;
+    while (cells.next(batch)) {
+        if (batch.failure)
+            std::rethrow_exception(batch.failure);
+        for (const SheetCells::Cell &c : batch.cells) {
+            const lxw_error err = c.isNumber
+                ? worksheet_write_number(
+                    sheet, lxw_row_t(c.row), lxw_col_t(c.col), c.number, nullptr)
+                : worksheet_write_string(sheet, lxw_row_t(c.row), lxw_col_t(c.col),
+                    batch.bytes.data() + c.text, nullptr);
             if (err != LXW_NO_ERROR)
                 libraryFailure(file.target(), err, errno);
         }
-        if (progress && !progress->advance(r + 1)) {
+        if (progress && !progress->advance(batch.endRow)) {
             cancelled = true; // the workbook is given up: nothing is written
             return LXW_NO_ERROR;
         }

@@ -425,12 +425,18 @@ void TestExports::workbooks()
         // A full disk part way.
         withFileSizeLimit(1024, [&] { click(f.cmdExcel); });
         saidFailure(messages, T::SpreadsheetFailureTitle, docs, T::CauseTooLarge);
+        // A cell longer than a worksheet cell holds, found while rows are being written.
+        const QString kept = f.flxSearch->TextMatrix(2, 3);
+        f.flxSearch->setTextMatrix(2, 3, QString(40000, u'ی'));
+        click(f.cmdExcel);
+        f.flxSearch->setTextMatrix(2, 3, kept);
+        saidFailure(messages, T::SpreadsheetFailureTitle, QStringLiteral("32767"), {});
         QVERIFY(f.flxSearch->Redraw());
         // Cancelled in the progress dialog: no workbook.
         cancelProgress();
         click(f.cmdExcel);
         ExportProgress::setShowDelay(500);
-        QCOMPARE(messages.count(), 3);
+        QCOMPARE(messages.count(), 4);
         QVERIFY(m_opened.isEmpty());
         QCOMPARE(filesIn(docs), QStringList());
         messages.clear();
