@@ -12,27 +12,6 @@
 #include <thread>
 #include <unistd.h>
 
-namespace {
-class FakeEditor : public QObject { // records the members the form sets, in order
-    Q_OBJECT
-    Q_PROPERTY(QString OLEConnectionString READ none WRITE setOle)
-    Q_PROPERTY(QString ConnectionString READ none WRITE setCs)
-    Q_PROPERTY(int UserID READ zero WRITE setUser)
-    Q_PROPERTY(int FormTypeID READ zero WRITE setType)
-    Q_PROPERTY(QVariant FormID READ none WRITE setId)
-public:
-    static inline QStringList calls;
-    QString none() const { return {}; }
-    int zero() const { return 0; }
-    void setOle(const QString &v) { calls << u"OLE="_qs + v; }
-    void setCs(const QString &v) { calls << u"CS="_qs + v; }
-    void setUser(int v) { calls << u"User=%1"_qs.arg(v); }
-    void setType(int v) { calls << u"Type=%1"_qs.arg(v); }
-    void setId(const QVariant &v) { calls << u"ID=%1"_qs.arg(v.toDouble()); }
-    Q_INVOKABLE void ShowAttachments() { calls << u"Show"_qs; }
-};
-} // namespace
-
 class TestAttachments : public QObject {
     Q_OBJECT
 private slots:
@@ -186,20 +165,18 @@ void TestAttachments::externalAndEditor()
     d.click("cmdRefreshPicture");
     QVERIFY(d.form().currentPicture().isNull());
 
-    vela::ComponentRegistry &registry = vela::ComponentRegistry::instance();
-    registry.registerFactory(u"AttachmentEditor"_qs, [] { return std::make_unique<FakeEditor>(); });
+    // No record: a message, no editor. Without an installed editor the button does nothing.
+    // (What the form hands the editor is seen in the rows the real one writes:
+    // tst_attachmenteditor.)
     d.host.ClearShow();
-    d.click("cmdEditPicture"); // no record: a message, no editor
+    auto editorShown = [&d] {
+        return whenModal<QDialog>([&d] { d.click("cmdEditPicture"); }, &QDialog::reject);
+    };
+    QVERIFY(!editorShown());
     QCOMPARE(lastBox(messages), box(u"اشكال"_qs, u"شماره رايانه اي استقرار يافت نشد."_qs));
-    QVERIFY(FakeEditor::calls.isEmpty());
+    vela::ComponentRegistry::instance().unregister(u"AttachmentEditor"_qs);
     d.host.View(18);
-    d.click("cmdEditPicture");
-    const QString cs = db.connectionString;
-    QCOMPARE(FakeEditor::calls,
-        (QStringList {u"OLE="_qs + cs, u"CS="_qs + cs, u"User=1"_qs, u"Type=1022148"_qs,
-            u"ID=18"_qs, u"Show"_qs}));
-    registry.unregister(u"AttachmentEditor"_qs);
-    d.click("cmdEditPicture"); // not installed: nothing happens
+    QVERIFY(!editorShown());
     QCOMPARE(messages.count(), 1);
 
     // A pipe or a folder named as the file: refused at once with a message, never waited on.

@@ -112,15 +112,15 @@ void TestAttachmentEditor::editAndView()
     QCOMPARE(messages.count(), 0);
 
     // The row form: numbered 1..4; stored files with their bytes and extension, the linked one
-    // by its path without bytes.
+    // by its path without bytes; each written by the form's user.
     const auto rows = db.rows(QStringLiteral(
-        "SELECT RowNumber, isExternal, MediaPath, FileExtension, FileData IS NULL, Title "
+        "SELECT RowNumber, isExternal, MediaPath, FileExtension, FileData IS NULL, Title, UserID "
         "FROM tblOrvoFormAttachment WHERE FormTypeID=1022148 AND FormID=1 ORDER BY RowNumber"));
     QCOMPARE(rows.size(), 4);
-    QCOMPARE(rows[0], QVariantList({1, 0, QVariant(), "png", 0, "red.png"}));
+    QCOMPARE(rows[0], QVariantList({1, 0, QVariant(), "png", 0, "red.png", 1}));
     QCOMPARE(rows[1].mid(0, 2), QVariantList({2, 0}));
-    QCOMPARE(rows[2], QVariantList({3, 0, QVariant(), "jpg", 0, "blue.jpg"}));
-    QCOMPARE(rows[3], QVariantList({4, 1, green, "png", 1, "green.png"}));
+    QCOMPARE(rows[2], QVariantList({3, 0, QVariant(), "jpg", 0, "blue.jpg", 1}));
+    QCOMPARE(rows[3], QVariantList({4, 1, green, "png", 1, "green.png", 1}));
     QCOMPARE(stored(2), first);
     QFile redFile(red);
     QVERIFY(redFile.open(QIODevice::ReadOnly));

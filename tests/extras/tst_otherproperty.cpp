@@ -6,10 +6,8 @@
 #include "extras/FormOtherProperty.h"
 #include "suite/velaPropertyPicker.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QTimer>
 
 using vela::FormOtherProperty;
 using vela::velaPropertyPicker;
@@ -237,16 +235,8 @@ void TestOtherProperty::nothingInNewAndEmptyModes()
     d.host.ClearShow();
     for (int mode : {2, 3}) {
         d.takeTrace();
-        bool opened = false;
-        QTimer::singleShot(0, [&] {
-            if (auto *w = QApplication::activeModalWidget()) {
-                opened = true;
-                w->close();
-            }
-        });
-        FormOtherProperty::ShowForEntryForm(mode, 18, &d.form());
-        QCoreApplication::processEvents();
-        QVERIFY(!opened);
+        QVERIFY(!whenModal<QDialog>(
+            [&] { FormOtherProperty::ShowForEntryForm(mode, 18, &d.form()); }, &QDialog::reject));
         QVERIFY(dialogTrace(d).isEmpty());
     }
 

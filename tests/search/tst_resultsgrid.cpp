@@ -36,13 +36,13 @@ std::shared_ptr<ResultTable> sampleTable(int n)
 class TestResultsGrid : public QObject {
     Q_OBJECT
 private slots:
-    void shapeAndCells();
-    void bindingAndWholeRangeRules();
+    void cellsBindingAndDrawing();
     void coloursAreRulesWithExceptions();
-    void redrawDefersTheView();
 };
 
-void TestResultsGrid::shapeAndCells()
+// One grid through its life: cells of its own, then bound rows and the whole-range rules, then
+// a binding while drawing is off.
+void TestResultsGrid::cellsBindingAndDrawing()
 {
     ResultsGrid g;
     g.setCols(4);
@@ -74,11 +74,7 @@ void TestResultsGrid::shapeAndCells()
     g.setRow(2);
     QCOMPARE(g.RowSel(), 2);
     QCOMPARE(g.ColSel(), g.Col());
-}
 
-void TestResultsGrid::bindingAndWholeRangeRules()
-{
-    ResultsGrid g;
     g.setColWidth(1, 2000);
     g.bindTable(sampleTable(5));
     QCOMPARE(g.Rows(), 6);
@@ -130,6 +126,29 @@ void TestResultsGrid::bindingAndWholeRangeRules()
     QVERIFY(g.memoryUsage() <= bound);
     QCOMPARE(g.TextMatrix(1, 3), QString());
     QCOMPARE(g.TextMatrix(0, 3), "Cost");
+
+    g.setRedraw(false);
+    g.bindTable(sampleTable(10));
+    g.setColWidth(1, 3000);
+    // Nothing reaches the view while drawing is off.
+    QCOMPARE(g.model()->rowCount(), 1);
+    QVERIFY(!g.updatesEnabled());
+    g.setRedraw(true);
+    QVERIFY(g.updatesEnabled());
+    QCOMPARE(g.model()->rowCount(), 10);
+    QCOMPARE(g.horizontalHeader()->sectionSize(0), twipsToPixels(3000));
+    // With drawing on, AddItem inserts one row instead of rebuilding the view.
+    QSignalSpy resets(g.model(), &QAbstractItemModel::modelReset);
+    QSignalSpy inserts(g.model(), &QAbstractItemModel::rowsInserted);
+    g.AddItem("x");
+    QCOMPARE(inserts.count(), 1);
+    QCOMPARE(resets.count(), 0);
+    QCOMPARE(g.model()->rowCount(), 11);
+    // Without a fixed row the header row is a cell row like the others.
+    g.setFixedRows(0);
+    QCOMPARE(g.model()->rowCount(), 12);
+    QCOMPARE(g.model()->index(0, 0).data().toString(), "ID");
+    QVERIFY(g.horizontalHeader()->isHidden());
 }
 
 void TestResultsGrid::coloursAreRulesWithExceptions()
@@ -176,33 +195,6 @@ void TestResultsGrid::coloursAreRulesWithExceptions()
     // A new binding forgets every colour.
     g.bindTable(sampleTable(3));
     QCOMPARE(g.cellBackColor(1, 1), 0u);
-}
-
-void TestResultsGrid::redrawDefersTheView()
-{
-    ResultsGrid g;
-    g.setRedraw(false);
-    g.bindTable(sampleTable(10));
-    g.setColWidth(1, 3000);
-    // Nothing reaches the view while drawing is off.
-    QCOMPARE(g.model()->rowCount(), 1);
-    QVERIFY(!g.updatesEnabled());
-    g.setRedraw(true);
-    QVERIFY(g.updatesEnabled());
-    QCOMPARE(g.model()->rowCount(), 10);
-    QCOMPARE(g.horizontalHeader()->sectionSize(0), twipsToPixels(3000));
-    // With drawing on, AddItem inserts one row instead of rebuilding the view.
-    QSignalSpy resets(g.model(), &QAbstractItemModel::modelReset);
-    QSignalSpy inserts(g.model(), &QAbstractItemModel::rowsInserted);
-    g.AddItem("x");
-    QCOMPARE(inserts.count(), 1);
-    QCOMPARE(resets.count(), 0);
-    QCOMPARE(g.model()->rowCount(), 11);
-    // Without a fixed row the header row is a cell row like the others.
-    g.setFixedRows(0);
-    QCOMPARE(g.model()->rowCount(), 12);
-    QCOMPARE(g.model()->index(0, 0).data().toString(), "ID");
-    QVERIFY(g.horizontalHeader()->isHidden());
 }
 
 QTEST_MAIN(TestResultsGrid)

@@ -156,7 +156,6 @@ void TstDbFailures::serverCodesHaveKinds()
         {"25006", FailureKind::ReadOnly}, {"23503", FailureKind::ForeignKey},
         {"23505", FailureKind::Duplicate}, {"23514", FailureKind::Refused},
         {"P0001", FailureKind::Refused}, {"42P01", FailureKind::Structure},
-        {"42703", FailureKind::Structure}, {"42601", FailureKind::Structure},
         {"08006", FailureKind::Unreachable}, {"53200", FailureKind::Resources},
         {"54000", FailureKind::Resources}, {"XX001", FailureKind::Damaged},
         {"58030", FailureKind::DiskIo}, {"HV000", FailureKind::Other}};
