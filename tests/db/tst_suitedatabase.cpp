@@ -1,12 +1,12 @@
 // The suite database: creation, lookup views, roles, foreign keys, the demo data with its pictures
 // and the generated assets of the benchmark.
+#include "common/Failure.h"
 #include "common/TestDatabase.h"
 #include "demo/SuiteDatabase.h"
 #include "shared/ConnectionString.h"
 #include "shared/Jalali.h"
 #include "shared/Sqlite.h"
 #include "shared/VelaError.h"
-#include "suite/Thrown.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -196,7 +196,7 @@ private slots:
         const QString script = "INSERT INTO tblAssetStatusType (Name) VALUES ('فعال');\n"
                                "-- a comment\n"
                                "INSERT INTO tblNoSuchTable VALUES (1);";
-        const QString failure = thrown([&] {
+        const QString failure = failureOf([&] {
             if (pg)
                 SuiteDatabase::runPostgresScript(empty.connectionString, script);
             else
@@ -298,7 +298,7 @@ private slots:
 
         // An asset that has moved cannot be deleted.
         const QString deleteAsset = "DELETE FROM tblAssetEstablishment WHERE ID = %1";
-        const QString refused = thrown([&] {
+        const QString refused = failureOf([&] {
             db.exec(deleteAsset.arg(TestDatabase::AssetWithMovements));
         }).description();
         QVERIFY2(refused.contains("FOREIGN KEY", Qt::CaseInsensitive), qPrintable(refused));
@@ -389,7 +389,7 @@ private slots:
         // Without lookups there is nothing valid to point at.
         TestDatabase empty(false);
         const QString failure
-            = thrown([&] { SuiteDatabase::generateAssets(empty.path, 10, 1); }).description();
+            = failureOf([&] { SuiteDatabase::generateAssets(empty.path, 10, 1); }).description();
         QVERIFY2(failure.contains("vw"), qPrintable(failure));
         QCOMPARE(count(empty, "SELECT count(*) FROM tblAssetEstablishment"), 0);
     }

@@ -1,9 +1,9 @@
+#include "common/Failure.h"
 #include "common/MessageRecorder.h"
 #include "common/WhenModal.h"
 #include "shared/VelaError.h"
 #include "shared/modMain.h"
 #include "suite/ComponentRegistry.h"
-#include "suite/Thrown.h"
 #include "suite/comMSG.h"
 
 #include <QDialog>
@@ -181,7 +181,7 @@ void TestMessages::registryCreatesByName()
 {
     ComponentRegistry &r = ComponentRegistry::instance();
     QVERIFY(r.createAs<comMSG>(QStringLiteral("COMMESSAGE.COMMSG")));
-    const VelaError unknown = thrown([&] { r.create(QStringLiteral("comNothing.Here")); });
+    const VelaError unknown = failureOf([&] { r.create(QStringLiteral("comNothing.Here")); });
     QCOMPARE(unknown.number(), int(ErrNotRegistered));
     QVERIFY(unknown.description().contains(QStringLiteral("comNothing.Here")));
     auto named = [](const char *name) -> ComponentRegistry::Factory {
@@ -202,7 +202,7 @@ void TestMessages::registryCreatesByName()
 void TestMessages::pluginFailuresNameTheFile()
 {
     auto failure = [](const QString &path) {
-        return thrown([&] { ComponentRegistry::instance().registerPlugin(path); }).description();
+        return failureOf([&] { ComponentRegistry::instance().registerPlugin(path); }).description();
     };
     // A missing file, a file that is no shared object, and a real library without the entry
     // point (Qt's core library).

@@ -1,8 +1,8 @@
+#include "common/Failure.h"
 #include "shared/Jalali.h"
 #include "shared/VelaError.h"
 #include "suite/OrvoControls.h"
 #include "suite/PersianCalendar.h"
-#include "suite/Thrown.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -194,7 +194,7 @@ void TestOrvoControls::currencyTypingAndValue()
     // Beyond the range is an overflow the user is told of; text that is no amount a mismatch.
     for (const char *text : {"922337203685477.5808", "12x", ""}) {
         c.setText(QString::fromLatin1(text));
-        const VelaError error = thrown([&] { c.Value(); });
+        const VelaError error = failureOf([&] { c.Value(); });
         QCOMPARE(error.number(), int(*text == '9' ? ErrOverflow : ErrTypeMismatch));
         if (*text == '9')
             QCOMPARE(error.description(), QStringLiteral("مبلغ خارج از محدوده مجاز است."));

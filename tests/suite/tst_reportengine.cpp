@@ -2,12 +2,12 @@
 // readers (the record's values in Persian, the label's codes decoded, pictures present or not),
 // templates with mistakes reported with their file and line, the template a print cannot use
 // where it lies, and the two text transformations a template goes through.
+#include "common/Failure.h"
 #include "common/PdfTools.h"
 #include "common/TestDatabase.h"
 #include "shared/VelaError.h"
 #include "suite/ReportEngine.h"
 #include "suite/ReportTemplate.h"
-#include "suite/Thrown.h"
 
 #include <QDir>
 #include <QFile>
@@ -177,7 +177,7 @@ void TestReportEngine::templateMistakes()
     QFETCH(QString, names);
     TestDatabase db;
     const QString path = writeTemplate(text);
-    const VelaError e = thrown([&] { render(db, path, 1); });
+    const VelaError e = failureOf([&] { render(db, path, 1); });
     QCOMPARE(e.number(), number);
     // (A server names an unquoted column as it folds it: "nope".)
     QVERIFY2(e.description().contains(path)
@@ -190,7 +190,7 @@ void TestReportEngine::templateInUse()
 {
     TestDatabase db;
     auto refusal = [&](const QString &path) {
-        const VelaError e = thrown([&] { render(db, path, 5); });
+        const VelaError e = failureOf([&] { render(db, path, 5); });
         QVERIFY2(e.number() == 20544 && e.description().contains(path), qPrintable(path));
     };
     QFile original(m_label);
