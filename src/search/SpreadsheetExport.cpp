@@ -148,6 +148,7 @@ private:
             }
             b.cells.clear();
             b.bytes.clear();
+            b.failure = nullptr;
             b.endRow = std::min(rows, first + RowsPerBatch);
             try {
                 for (int r = first; r < b.endRow; ++r)
